@@ -1,0 +1,132 @@
+// Owners for GDI objects and device contexts: one owner, released once.
+// Owners are move-only; a raw handle passed around is borrowed.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+// An owned HGDIOBJ of type T (HBITMAP, HFONT, HBRUSH, ...), deleted once.
+template <class T> class CGdiObject {
+public:
+    CGdiObject() = default;
+    explicit CGdiObject(T h) : m_h(h) {}
+    ~CGdiObject() { Reset(); }
+    CGdiObject(CGdiObject&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
+    CGdiObject& operator=(CGdiObject&& other) noexcept {
+        if (this != &other)
+            Reset(std::exchange(other.m_h, nullptr));
+        return *this;
+    }
+    CGdiObject(const CGdiObject&) = delete;
+    CGdiObject& operator=(const CGdiObject&) = delete;
+
+    T Get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+    void Reset(T h = nullptr) {
+        if (m_h)
+            ::DeleteObject(m_h);
+        m_h = h;
+    }
+    T Release() { return std::exchange(m_h, nullptr); }
+
+private:
+    T m_h = nullptr;
+};
+
+using CBitmapHandle = CGdiObject<HBITMAP>;
+using CFontHandle = CGdiObject<HFONT>;
+using CBrushHandle = CGdiObject<HBRUSH>;
+
+// A memory or display DC we created (CreateCompatibleDC, CreateDCW): DeleteDC.
+class CDC {
+public:
+    CDC() = default;
+    explicit CDC(HDC h) : m_h(h) {}
+    ~CDC() {
+        if (m_h)
+            ::DeleteDC(m_h);
+    }
+    CDC(CDC&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
+    CDC& operator=(CDC&&) = delete;
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
+
+    static CDC CreateCompatible(HDC hdc) { return CDC(::CreateCompatibleDC(hdc)); }
+    static CDC CreateDisplay() { return CDC(::CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr)); }
+
+    HDC Get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+
+private:
+    HDC m_h = nullptr;
+};
+
+// A window's DC from GetDC (null window: the screen): ReleaseDC.
+class CClientDC {
+public:
+    explicit CClientDC(HWND hWnd) : m_hWnd(hWnd), m_h(::GetDC(hWnd)) {}
+    ~CClientDC() {
+        if (m_h)
+            ::ReleaseDC(m_hWnd, m_h);
+    }
+    CClientDC(const CClientDC&) = delete;
+    CClientDC& operator=(const CClientDC&) = delete;
+
+    HDC Get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+
+private:
+    HWND m_hWnd;
+    HDC m_h;
+};
+
+// BeginPaint/EndPaint around one WM_PAINT.
+class CPaintDC {
+public:
+    explicit CPaintDC(HWND hWnd) : m_hWnd(hWnd), m_h(::BeginPaint(hWnd, &m_ps)) {}
+    ~CPaintDC() { ::EndPaint(m_hWnd, &m_ps); }
+    CPaintDC(const CPaintDC&) = delete;
+    CPaintDC& operator=(const CPaintDC&) = delete;
+
+    HDC Get() const { return m_h; }
+    const PAINTSTRUCT& Info() const { return m_ps; }
+
+private:
+    HWND m_hWnd;
+    PAINTSTRUCT m_ps{};
+    HDC m_h;
+};
+
+// Selects an object into a DC and puts the previous one back on scope exit.
+class CSelectObject {
+public:
+    CSelectObject(HDC hdc, HGDIOBJ hObj) : m_hdc(hdc), m_hOld(hdc && hObj ? ::SelectObject(hdc, hObj) : nullptr) {}
+    ~CSelectObject() {
+        if (m_hOld)
+            ::SelectObject(m_hdc, m_hOld);
+    }
+    CSelectObject(const CSelectObject&) = delete;
+    CSelectObject& operator=(const CSelectObject&) = delete;
+
+private:
+    HDC m_hdc;
+    HGDIOBJ m_hOld;
+};
+
+// Owned icon or cursor made at run time (not a shared resource): DestroyIcon.
+class CIconHandle {
+public:
+    CIconHandle() = default;
+    explicit CIconHandle(HICON h) : m_h(h) {}
+    ~CIconHandle() {
+        if (m_h)
+            ::DestroyIcon(m_h);
+    }
+    CIconHandle(const CIconHandle&) = delete;
+    CIconHandle& operator=(const CIconHandle&) = delete;
+    HICON Get() const { return m_h; }
+
+private:
+    HICON m_h = nullptr;
+};

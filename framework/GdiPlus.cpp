@@ -1,0 +1,94 @@
+#include "GdiPlus.h"
+
+#include "Handle.h"
+
+#include <vector>
+
+using namespace Gdiplus;
+
+bool CGdiplusStartup::Startup(const GdiplusStartupInput& input) {
+    Shutdown();
+    ULONG_PTR token = 0;
+    if (GdiplusStartup(&token, &input, nullptr) != Ok)
+        return false;
+    m_token = token;
+    return true;
+}
+
+void CGdiplusStartup::Shutdown() {
+    if (m_token)
+        GdiplusShutdown(std::exchange(m_token, 0));
+}
+
+bool CGpImage::Load(const wchar_t* pszFile) {
+    Reset();
+    // read the bytes ourselves: an image loaded from a file path keeps the
+    // file locked for the image's lifetime, and the photo file is rewritten
+    CHandle file(::CreateFileW(pszFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart > (256 << 20))
+        return false;
+    HGLOBAL hMem = ::GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart));
+    if (!hMem)
+        return false;
+    DWORD nRead = 0;
+    void* pMem = ::GlobalLock(hMem);
+    const BOOL bRead = ::ReadFile(file.Get(), pMem, static_cast<DWORD>(size.QuadPart), &nRead, nullptr);
+    ::GlobalUnlock(hMem);
+    if (!bRead || nRead != static_cast<DWORD>(size.QuadPart)) {
+        ::GlobalFree(hMem);
+        return false;
+    }
+    IStream* pStream = nullptr;
+    if (FAILED(::CreateStreamOnHGlobal(hMem, TRUE, &pStream))) {
+        ::GlobalFree(hMem);
+        return false;
+    }
+    GpImage* pImage = nullptr;
+    const bool bOk = DllExports::GdipLoadImageFromStream(pStream, &pImage) == Ok;
+    if (bOk)
+        m_p = pImage; // holds its own reference on the in-memory stream
+    pStream->Release();
+    return bOk;
+}
+
+void CGpImage::Reset() {
+    if (m_p)
+        DllExports::GdipDisposeImage(std::exchange(m_p, nullptr));
+}
+
+UINT CGpImage::Width() const {
+    UINT n = 0;
+    if (m_p)
+        DllExports::GdipGetImageWidth(m_p, &n);
+    return n;
+}
+
+UINT CGpImage::Height() const {
+    UINT n = 0;
+    if (m_p)
+        DllExports::GdipGetImageHeight(m_p, &n);
+    return n;
+}
+
+CGpGraphics::CGpGraphics(HDC hdc) {
+    if (hdc && DllExports::GdipCreateFromHDC(hdc, &m_p) != Ok)
+        m_p = nullptr;
+}
+
+CGpGraphics::~CGpGraphics() {
+    if (m_p)
+        DllExports::GdipDeleteGraphics(m_p);
+}
+
+void CGpGraphics::DrawStretched(const CGpImage& image, const RECT& rc) {
+    DrawStretched(image, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+}
+
+void CGpGraphics::DrawStretched(const CGpImage& image, int x, int y, int cx, int cy) {
+    if (!m_p || !image.Get() || cx <= 0 || cy <= 0)
+        return;
+    const GpPoint points[3] = {{x, y}, {x + cx, y}, {x, y + cy}};
+    DllExports::GdipDrawImagePointsI(m_p, image.Get(), points, 3);
+}

@@ -1,0 +1,45 @@
+#include "WinApp.h"
+
+#include "Wnd.h"
+
+CWinApp* CWinApp::s_pApp = nullptr;
+
+CWinApp::CWinApp() {
+    s_pApp = this;
+}
+
+CWinApp::~CWinApp() {
+    if (s_pApp == this)
+        s_pApp = nullptr;
+}
+
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
+
+int CWinApp::ExitInstance() {
+    return 0;
+}
+
+int CWinApp::Run() {
+    m_hInstance = ::GetModuleHandleW(nullptr);
+    if (!InitInstance())
+        return ExitInstance();
+    MSG msg{};
+    BOOL bRet;
+    while ((bRet = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+        if (bRet == -1)
+            break;
+        if (!WalkPreTranslateTree(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    ExitInstance();
+    return static_cast<int>(msg.wParam);
+}
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    CWinApp* pApp = CWinApp::GetApp();
+    return pApp ? pApp->Run() : 1;
+}

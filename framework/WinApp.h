@@ -1,0 +1,31 @@
+// CWinApp: the one application object; the framework's WinMain drives it.
+#pragma once
+
+#include <windows.h>
+
+class CWnd;
+
+class CWinApp {
+public:
+    CWinApp();
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    static CWinApp* GetApp() { return s_pApp; }
+
+    // FALSE ends the process after ExitInstance, as a dialog-based program does.
+    virtual BOOL InitInstance();
+    virtual int ExitInstance();
+    int Run();
+
+    // Only a label for the registry; this framework stores nothing there.
+    void SetRegistryKey(const wchar_t* pszKey) { m_pszRegistryKey = pszKey; }
+
+    CWnd* m_pMainWnd = nullptr;
+    HINSTANCE m_hInstance = nullptr;
+    const wchar_t* m_pszRegistryKey = nullptr;
+
+private:
+    static CWinApp* s_pApp;
+};

@@ -1,0 +1,100 @@
+// The history dialog's list of sign-in records and its paging and geometry
+// arithmetic. CHistoryDlg enumerates the folder and draws; everything it
+// decides with numbers lives here, free of the platform.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Pixels; a point is inside when left <= x < right and top <= y < bottom.
+struct HistoryRect {
+    int left, top, right, bottom;
+
+    bool Contains(int x, int y) const { return left <= x && x < right && top <= y && y < bottom; }
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool operator==(const HistoryRect&) const = default;
+};
+
+// One entry of a directory enumeration; the name is borrowed.
+struct HistoryDirEntry {
+    std::wstring_view name;
+    bool bDirectory;
+};
+
+constexpr int kHistoryColumns = 3;
+constexpr int kHistoryCells = 9;  // three rows of three
+
+// Contains ".bmp" or ".BMP" anywhere, in exactly that letter case.
+bool IsRecordName(std::wstring_view name);
+// "." or "..", which the enumeration reports like any other entry.
+bool IsDotEntry(std::wstring_view name);
+
+// Ascending with ASCII letters compared as upper case, the order NTFS lists a
+// folder in; names equal but for case fall back to their exact code units, so
+// the order is total. Record names begin with the date, so the newest is last.
+bool RecordNameLess(std::wstring_view a, std::wstring_view b);
+void SortRecordNames(std::vector<std::wstring>& names);
+
+// Largest scroll position for count records: the oldest ends in the third row.
+int MaxRow(size_t count);
+// Index into the list of the record shown in cell t (0 top-left, row by row),
+// or -1 when the cell stays empty. Newest first.
+std::ptrdiff_t RecordIndexForCell(size_t count, int firstRow, int t);
+// The path minus its "SignIn\" prefix and its last 7 characters ("33秒.bmp"),
+// leaving the date and time to the minute; empty for short names.
+std::wstring CaptionOf(std::wstring_view path);
+
+// Top of the scroll thumb in a client area clientHeight high; at rest at the
+// bottom when there is nowhere to scroll, never reaching past the bottom.
+int ThumbTop(int firstRow, int maxRow, int clientHeight, int thumbHeight);
+
+// Picture rectangle of cell t for the design scale (sx, sy) and the client
+// area's top-left corner.
+HistoryRect HistoryCellRect(int t, double sx, double sy, int left = 0, int top = 0);
+// The caption sits under its cell's picture; the rectangle reaches half the
+// client height below the picture's top, the text is drawn at its top.
+HistoryRect HistoryCaptionRect(const HistoryRect& cell, int clientHeight);
+
+enum class HistoryButton { None, Up, Down, Close };
+// Button areas drawn in the background picture, scaled to the client area.
+HistoryRect HistoryButtonRect(HistoryButton button, double sx, double sy);
+HistoryButton HistoryButtonAt(int x, int y, double sx, double sy);
+
+// Where the dialog goes on the screen for a background picture of
+// imageWidth x imageHeight pixels; (screenLeft, screenTop) is the main
+// window's screen corner.
+HistoryRect HistoryDialogRect(int imageWidth, int imageHeight, double sx, double sy,
+                              int screenLeft = 0, int screenTop = 0);
+
+// The record list and scroll position of one visit to the history dialog.
+class CHistoryList {
+public:
+    // Feeding one enumeration: BeginLoad, AddEntry for every entry, EndLoad.
+    void BeginLoad(std::wstring_view folder);
+    // Returns whether the entry was taken as a record.
+    bool AddEntry(std::wstring_view name, bool bDirectory);
+    // Sorts, sets the scroll range and scrolls back to the newest records.
+    void EndLoad();
+    void Load(std::wstring_view folder, std::span<const HistoryDirEntry> entries);
+
+    // Each returns false, changing nothing, at the end of the range.
+    bool ScrollUp();    // one row of newer records
+    bool ScrollDown();  // one row of older records
+
+    // The path shown in cell t, or null for an empty cell.
+    const std::wstring* RecordForCell(int t) const;
+
+    const std::vector<std::wstring>& Files() const { return m_files; }
+    int FirstRow() const { return m_nFirstRow; }
+    int MaxRow() const { return m_nMaxRow; }
+
+private:
+    std::wstring m_strFolder;
+    std::vector<std::wstring> m_files;  // "SignIn\name", oldest first
+    int m_nFirstRow = 0;                // rows of three above the view, from the newest
+    int m_nMaxRow = 0;
+};

@@ -1,0 +1,174 @@
+#include "DlgShow.h"
+
+#include "framework/Gdi.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "shell/VelmoDlg.h"
+
+namespace {
+constexpr UINT kMessage70A = 0x070A;
+constexpr int kDragThreshold = 3;
+constexpr BYTE kOpacity = 204;
+
+// Drawn when Picture\Show.png cannot be read: without a visible launcher the
+// hidden page would have no way back.
+CGpImage MakeBuiltInPicture() {
+    using namespace Gdiplus;
+    constexpr int cx = 160, cy = 120;
+    GpBitmap* pBitmap = nullptr;
+    if (DllExports::GdipCreateBitmapFromScan0(cx, cy, 0, PixelFormat32bppARGB, nullptr, &pBitmap) != Ok)
+        return {};
+    GpGraphics* pGraphics = nullptr;
+    if (DllExports::GdipGetImageGraphicsContext(pBitmap, &pGraphics) == Ok) {
+        GpSolidFill* pFill = nullptr;
+        DllExports::GdipCreateSolidFill(0xFF1F4E79, &pFill);
+        DllExports::GdipFillRectangleI(pGraphics, pFill, 0, 0, cx, cy);
+        DllExports::GdipSetSolidFillColor(pFill, 0xFFFFFFFF);
+        // a plain pen: shaft and nib
+        DllExports::GdipFillRectangleI(pGraphics, pFill, 40, 56, 80, 10);
+        const GpPoint nib[3] = {{30, 61}, {40, 54}, {40, 68}};
+        DllExports::GdipFillPolygon2I(pGraphics, pFill, nib, 3);
+        DllExports::GdipDeleteBrush(pFill);
+        DllExports::GdipDeleteGraphics(pGraphics);
+    }
+    return CGpImage::Adopt(pBitmap);
+}
+} // namespace
+
+CDlgShow::CDlgShow() : CDialog(IDD_DLG_SHOW) {}
+
+CMessageMap CDlgShow::GetMessageMap() const {
+    static const CMsgEntry map[] = {
+        // int OnCreate()
+        {WM_CREATE, msg::Create<&CDlgShow::OnCreate>},
+        // void OnLButtonDown(UINT nFlags, POINT point)
+        {WM_LBUTTONDOWN, msg::Mouse<&CDlgShow::OnLButtonDown>},
+        // void OnMouseMove(UINT nFlags, POINT point)
+        {WM_MOUSEMOVE, msg::Mouse<&CDlgShow::OnMouseMove>},
+        // void OnLButtonUp(UINT nFlags, POINT point)
+        {WM_LBUTTONUP, msg::Mouse<&CDlgShow::OnLButtonUp>},
+        // LRESULT OnMessage70A(WPARAM, LPARAM): answered with 0
+        {kMessage70A, msg::Raw<&CDlgShow::OnMessage70A>},
+    };
+    return map;
+}
+
+void CDlgShow::LoadPicture() {
+    if (!m_pImage.Load(L"Picture\\Show.png") || m_pImage.Width() == 0 || m_pImage.Height() == 0)
+        m_pImage = MakeBuiltInPicture();
+    m_nImageWidth = static_cast<int>(m_pImage.Width());
+    m_nImageHeight = static_cast<int>(m_pImage.Height());
+}
+
+int CDlgShow::OnCreate() {
+    m_blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    LoadPicture();
+    RefreshLayeredWindow();
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 300, m_nImageWidth, m_nImageHeight, SWP_NOSIZE | SWP_NOMOVE);
+    return 0;
+}
+
+BOOL CDlgShow::OnInitDialog() {
+    CDialog::OnInitDialog();
+    ::SetWindowTextW(m_hWnd, L"HideDlg");
+    RefreshLayeredWindow();
+    const LONG exStyle = ::GetWindowLongW(m_hWnd, GWL_EXSTYLE);
+    ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, (exStyle & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    const int cy = ::GetSystemMetrics(SM_CYSCREEN);
+    ::MoveWindow(m_hWnd, 0, cy - (rc.bottom - rc.top), rc.right - rc.left, rc.bottom - rc.top, TRUE);
+    return TRUE;
+}
+
+BOOL CDlgShow::RefreshLayeredWindow() {
+    const int w = m_nImageWidth;
+    const int h = m_nImageHeight;
+    CClientDC dcA(m_hWnd);
+    CDC memDC = CDC::CreateCompatible(dcA.Get());
+    CBitmapHandle bitmap;
+    if (w > 0 && h > 0) {
+        // a top-down 32-bit DIB keeps the picture's alpha for the layered update
+        BITMAPINFO bmi{};
+        bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* pBits = nullptr;
+        bitmap.Reset(::CreateDIBSection(dcA.Get(), &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0));
+    }
+    CSelectObject select(memDC.Get(), bitmap.Get());
+    m_blend.SourceConstantAlpha = kOpacity;
+    CClientDC dcB(m_hWnd);
+    RECT rcWindow;
+    ::GetWindowRect(m_hWnd, &rcWindow);
+    POINT ptDest{rcWindow.left, rcWindow.top};
+    {
+        CGpGraphics graphics(memDC.Get());
+        graphics.DrawStretched(m_pImage, 0, 0, w, h);
+    }
+    const LONG exStyle = ::GetWindowLongW(m_hWnd, GWL_EXSTYLE);
+    if (!(exStyle & WS_EX_LAYERED))
+        ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    SIZE size{w, h};
+    POINT ptSrc{0, 0};
+    return ::UpdateLayeredWindow(m_hWnd, dcB.Get(), &ptDest, &size, memDC.Get(), &ptSrc, 0, &m_blend, ULW_ALPHA);
+}
+
+BOOL CDlgShow::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg->message == WM_KEYDOWN) {
+        if (pMsg->wParam == VK_RETURN)
+            return FALSE;
+        // a launcher must not close or trigger from the keyboard
+        if (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_SPACE)
+            pMsg->wParam = 0;
+    }
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
+void CDlgShow::OnLButtonDown(UINT, POINT point) {
+    m_bMoved = false;
+    m_ptDown = point;
+}
+
+void CDlgShow::OnMouseMove(UINT nFlags, POINT point) {
+    if (abs(point.x - m_ptDown.x) > kDragThreshold && nFlags == MK_LBUTTON) {
+        RECT rc;
+        ::GetWindowRect(m_hWnd, &rc);
+        const int cy = ::GetSystemMetrics(SM_CYSCREEN);
+        ::MoveWindow(m_hWnd, rc.left + point.x - m_ptDown.x, cy - (rc.bottom - rc.top), rc.right - rc.left,
+                     rc.bottom - rc.top, TRUE);
+        m_ptDown.x = point.x;
+        m_bMoved = true;
+    }
+}
+
+void CDlgShow::OnLButtonUp(UINT, POINT point) {
+    RECT rcClient;
+    ::GetClientRect(m_hWnd, &rcClient);
+    if (!m_bMoved && ::PtInRect(&rcClient, point)) {
+        const int cx = ::GetSystemMetrics(SM_CXSCREEN);
+        const int cy = ::GetSystemMetrics(SM_CYSCREEN);
+        HWND h1 = ::WindowFromPoint({cx / 4, cy / 4});
+        HWND h2 = ::WindowFromPoint({(3 * cx) / 4, cy / 4});
+        HWND h3 = ::WindowFromPoint({cx / 2, cy / 2});
+        if (h1 && h1 == h2 && h2 == h3)
+            ::SetFocus(h1);
+        RestoreMainWindow();
+    }
+    m_bMoved = false;
+}
+
+LRESULT CDlgShow::OnMessage70A(WPARAM, LPARAM) {
+    return 0;
+}
+
+void CDlgShow::RestoreMainWindow() {
+    ShowWindow(SW_HIDE);
+    const int cy = ::GetSystemMetrics(SM_CYSCREEN);
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN);
+    auto* pMain = static_cast<CVelmoDlg*>(CWinApp::GetApp()->m_pMainWnd);
+    if (!pMain || !pMain->m_hWnd)
+        return;
+    pMain->RefreshBackBuffer();
+    ::MoveWindow(pMain->m_hWnd, 0, 0, cx, cy, TRUE);
+    pMain->ShowWindow(SW_SHOW);
+    pMain->RestartIdleTimer();
+}

@@ -1,0 +1,36 @@
+// CDlgShow: the launcher. A small layered, always-on-top picture at the
+// bottom-left corner that stands in for the hidden sign-in page; a tap
+// brings the page back, a sideways drag moves it along the bottom edge.
+#pragma once
+
+#include "framework/Dialog.h"
+#include "framework/GdiPlus.h"
+
+class CDlgShow : public CDialog {
+public:
+    CDlgShow();
+
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    BOOL RefreshLayeredWindow();
+
+protected:
+    BOOL OnInitDialog() override;
+    CMessageMap GetMessageMap() const override;
+
+private:
+    int OnCreate();
+    void OnLButtonDown(UINT nFlags, POINT point);
+    void OnMouseMove(UINT nFlags, POINT point);
+    void OnLButtonUp(UINT nFlags, POINT point);
+    LRESULT OnMessage70A(WPARAM wParam, LPARAM lParam);
+
+    void RestoreMainWindow();
+    void LoadPicture();
+
+    CGpImage m_pImage;
+    int m_nImageWidth = 0;
+    int m_nImageHeight = 0;
+    bool m_bMoved = false;
+    POINT m_ptDown{};
+    BLENDFUNCTION m_blend{};
+};

@@ -1,0 +1,31 @@
+// CBitmapEx: one bitmap in the display's pixel format, with the four
+// routines the kiosk needs: paint a rectangle of it, load and save BMP
+// files, and copy a rectangle of the screen into it.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/Gdi.h"
+
+class CBitmapEx {
+public:
+    CBitmapEx() = default;
+    CBitmapEx(CBitmapEx&&) = default;
+    CBitmapEx& operator=(CBitmapEx&&) = default;
+
+    HBITMAP GetSafeHandle() const { return m_bitmap.Get(); }
+    SIZE GetSize() const;
+    void DeleteObject() { m_bitmap.Reset(); }
+
+    void PaintRect(HDC hdcTarget, const RECT& rc);
+    // Nonzero when the file could be opened and read; a file the loader
+    // refuses leaves no bitmap.
+    BOOL LoadBmpFile(const wchar_t* pszPath);
+    BOOL SaveBmpFile(const wchar_t* pszPath);
+    BOOL CopyScreenRect(const RECT& rc);
+
+    RECT m_rcLastPaint{};
+
+private:
+    CBitmapHandle m_bitmap;
+};

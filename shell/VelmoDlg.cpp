@@ -1,0 +1,125 @@
+#include "VelmoDlg.h"
+
+#include "AboutDlg.h"
+#include "res/resource.h"
+
+int g_nIdleTime = 30000;
+
+RECT ToRect(const LayoutRect& rc) {
+    return {rc.left, rc.top, rc.right, rc.bottom};
+}
+
+CVelmoDlg::CVelmoDlg()
+    : CDialog(IDD_VELMO_DIALOG),
+      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+
+CMessageMap CVelmoDlg::GetMessageMap() const {
+    static const CMsgEntry map[] = {
+        // bool OnSysCommand(UINT nID, LPARAM lParam)
+        {WM_SYSCOMMAND, msg::SysCommand<&CVelmoDlg::OnSysCommand>},
+        // void OnPaint()
+        {WM_PAINT, msg::Void<&CVelmoDlg::OnPaint>},
+        // HCURSOR OnQueryDragIcon()
+        {WM_QUERYDRAGICON, msg::QueryDragIcon<&CVelmoDlg::OnQueryDragIcon>},
+        // BOOL OnEraseBackground(HDC hdc)
+        {WM_ERASEBKGND, msg::EraseBackground<&CVelmoDlg::OnEraseBackground>},
+        // void OnLButtonDown(UINT nFlags, POINT point)
+        {WM_LBUTTONDOWN, msg::Mouse<&CVelmoDlg::OnLButtonDown>},
+        // void OnMouseMove(UINT nFlags, POINT point)
+        {WM_MOUSEMOVE, msg::Mouse<&CVelmoDlg::OnMouseMove>},
+        // BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message)
+        {WM_SETCURSOR, msg::SetCursor<&CVelmoDlg::OnSetCursor>},
+        // void OnTimer(UINT_PTR nIDEvent)
+        {WM_TIMER, msg::Timer<&CVelmoDlg::OnTimer>},
+    };
+    return map;
+}
+
+void CVelmoDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_PREVIEW_FRAME, m_previewFrame);
+    DDX_Control(pDX, IDC_CAMERA_LIST, m_cameraList);
+}
+
+BOOL CVelmoDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    AddAboutMenuItem();
+    MakeProgramFolderCurrent();
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_bHasCamera = 1;
+    m_pPageImage.Load(L"Picture\\PadMsg.png");
+    m_pShadeImage.Load(L"Picture\\Btnshade.png");
+
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN);
+    const int cy = ::GetSystemMetrics(SM_CYSCREEN);
+    m_rcScreen = {0, 0, cx, cy};
+    // far outside every screen, so nothing of the page can show before a tap
+    ::MoveWindow(m_hWnd, -10000, -10000, -8080, -8920, TRUE);
+    m_dlgShow.Create(IDD_DLG_SHOW);
+    m_dlgShow.ShowWindow(SW_SHOW);
+    ShowWindow(SW_HIDE);
+    m_previewFrame.ShowWindow(SW_HIDE);
+    m_pPhotoImage.Reset();
+
+    // no camera is listed yet, so the list's text stays empty
+    ::SendMessageW(m_cameraList.m_hWnd, CB_SETCURSEL, 0, 0);
+    wchar_t szCamera[2048] = L"";
+    ::GetWindowTextW(m_cameraList.m_hWnd, szCamera, ARRAYSIZE(szCamera));
+    if (szCamera[0] == L'\0')
+        m_bHasCamera = 0;
+
+    const StartupLayout layout = ComputeStartupLayout(cx, cy);
+    m_rcPalette = ToRect(layout.palette);
+    m_rcSignArea = ToRect(layout.signArea);
+    m_rcSignCapture = ToRect(layout.signCapture);
+    m_rcPhoto = ToRect(layout.photo);
+    m_rcPad = ToRect(layout.pad);
+
+    g_nIdleTime = static_cast<int>(::GetPrivateProfileIntW(L"Time", L"MinTime", 30000, L".\\Config.ini"));
+
+    RefreshBackBuffer();
+    ::MoveWindow(m_previewFrame.m_hWnd, m_rcPhoto.left, m_rcPhoto.top, m_rcPhoto.right - m_rcPhoto.left,
+                 m_rcPhoto.bottom - m_rcPhoto.top, TRUE);
+    m_previewFrame.ShowWindow(SW_SHOW);
+    return TRUE;
+}
+
+void CVelmoDlg::AddAboutMenuItem() {
+    HMENU hSysMenu = ::GetSystemMenu(m_hWnd, FALSE);
+    if (!hSysMenu)
+        return;
+    wchar_t szAbout[128] = L"";
+    if (::LoadStringW(::GetModuleHandleW(nullptr), IDS_ABOUTBOX, szAbout, ARRAYSIZE(szAbout)) > 0) {
+        ::AppendMenuW(hSysMenu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(hSysMenu, MF_STRING, IDM_ABOUTBOX, szAbout);
+    }
+}
+
+// Every relative path of the program (pictures, Config.ini, photo, records)
+// is resolved against the folder of the executable, wherever it was started.
+void CVelmoDlg::MakeProgramFolderCurrent() {
+    wchar_t szPath[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
+    if (wchar_t* pSlash = wcsrchr(szPath, L'\\')) {
+        *pSlash = L'\0';
+        ::SetCurrentDirectoryW(szPath);
+    }
+}
+
+bool CVelmoDlg::OnSysCommand(UINT nID, LPARAM) {
+    if ((nID & 0xFFF0) != IDM_ABOUTBOX)
+        return false;
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
+    return true;
+}
+
+void CVelmoDlg::RefreshBackBuffer() {
+    m_bmpBackBuffer.CopyScreenRect({0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+}
+
+void CVelmoDlg::RestartIdleTimer() {
+    ::KillTimer(m_hWnd, kIdleTimerId);
+    ::SetTimer(m_hWnd, kIdleTimerId, static_cast<UINT>(g_nIdleTime), nullptr);
+}

@@ -1,0 +1,69 @@
+// CVelmoDlg: the kiosk's full-screen sign-in page. Hidden behind the
+// launcher popup until a tap brings it up; runs for the life of the process.
+#pragma once
+
+#include "framework/Dialog.h"
+#include "framework/GdiPlus.h"
+#include "popup/DlgShow.h"
+#include "records/BitmapEx.h"
+#include "shell/Layout.h"
+
+// Idle time in milliseconds, from Config.ini [Time] MinTime.
+extern int g_nIdleTime;
+extern const COLORREF g_paletteColors[kPaletteCells];
+
+constexpr UINT_PTR kIdleTimerId = 3;
+
+class CVelmoDlg : public CDialog {
+public:
+    CVelmoDlg();
+
+    // The kiosk's way into its idle state: hides any handwriting-input
+    // window and the page, and shows the launcher.
+    void HideToPopup();
+    // Takes a fresh copy of the desktop while the page is still hidden.
+    void RefreshBackBuffer();
+    void RestartIdleTimer();
+    COLORREF PickPaletteColor(POINT pt) const;
+
+    CDlgShow m_dlgShow;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    CMessageMap GetMessageMap() const override;
+
+private:
+    bool OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    BOOL OnEraseBackground(HDC hdc);
+    void OnLButtonDown(UINT nFlags, POINT point);
+    void OnMouseMove(UINT nFlags, POINT point);
+    BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
+    void OnTimer(UINT_PTR nIDEvent);
+
+    // The camera arrives later; until then there is never a live preview.
+    bool IsPreviewStopped() const { return true; }
+    void PaintIcon();
+    void ComposePage(HDC hdcBuffer);
+    void PressButton(PageButton button, const LayoutRect& rc);
+    void AddAboutMenuItem();
+    void MakeProgramFolderCurrent();
+
+    HICON m_hIcon;
+    CBitmapEx m_bmpBackBuffer;
+    CGpImage m_pPageImage;
+    RECT m_rcScreen{};
+    RECT m_rcPalette{};
+    CWnd m_cameraList;
+    CWnd m_previewFrame;
+    CGpImage m_pPhotoImage;
+    RECT m_rcSignArea{}, m_rcPhoto{}, m_rcSignCapture{};
+    BYTE m_bHasCamera = 0;
+    CGpImage m_pShadeImage;
+    RECT m_rcPressed{};
+    RECT m_rcPad{};
+};
+
+RECT ToRect(const LayoutRect& rc);

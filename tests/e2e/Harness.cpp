@@ -1,0 +1,324 @@
+#include "Harness.h"
+
+#include <cstdio>
+
+namespace e2e {
+namespace {
+
+std::vector<TestCase>& Cases() {
+    static std::vector<TestCase> cases;
+    return cases;
+}
+
+const char* g_pszCurrent = "";
+bool g_bFailed = false;
+
+std::wstring Widen(const char* psz) {
+    std::wstring s;
+    while (*psz)
+        s += static_cast<wchar_t>(*psz++);
+    return s;
+}
+
+void DeleteTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (hFind != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(path);
+            } else {
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(path.c_str());
+            }
+        } while (::FindNextFileW(hFind, &data));
+        ::FindClose(hFind);
+    }
+    ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+void CopyFolder(const std::wstring& from, const std::wstring& to) {
+    ::CreateDirectoryW(to.c_str(), nullptr);
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = ::FindFirstFileW((from + L"\\*").c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CopyFolder(from + L"\\" + name, to + L"\\" + name);
+        else
+            ::CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
+    } while (::FindNextFileW(hFind, &data));
+    ::FindClose(hFind);
+}
+
+struct FindData {
+    DWORD pid;
+    HWND hPopup = nullptr;
+    HWND hMain = nullptr;
+};
+
+BOOL CALLBACK FindKioskWindows(HWND hWnd, LPARAM lParam) {
+    auto* pData = reinterpret_cast<FindData*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    if (pid != pData->pid)
+        return TRUE;
+    wchar_t szClass[64] = L"", szTitle[64] = L"";
+    ::GetClassNameW(hWnd, szClass, 64);
+    ::GetWindowTextW(hWnd, szTitle, 64);
+    if (wcscmp(szClass, L"#32770") != 0)
+        return TRUE;
+    if (wcscmp(szTitle, L"HideDlg") == 0)
+        pData->hPopup = hWnd;
+    else if (szTitle[0] == L'\0' && !pData->hMain)
+        pData->hMain = hWnd;
+    return TRUE;
+}
+
+void SendMouse(int x, int y, DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    const int cx = ScreenWidth(), cy = ScreenHeight();
+    // rounded up so that Windows' and Wine's conversion back land on (x, y)
+    in.mi.dx = static_cast<LONG>((static_cast<LONGLONG>(x) * 65536 + cx - 1) / cx);
+    in.mi.dy = static_cast<LONG>((static_cast<LONGLONG>(y) * 65536 + cy - 1) / cy);
+    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(1, &in, sizeof(in));
+    ::Sleep(30);
+}
+
+} // namespace
+
+int Register(const char* name, void (*fn)()) {
+    Cases().push_back({name, fn});
+    return static_cast<int>(Cases().size());
+}
+
+void Fail(const char* file, int line, const std::string& what) {
+    g_bFailed = true;
+    std::printf("  %s:%d: %s failed: %s\n", file, line, g_pszCurrent, what.c_str());
+    std::fflush(stdout);
+}
+
+int RunAll(int argc, wchar_t** argv) {
+    int passed = 0, failed = 0;
+    for (const TestCase& test : Cases()) {
+        if (argc > 1 && Widen(test.name) != argv[1])
+            continue;
+        g_pszCurrent = test.name;
+        g_bFailed = false;
+        std::printf("[ RUN    ] %s\n", test.name);
+        std::fflush(stdout);
+        const DWORD start = ::GetTickCount();
+        test.fn();
+        std::printf("[ %s ] %s (%lu ms)\n", g_bFailed ? "FAILED" : "    OK", test.name,
+                    static_cast<unsigned long>(::GetTickCount() - start));
+        (g_bFailed ? failed : passed)++;
+    }
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed == 0 && passed > 0 ? 0 : 1;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::Sleep(20);
+    }
+}
+
+void Pause(DWORD ms) {
+    ::Sleep(ms);
+}
+
+std::wstring BuildProgramFolder() {
+    wchar_t szPath[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
+    std::wstring path = szPath;
+    path.resize(path.rfind(L'\\'));        // e2e
+    path.resize(path.rfind(L'\\') + 1);    // the build folder
+    return path + L"Velmo";
+}
+
+std::wstring TempFolder(const std::wstring& name) {
+    wchar_t szTemp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, szTemp);
+    std::wstring root = std::wstring(szTemp) + L"velmo-e2e";
+    ::CreateDirectoryW(root.c_str(), nullptr);
+    const std::wstring folder = root + L"\\" + name;
+    DeleteTree(folder);
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+bool WriteTextFile(const std::wstring& path, const std::string& text) {
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const BOOL ok = ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::CloseHandle(h);
+    return ok && written == text.size();
+}
+
+CKiosk::CKiosk(const std::string& configIni) {
+    m_folder = TempFolder(Widen(g_pszCurrent));
+    CopyFolder(BuildProgramFolder(), m_folder);
+    WriteTextFile(m_folder + L"\\Config.ini", configIni);
+    // started from another directory: the kiosk must find its files by itself
+    const std::wstring otherDir = TempFolder(L"cwd");
+    std::wstring cmd = L"\"" + m_folder + L"\\Velmo.exe\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, otherDir.c_str(), &si, &pi)) {
+        Fail(__FILE__, __LINE__, "Velmo.exe could not be started");
+        return;
+    }
+    ::CloseHandle(pi.hThread);
+    m_hProcess = pi.hProcess;
+    m_pid = pi.dwProcessId;
+    FindData data{m_pid};
+    const bool found = WaitUntil([&] {
+        data = FindData{m_pid};
+        ::EnumWindows(FindKioskWindows, reinterpret_cast<LPARAM>(&data));
+        return data.hPopup && data.hMain && ::IsWindowVisible(data.hPopup);
+    }, 20000);
+    if (!found) {
+        Fail(__FILE__, __LINE__, "the launcher did not appear");
+        return;
+    }
+    m_hPopup = data.hPopup;
+    m_hMain = data.hMain;
+    ::Sleep(300); // let the first paints settle
+}
+
+CKiosk::~CKiosk() {
+    if (m_hProcess) {
+        if (::WaitForSingleObject(m_hProcess, 0) == WAIT_TIMEOUT) {
+            ::TerminateProcess(m_hProcess, 1);
+            ::WaitForSingleObject(m_hProcess, 10000);
+        }
+        ::CloseHandle(m_hProcess);
+    }
+}
+
+bool CKiosk::HasExited(DWORD waitMs) const {
+    return m_hProcess && ::WaitForSingleObject(m_hProcess, waitMs) == WAIT_OBJECT_0;
+}
+
+DWORD CKiosk::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(m_hProcess, &code);
+    return code;
+}
+
+DWORD CKiosk::GdiObjects() const {
+    return ::GetGuiResources(m_hProcess, GR_GDIOBJECTS);
+}
+
+DWORD CKiosk::UserObjects() const {
+    return ::GetGuiResources(m_hProcess, GR_USEROBJECTS);
+}
+
+bool CKiosk::ShowPage() {
+    const RECT rc = WindowRect(m_hPopup);
+    Tap((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    return WaitUntil([&] {
+        const RECT rcMain = WindowRect(m_hMain);
+        return IsShown(m_hMain) && rcMain.left == 0 && rcMain.top == 0 && rcMain.right == ScreenWidth() &&
+               rcMain.bottom == ScreenHeight();
+    });
+}
+
+void MoveTo(int x, int y) {
+    SendMouse(x, y, 0);
+}
+
+void Press(int x, int y) {
+    SendMouse(x, y, MOUSEEVENTF_LEFTDOWN);
+}
+
+void Release(int x, int y) {
+    SendMouse(x, y, MOUSEEVENTF_LEFTUP);
+}
+
+void PressRight(int x, int y) {
+    SendMouse(x, y, MOUSEEVENTF_RIGHTDOWN);
+}
+
+void ReleaseRight(int x, int y) {
+    SendMouse(x, y, MOUSEEVENTF_RIGHTUP);
+}
+
+void Tap(int x, int y) {
+    MoveTo(x, y);
+    Press(x, y);
+    Release(x, y);
+}
+
+void KeyDown(WORD vk) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    ::SendInput(1, &in, sizeof(in));
+    ::Sleep(30);
+}
+
+void KeyUp(WORD vk) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(1, &in, sizeof(in));
+    ::Sleep(30);
+}
+
+void Key(WORD vk) {
+    KeyDown(vk);
+    KeyUp(vk);
+}
+
+RECT WindowRect(HWND hWnd) {
+    RECT rc{};
+    ::GetWindowRect(hWnd, &rc);
+    return rc;
+}
+
+bool IsShown(HWND hWnd) {
+    return ::IsWindowVisible(hWnd) != FALSE;
+}
+
+int ScreenWidth() {
+    return ::GetSystemMetrics(SM_CXSCREEN);
+}
+
+int ScreenHeight() {
+    return ::GetSystemMetrics(SM_CYSCREEN);
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC hdc = ::GetDC(nullptr);
+    const COLORREF c = ::GetPixel(hdc, x, y);
+    ::ReleaseDC(nullptr, hdc);
+    return c;
+}
+
+bool ColorNear(COLORREF a, COLORREF b, int tolerance) {
+    return abs(GetRValue(a) - GetRValue(b)) <= tolerance && abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+} // namespace e2e

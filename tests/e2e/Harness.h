@@ -1,0 +1,107 @@
+// A small harness for end-to-end tests: starts the real Velmo.exe from a
+// fresh copy of its program folder and drives it by input, as a visitor does.
+// Runs unchanged on Windows and under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Test cases register themselves; main runs them in order and prints
+// "N passed, N failed".
+struct TestCase {
+    const char* name;
+    void (*fn)();
+};
+int Register(const char* name, void (*fn)());
+int RunAll(int argc, wchar_t** argv);
+
+#define E2E_TEST(name)                                              \
+    static void name();                                             \
+    static const int name##_registered = e2e::Register(#name, name); \
+    static void name()
+
+// A failed check marks the running case as failed and prints where.
+void Fail(const char* file, int line, const std::string& what);
+#define CHECK(cond)                                                        \
+    do {                                                                   \
+        if (!(cond))                                                       \
+            e2e::Fail(__FILE__, __LINE__, "CHECK(" #cond ")");            \
+    } while (0)
+#define CHECK_EQ(a, b)                                                                               \
+    do {                                                                                             \
+        const auto va_ = (a);                                                                        \
+        const auto vb_ = (b);                                                                        \
+        if (!(va_ == vb_))                                                                           \
+            e2e::Fail(__FILE__, __LINE__,                                                            \
+                      "CHECK_EQ(" #a ", " #b "): " + std::to_string(va_) + " != " + std::to_string(vb_)); \
+    } while (0)
+#define REQUIRE(cond)                                                       \
+    do {                                                                    \
+        if (!(cond)) {                                                      \
+            e2e::Fail(__FILE__, __LINE__, "REQUIRE(" #cond ")");           \
+            return;                                                         \
+        }                                                                   \
+    } while (0)
+
+// Polls the condition every 20 ms until it holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+void Pause(DWORD ms);
+
+std::wstring BuildProgramFolder();   // the assembled Velmo folder of the build
+std::wstring TempFolder(const std::wstring& name);
+bool WriteTextFile(const std::wstring& path, const std::string& text);
+
+class CKiosk {
+public:
+    // Copies the program folder to a fresh temporary folder named after the
+    // test, writes Config.ini, and starts Velmo.exe from another directory.
+    explicit CKiosk(const std::string& configIni = "[Time]\r\nMinTime=30000\r\n");
+    ~CKiosk();
+    CKiosk(const CKiosk&) = delete;
+    CKiosk& operator=(const CKiosk&) = delete;
+
+    bool Started() const { return m_hProcess != nullptr; }
+    // The launcher popup and the main dialog once the kiosk is up.
+    HWND Popup() const { return m_hPopup; }
+    HWND Main() const { return m_hMain; }
+    const std::wstring& Folder() const { return m_folder; }
+    bool HasExited(DWORD waitMs = 0) const;
+    DWORD ExitCode() const;
+    DWORD GdiObjects() const;
+    DWORD UserObjects() const;
+    // Taps the popup's centre and waits until the page covers the screen.
+    bool ShowPage();
+
+private:
+    std::wstring m_folder;
+    HANDLE m_hProcess = nullptr;
+    DWORD m_pid = 0;
+    HWND m_hPopup = nullptr;
+    HWND m_hMain = nullptr;
+};
+
+// Input, in screen pixels.
+void MoveTo(int x, int y);
+void Press(int x, int y);
+void Release(int x, int y);
+void Tap(int x, int y);
+void PressRight(int x, int y);
+void ReleaseRight(int x, int y);
+void Key(WORD vk);
+void KeyDown(WORD vk);
+void KeyUp(WORD vk);
+
+// State.
+RECT WindowRect(HWND hWnd);
+bool IsShown(HWND hWnd);
+int ScreenWidth();
+int ScreenHeight();
+COLORREF ScreenPixel(int x, int y);
+bool ColorNear(COLORREF a, COLORREF b, int tolerance = 8);
+
+} // namespace e2e
