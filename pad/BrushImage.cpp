@@ -15,12 +15,13 @@ constexpr uint32_t kCompressionBitfields = 3;
 constexpr int64_t kMaxDimension = 32768;
 constexpr int64_t kMaxPixels = 64LL * 1024 * 1024;
 
-uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t ReadU16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
-uint32_t ReadU32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+uint32_t ReadU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
 }
 
 struct DibHeader {
@@ -32,16 +33,18 @@ struct DibHeader {
     uint32_t nClrUsed;
 };
 
-DibHeader ReadHeader(const uint8_t* info, uint32_t headerSize)
-{
+DibHeader ReadHeader(const uint8_t* info, uint32_t headerSize) {
     if (headerSize == kCoreHeaderSize)
         return {ReadU16(info + 4), ReadU16(info + 6), ReadU16(info + 8), ReadU16(info + 10), 0, 0};
-    return {static_cast<int32_t>(ReadU32(info + 4)), static_cast<int32_t>(ReadU32(info + 8)),
-            ReadU16(info + 12), ReadU16(info + 14), ReadU32(info + 16), ReadU32(info + 32)};
+    return {static_cast<int32_t>(ReadU32(info + 4)),
+            static_cast<int32_t>(ReadU32(info + 8)),
+            ReadU16(info + 12),
+            ReadU16(info + 14),
+            ReadU32(info + 16),
+            ReadU32(info + 32)};
 }
 
-bool IsKnownFormat(const DibHeader& h, uint32_t headerSize)
-{
+bool IsKnownFormat(const DibHeader& h, uint32_t headerSize) {
     if (h.nPlanes != 1)
         return false;
     const uint16_t b = h.nBitCount;
@@ -51,15 +54,13 @@ bool IsKnownFormat(const DibHeader& h, uint32_t headerSize)
     return h.nCompression == kCompressionRgb || (h.nCompression == kCompressionBitfields && bWide);
 }
 
-bool HasSaneSize(int64_t width, int64_t height)
-{
+bool HasSaneSize(int64_t width, int64_t height) {
     const int64_t absHeight = height < 0 ? -height : height;
     return width > 0 && absHeight > 0 && width <= kMaxDimension && absHeight <= kMaxDimension &&
            width * absHeight <= kMaxPixels;
 }
 
-std::optional<uint64_t> ColorEntries(const DibHeader& h)
-{
+std::optional<uint64_t> ColorEntries(const DibHeader& h) {
     const uint64_t fullTable = h.nBitCount <= 8 ? (uint64_t{1} << h.nBitCount) : 0;
     if (h.nClrUsed == 0)
         return fullTable;
@@ -68,39 +69,43 @@ std::optional<uint64_t> ColorEntries(const DibHeader& h)
     return h.nClrUsed;
 }
 
-}  // namespace
+} // namespace
 
-const char* DibErrorText(DibError error)
-{
+const char* DibErrorText(DibError error) {
     switch (error) {
-    case DibError::UnknownFormat: return "Unknown DIB file format.";
-    case DibError::OutOfMemory: return "Out of memory.";
-    case DibError::ConversionError: return "Image file conversion error.";
-    case DibError::None: break;
+    case DibError::UnknownFormat:
+        return "Unknown DIB file format.";
+    case DibError::OutOfMemory:
+        return "Out of memory.";
+    case DibError::ConversionError:
+        return "Image file conversion error.";
+    case DibError::None:
+        break;
     }
     return "";
 }
 
-const wchar_t* DibErrorTextW(DibError error)
-{
+const wchar_t* DibErrorTextW(DibError error) {
     switch (error) {
-    case DibError::UnknownFormat: return L"Unknown DIB file format.";
-    case DibError::OutOfMemory: return L"Out of memory.";
-    case DibError::ConversionError: return L"Image file conversion error.";
-    case DibError::None: break;
+    case DibError::UnknownFormat:
+        return L"Unknown DIB file format.";
+    case DibError::OutOfMemory:
+        return L"Out of memory.";
+    case DibError::ConversionError:
+        return L"Image file conversion error.";
+    case DibError::None:
+        break;
     }
     return L"";
 }
 
-uint64_t DibRowBytes(int64_t width, int bitCount)
-{
+uint64_t DibRowBytes(int64_t width, int bitCount) {
     if (width <= 0 || bitCount <= 0)
         return 0;
     return (static_cast<uint64_t>(bitCount) * static_cast<uint64_t>(width) + 31) / 32 * 4;
 }
 
-DibError ParseDib(const uint8_t* data, size_t size, DibView& out)
-{
+DibError ParseDib(const uint8_t* data, size_t size, DibView& out) {
     if (data == nullptr)
         return DibError::UnknownFormat;
     const bool bFileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
@@ -133,16 +138,20 @@ DibError ParseDib(const uint8_t* data, size_t size, DibView& out)
     if (pixelOffset < headersEnd || pixelOffset + pixelBytes > size)
         return DibError::ConversionError;
 
-    out = DibView{static_cast<uint32_t>(infoOffset), headerSize,
-                  static_cast<int32_t>(h.nWidth), static_cast<int32_t>(h.nHeight),
-                  h.nBitCount, h.nCompression,
-                  static_cast<uint32_t>(*entries), static_cast<uint32_t>(entrySize),
-                  static_cast<uint32_t>(pixelOffset), static_cast<uint32_t>(pixelBytes)};
+    out = DibView{static_cast<uint32_t>(infoOffset),
+                  headerSize,
+                  static_cast<int32_t>(h.nWidth),
+                  static_cast<int32_t>(h.nHeight),
+                  h.nBitCount,
+                  h.nCompression,
+                  static_cast<uint32_t>(*entries),
+                  static_cast<uint32_t>(entrySize),
+                  static_cast<uint32_t>(pixelOffset),
+                  static_cast<uint32_t>(pixelBytes)};
     return DibError::None;
 }
 
-std::vector<uint8_t> PackRgbRows(const uint8_t* bgr24BottomUp, int width, int height)
-{
+std::vector<uint8_t> PackRgbRows(const uint8_t* bgr24BottomUp, int width, int height) {
     if (bgr24BottomUp == nullptr || width <= 0 || height <= 0)
         return {};
     // sizes in 64 bits: a 32-bit build must not wrap into a short buffer
@@ -163,7 +172,7 @@ std::vector<uint8_t> PackRgbRows(const uint8_t* bgr24BottomUp, int width, int he
         const uint8_t* src = bgr24BottomUp + y * stride;
         uint8_t* dst = rgb.data() + y * packedRow;
         for (size_t x = 0; x < packedRow; x += 3) {
-            dst[x] = src[x + 2];  // the DIB stores blue, green, red
+            dst[x] = src[x + 2]; // the DIB stores blue, green, red
             dst[x + 1] = src[x + 1];
             dst[x + 2] = src[x];
         }

@@ -22,16 +22,16 @@ const wchar_t* DibErrorTextW(DibError error);
 // Where the parts of a checked DIB lie in the buffer. Every offset + length
 // is inside it.
 struct DibView {
-    uint32_t infoOffset;      // 14 after a "BM" file header, 0 for a bare DIB
-    uint32_t headerSize;      // 12 (core) or 40
-    int32_t width;            // 1 .. 32768
-    int32_t height;           // negative: rows stored top row first
-    int bitCount;             // 1, 4, 8, 24, or also 16 and 32 with a 40-byte header
-    uint32_t compression;     // BI_RGB, or BI_BITFIELDS at 16 and 32 bits
-    uint32_t colorEntries;    // colour table entries after the header (and masks)
-    uint32_t colorEntrySize;  // 3 for a core header, 4 otherwise
-    uint32_t pixelOffset;     // first byte of the pixel rows
-    uint32_t pixelBytes;      // row bytes x |height|, all inside the buffer
+    uint32_t infoOffset;     // 14 after a "BM" file header, 0 for a bare DIB
+    uint32_t headerSize;     // 12 (core) or 40
+    int32_t width;           // 1 .. 32768
+    int32_t height;          // negative: rows stored top row first
+    int bitCount;            // 1, 4, 8, 24, or also 16 and 32 with a 40-byte header
+    uint32_t compression;    // BI_RGB, or BI_BITFIELDS at 16 and 32 bits
+    uint32_t colorEntries;   // colour table entries after the header (and masks)
+    uint32_t colorEntrySize; // 3 for a core header, 4 otherwise
+    uint32_t pixelOffset;    // first byte of the pixel rows
+    uint32_t pixelBytes;     // row bytes x |height|, all inside the buffer
 };
 
 // Bytes of one DIB row padded to 4 bytes, in 64 bits so nothing wraps.

@@ -2,39 +2,50 @@
 
 namespace {
 
-uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t ReadU32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+uint16_t ReadU16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 
-void PutU16(uint8_t* p, uint16_t v)
-{
+uint32_t ReadU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+
+void PutU16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 
-void PutU32(uint8_t* p, uint32_t v)
-{
+void PutU32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-bool IsBmpBitCount(int bitCount)
-{
+bool IsBmpBitCount(int bitCount) {
     switch (bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: return true;
-    default: return false;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+        return true;
+    default:
+        return false;
     }
 }
 
-bool IsKnownInfoSize(uint32_t infoSize)
-{
+bool IsKnownInfoSize(uint32_t infoSize) {
     switch (infoSize) {
-    case 12: case 40: case 52: case 56: case 108: case 124: return true;
-    default: return false;
+    case 12:
+    case 40:
+    case 52:
+    case 56:
+    case 108:
+    case 124:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -49,16 +60,18 @@ struct InfoFields {
     uint32_t nClrUsed;
 };
 
-InfoFields ReadInfoFields(const uint8_t* info, uint32_t infoSize)
-{
+InfoFields ReadInfoFields(const uint8_t* info, uint32_t infoSize) {
     if (infoSize == kBmpCoreHeaderSize)
         return {ReadU16(info + 4), ReadU16(info + 6), ReadU16(info + 8), ReadU16(info + 10), 0, 0};
-    return {static_cast<int32_t>(ReadU32(info + 4)), static_cast<int32_t>(ReadU32(info + 8)),
-            ReadU16(info + 12), ReadU16(info + 14), ReadU32(info + 16), ReadU32(info + 32)};
+    return {static_cast<int32_t>(ReadU32(info + 4)),
+            static_cast<int32_t>(ReadU32(info + 8)),
+            ReadU16(info + 12),
+            ReadU16(info + 14),
+            ReadU32(info + 16),
+            ReadU32(info + 32)};
 }
 
-bool IsSupportedFormat(const InfoFields& f, uint32_t infoSize)
-{
+bool IsSupportedFormat(const InfoFields& f, uint32_t infoSize) {
     if (f.nPlanes != 1 || !IsBmpBitCount(f.nBitCount))
         return false;
     // the core header predates 16 and 32 bits per pixel
@@ -69,9 +82,8 @@ bool IsSupportedFormat(const InfoFields& f, uint32_t infoSize)
     return f.nCompression == kBmpCompressionBitfields && (f.nBitCount == 16 || f.nBitCount == 32);
 }
 
-bool HasSaneSize(int64_t width, int64_t height)
-{
-    const int64_t absHeight = height < 0 ? -height : height;  // 64 bits, so INT32_MIN negates safely
+bool HasSaneSize(int64_t width, int64_t height) {
+    const int64_t absHeight = height < 0 ? -height : height; // 64 bits, so INT32_MIN negates safely
     if (width <= 0 || absHeight == 0)
         return false;
     if (width > kBmpMaxDimension || absHeight > kBmpMaxDimension)
@@ -81,8 +93,7 @@ bool HasSaneSize(int64_t width, int64_t height)
 
 // Entries of the colour table, or nullopt when biClrUsed claims more colours
 // than the bit count can index.
-std::optional<uint64_t> ColorEntries(const InfoFields& f, uint32_t infoSize)
-{
+std::optional<uint64_t> ColorEntries(const InfoFields& f, uint32_t infoSize) {
     const uint64_t fullTable = f.nBitCount <= 8 ? (uint64_t{1} << f.nBitCount) : 0;
     if (infoSize == kBmpCoreHeaderSize || f.nClrUsed == 0)
         return fullTable;
@@ -91,10 +102,9 @@ std::optional<uint64_t> ColorEntries(const InfoFields& f, uint32_t infoSize)
     return f.nClrUsed;
 }
 
-}  // namespace
+} // namespace
 
-int ChooseFileBitCount(int displayDepth)
-{
+int ChooseFileBitCount(int displayDepth) {
     if (displayDepth <= 1)
         return 1;
     if (displayDepth <= 4)
@@ -108,15 +118,13 @@ int ChooseFileBitCount(int displayDepth)
     return 0;
 }
 
-uint64_t BmpRowBytes(int64_t width, int bitCount)
-{
+uint64_t BmpRowBytes(int64_t width, int bitCount) {
     if (width <= 0 || bitCount <= 0)
         return 0;
     return (static_cast<uint64_t>(bitCount) * static_cast<uint64_t>(width) + 31) / 32 * 4;
 }
 
-std::optional<BmpLayout> ComputeBmpLayout(int32_t width, int32_t height, int bitCount)
-{
+std::optional<BmpLayout> ComputeBmpLayout(int32_t width, int32_t height, int bitCount) {
     if (width <= 0 || height <= 0 || !IsBmpBitCount(bitCount))
         return std::nullopt;
     const uint64_t tableBytes = bitCount <= 8 ? (uint64_t{4} << bitCount) : 0;
@@ -126,13 +134,11 @@ std::optional<BmpLayout> ComputeBmpLayout(int32_t width, int32_t height, int bit
     if (fileSize > UINT32_MAX)
         return std::nullopt;
     return BmpLayout{static_cast<uint32_t>(tableBytes), static_cast<uint32_t>(rowBytes),
-                     static_cast<uint32_t>(imageBytes),
-                     static_cast<uint32_t>(kBmpHeadersSize + tableBytes),
+                     static_cast<uint32_t>(imageBytes), static_cast<uint32_t>(kBmpHeadersSize + tableBytes),
                      static_cast<uint32_t>(fileSize)};
 }
 
-void WriteBmpFileHeader(uint8_t out[14], const BmpLayout& layout)
-{
+void WriteBmpFileHeader(uint8_t out[14], const BmpLayout& layout) {
     PutU16(out, kBmpSignature);
     PutU32(out + 2, layout.fileSize);
     PutU16(out + 6, 0);
@@ -140,8 +146,7 @@ void WriteBmpFileHeader(uint8_t out[14], const BmpLayout& layout)
     PutU32(out + 10, layout.offBits);
 }
 
-void WriteBmpInfoHeader(uint8_t out[40], int32_t width, int32_t height, int bitCount)
-{
+void WriteBmpInfoHeader(uint8_t out[40], int32_t width, int32_t height, int bitCount) {
     for (int i = 0; i < 40; ++i)
         out[i] = 0;
     PutU32(out, kBmpInfoHeaderSize);
@@ -152,8 +157,7 @@ void WriteBmpInfoHeader(uint8_t out[40], int32_t width, int32_t height, int bitC
     // compression, image size, resolution and colour counts stay 0
 }
 
-bool HasBmpExtension(std::wstring_view path)
-{
+bool HasBmpExtension(std::wstring_view path) {
     const size_t dot = path.rfind(L'.');
     if (dot == std::wstring_view::npos || dot == 0)
         return false;
@@ -171,8 +175,7 @@ bool HasBmpExtension(std::wstring_view path)
     return true;
 }
 
-std::optional<BmpFileView> ParseBmpFile(const uint8_t* data, size_t size)
-{
+std::optional<BmpFileView> ParseBmpFile(const uint8_t* data, size_t size) {
     if (data == nullptr || size < kBmpFileHeaderSize + 4 || ReadU16(data) != kBmpSignature)
         return std::nullopt;
     const uint8_t* info = data + kBmpFileHeaderSize;
@@ -201,8 +204,13 @@ std::optional<BmpFileView> ParseBmpFile(const uint8_t* data, size_t size)
     if (offBits < headersEnd || offBits + pixelBytes > size)
         return std::nullopt;
 
-    return BmpFileView{kBmpFileHeaderSize, infoSize, f.nBitCount, f.nCompression,
-                       static_cast<int32_t>(f.nWidth), static_cast<int32_t>(f.nHeight),
-                       static_cast<uint32_t>(*entries), static_cast<uint32_t>(offBits),
+    return BmpFileView{kBmpFileHeaderSize,
+                       infoSize,
+                       f.nBitCount,
+                       f.nCompression,
+                       static_cast<int32_t>(f.nWidth),
+                       static_cast<int32_t>(f.nHeight),
+                       static_cast<uint32_t>(*entries),
+                       static_cast<uint32_t>(offBits),
                        static_cast<uint32_t>(pixelBytes)};
 }

@@ -8,14 +8,14 @@
 #include <optional>
 #include <string_view>
 
-constexpr uint16_t kBmpSignature = 0x4D42;  // "BM"
+constexpr uint16_t kBmpSignature = 0x4D42; // "BM"
 constexpr uint32_t kBmpFileHeaderSize = 14;
 constexpr uint32_t kBmpInfoHeaderSize = 40;
 constexpr uint32_t kBmpCoreHeaderSize = 12;
-constexpr uint32_t kBmpHeadersSize = kBmpFileHeaderSize + kBmpInfoHeaderSize;  // 54
+constexpr uint32_t kBmpHeadersSize = kBmpFileHeaderSize + kBmpInfoHeaderSize; // 54
 
-constexpr uint32_t kBmpCompressionRgb = 0;        // BI_RGB
-constexpr uint32_t kBmpCompressionBitfields = 3;  // BI_BITFIELDS
+constexpr uint32_t kBmpCompressionRgb = 0;       // BI_RGB
+constexpr uint32_t kBmpCompressionBitfields = 3; // BI_BITFIELDS
 
 // Limits on what a loaded file may ask the platform to allocate.
 constexpr int64_t kBmpMaxDimension = 32768;
@@ -29,11 +29,11 @@ int ChooseFileBitCount(int displayDepth);
 uint64_t BmpRowBytes(int64_t width, int bitCount);
 
 struct BmpLayout {
-    uint32_t colorTableBytes;  // P
-    uint32_t rowBytes;         // R
-    uint32_t imageBytes;       // S = R x H
-    uint32_t offBits;          // 54 + P
-    uint32_t fileSize;         // 54 + P + S
+    uint32_t colorTableBytes; // P
+    uint32_t rowBytes;        // R
+    uint32_t imageBytes;      // S = R x H
+    uint32_t offBits;         // 54 + P
+    uint32_t fileSize;        // 54 + P + S
 };
 
 // Layout of a file written at bitCount 1, 4, 8, 16, 24 or 32; nullopt for
@@ -54,15 +54,15 @@ bool HasBmpExtension(std::wstring_view path);
 // Where the parts of a checked BMP file lie. Every offset + length is inside
 // the buffer that was parsed.
 struct BmpFileView {
-    uint32_t infoOffset;    // always 14: the info header and colour table start here
-    uint32_t infoSize;      // 12 (core), 40, 52, 56, 108 or 124
-    int bitCount;           // 1, 4, 8, 16, 24 or 32
-    uint32_t compression;   // BI_RGB, or BI_BITFIELDS at 16 and 32 bits
-    int32_t width;          // 1 .. 32768
-    int32_t height;         // negative: rows stored top row first
-    uint32_t colorEntries;  // entries of the colour table
-    uint32_t pixelOffset;   // bfOffBits
-    uint32_t pixelBytes;    // row bytes x |height|, all inside the file
+    uint32_t infoOffset;   // always 14: the info header and colour table start here
+    uint32_t infoSize;     // 12 (core), 40, 52, 56, 108 or 124
+    int bitCount;          // 1, 4, 8, 16, 24 or 32
+    uint32_t compression;  // BI_RGB, or BI_BITFIELDS at 16 and 32 bits
+    int32_t width;         // 1 .. 32768
+    int32_t height;        // negative: rows stored top row first
+    uint32_t colorEntries; // entries of the colour table
+    uint32_t pixelOffset;  // bfOffBits
+    uint32_t pixelBytes;   // row bytes x |height|, all inside the file
 };
 
 // Checks a whole file image before the platform builds a bitmap from it;

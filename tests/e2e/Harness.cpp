@@ -93,7 +93,8 @@ void SendMouse(int x, int y, DWORD flags) {
     in.mi.dy = static_cast<LONG>((static_cast<LONGLONG>(y) * 65536 + cy - 1) / cy);
     in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     ::SendInput(1, &in, sizeof(in));
-    ::Sleep(30);
+    // give the kiosk time to take each event before the next changes the state
+    ::Sleep(flags & (MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP | MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP) ? 120 : 40);
 }
 
 } // namespace
@@ -289,6 +290,11 @@ void KeyUp(WORD vk) {
 void Key(WORD vk) {
     KeyDown(vk);
     KeyUp(vk);
+}
+
+bool RunningUnderWine() {
+    HMODULE hNtdll = ::GetModuleHandleW(L"ntdll.dll");
+    return hNtdll && ::GetProcAddress(hNtdll, "wine_get_version");
 }
 
 RECT WindowRect(HWND hWnd) {

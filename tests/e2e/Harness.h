@@ -96,6 +96,9 @@ void Key(WORD vk);
 void KeyDown(WORD vk);
 void KeyUp(WORD vk);
 
+// True under Wine, where a few platform behaviours differ from Windows.
+bool RunningUnderWine();
+
 // State.
 RECT WindowRect(HWND hWnd);
 bool IsShown(HWND hWnd);

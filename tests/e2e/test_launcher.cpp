@@ -1,9 +1,21 @@
 // Start-up, the launcher popup and the way to the page and back.
 #include "Harness.h"
 
+#include <cstdio>
+
 using namespace e2e;
 
 namespace {
+// Under Wine the button flags of injected mouse moves over the layered
+// launcher follow the X pointer rather than the injected buttons, so drags
+// are checked on Windows only.
+bool SkipDragUnderWine() {
+    if (!RunningUnderWine())
+        return false;
+    std::printf("  skipped under Wine: injected drag flags are unreliable there\n");
+    return true;
+}
+
 RECT Center(HWND hWnd, POINT& pt) {
     const RECT rc = WindowRect(hWnd);
     pt = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
@@ -69,12 +81,15 @@ E2E_TEST(DefaultIdleTimeKeepsThePage) {
 }
 
 E2E_TEST(SidewaysDragMovesAlongTheBottomEdge) {
+    if (SkipDragUnderWine())
+        return;
     CKiosk kiosk;
     REQUIRE(kiosk.Started());
     HWND hPopup = kiosk.Popup();
     POINT pt;
     const RECT before = Center(hPopup, pt);
     Press(pt.x, pt.y);
+    MoveTo(pt.x + 1, pt.y - 15);
     MoveTo(pt.x + 4, pt.y - 30); // vertical travel plays no part
     Release(pt.x + 4, pt.y - 30);
     Pause(200);
@@ -86,15 +101,25 @@ E2E_TEST(SidewaysDragMovesAlongTheBottomEdge) {
     CHECK(IsShown(hPopup));
     CHECK(!IsShown(kiosk.Main()));
 
-    // three pixels is still a tap
-    Center(hPopup, pt);
+}
+
+E2E_TEST(ThreePixelsSidewaysIsStillATap) {
+    if (SkipDragUnderWine())
+        return;
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    POINT pt;
+    const RECT before = Center(kiosk.Popup(), pt);
     Press(pt.x, pt.y);
-    MoveTo(pt.x + 3, pt.y);
-    Release(pt.x + 3, pt.y);
+    MoveTo(pt.x + 3, pt.y + 20);
+    Release(pt.x + 3, pt.y + 20);
     CHECK(WaitUntil([&] { return IsShown(kiosk.Main()); }, 5000));
+    CHECK_EQ(WindowRect(kiosk.Popup()).left, before.left);
 }
 
 E2E_TEST(DragWithSecondButtonOrVerticalDoesNotMove) {
+    if (SkipDragUnderWine())
+        return;
     CKiosk kiosk;
     REQUIRE(kiosk.Started());
     HWND hPopup = kiosk.Popup();

@@ -8,20 +8,20 @@
 
 namespace {
 
-volatile uint32_t g_nSink;  // keeps the reads of TouchRegion from being optimised away
+volatile uint32_t g_nSink; // keeps the reads of TouchRegion from being optimised away
 
-uint64_t AbsHeight(int32_t height) { return height < 0 ? -static_cast<int64_t>(height) : height; }
+uint64_t AbsHeight(int32_t height) {
+    return height < 0 ? -static_cast<int64_t>(height) : height;
+}
 
-bool IsSaneSize(int32_t width, int32_t height)
-{
+bool IsSaneSize(int32_t width, int32_t height) {
     const uint64_t h = AbsHeight(height);
     return width >= 1 && width <= 32768 && h >= 1 && h <= 32768 &&
            static_cast<uint64_t>(width) * h <= 64u * 1024 * 1024;
 }
 
 // Reads [offset, offset + length) through a copy of exactly that length.
-std::vector<uint8_t> CopyRegion(const uint8_t* data, uint64_t offset, uint64_t length)
-{
+std::vector<uint8_t> CopyRegion(const uint8_t* data, uint64_t offset, uint64_t length) {
     std::vector<uint8_t> copy(data + offset, data + offset + length);
     uint32_t sum = 0;
     for (uint8_t b : copy)
@@ -30,8 +30,7 @@ std::vector<uint8_t> CopyRegion(const uint8_t* data, uint64_t offset, uint64_t l
     return copy;
 }
 
-const char* CheckFileView(const BmpFileView& v, const uint8_t* data, size_t size)
-{
+const char* CheckFileView(const BmpFileView& v, const uint8_t* data, size_t size) {
     if (v.infoOffset != 14)
         return "ParseBmpFile: info header not at 14";
     if (!IsSaneSize(v.width, v.height))
@@ -52,8 +51,7 @@ const char* CheckFileView(const BmpFileView& v, const uint8_t* data, size_t size
     return nullptr;
 }
 
-const char* CheckDibView(const DibView& v, const uint8_t* data, size_t size)
-{
+const char* CheckDibView(const DibView& v, const uint8_t* data, size_t size) {
     if (v.infoOffset != 0 && v.infoOffset != 14)
         return "ParseDib: info header neither at 0 nor at 14";
     if (v.headerSize != 12 && v.headerSize != 40)
@@ -83,9 +81,8 @@ const char* CheckDibView(const DibView& v, const uint8_t* data, size_t size)
 }
 
 // Both parsers judge a "BM" file with a 12- or 40-byte header by the same rules.
-const char* CheckAgreement(const std::optional<BmpFileView>& file, bool bDib, const DibView& dib,
-                           const uint8_t* data, size_t size)
-{
+const char* CheckAgreement(const std::optional<BmpFileView>& file, bool bDib, const DibView& dib, const uint8_t* data,
+                           size_t size) {
     if (size < 18 || data[0] != 'B' || data[1] != 'M')
         return file ? "ParseBmpFile: accepted a file without BM" : nullptr;
     const uint32_t infoSize = data[14] | (data[15] << 8) | (data[16] << 16) | (uint32_t{data[17]} << 24);
@@ -93,17 +90,16 @@ const char* CheckAgreement(const std::optional<BmpFileView>& file, bool bDib, co
         return nullptr;
     if (file.has_value() != bDib)
         return "ParseBmpFile and ParseDib disagree on accepting a file";
-    if (bDib && (file->pixelOffset != dib.pixelOffset || file->pixelBytes != dib.pixelBytes ||
-                 file->width != dib.width || file->height != dib.height ||
-                 file->bitCount != dib.bitCount || file->colorEntries != dib.colorEntries))
+    if (bDib &&
+        (file->pixelOffset != dib.pixelOffset || file->pixelBytes != dib.pixelBytes || file->width != dib.width ||
+         file->height != dib.height || file->bitCount != dib.bitCount || file->colorEntries != dib.colorEntries))
         return "ParseBmpFile and ParseDib disagree on the layout";
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
-BmpFuzzOutcome RunBmpParsers(const uint8_t* data, size_t size)
-{
+BmpFuzzOutcome RunBmpParsers(const uint8_t* data, size_t size) {
     const std::optional<BmpFileView> file = ParseBmpFile(data, size);
     DibView dib{};
     const bool bDib = ParseDib(data, size, dib) == DibError::None;

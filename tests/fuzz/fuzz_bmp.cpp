@@ -5,8 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const BmpFuzzOutcome outcome = RunBmpParsers(data, size);
     if (outcome.pFailure != nullptr) {
         std::fprintf(stderr, "broken: %s\n", outcome.pFailure);

@@ -5,27 +5,22 @@
 #include "MediaTypes.h"
 
 CEnumPins::CEnumPins(IPin* const* ppPins, ULONG nPins, ULONG nPosition)
-    : m_nPins(nPins < kMaxPins ? nPins : kMaxPins), m_nPosition(nPosition)
-{
-    for (ULONG i = 0; i < m_nPins; ++i)
-    {
+    : m_nPins(nPins < kMaxPins ? nPins : kMaxPins), m_nPosition(nPosition) {
+    for (ULONG i = 0; i < m_nPins; ++i) {
         m_pPins[i] = ppPins[i];
         m_pPins[i]->AddRef();
     }
 }
 
-CEnumPins::~CEnumPins()
-{
+CEnumPins::~CEnumPins() {
     for (ULONG i = 0; i < m_nPins; ++i)
         m_pPins[i]->Release();
 }
 
-STDMETHODIMP CEnumPins::QueryInterface(REFIID riid, void** ppv)
-{
+STDMETHODIMP CEnumPins::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv)
         return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IEnumPins)
-    {
+    if (riid == IID_IUnknown || riid == IID_IEnumPins) {
         *ppv = static_cast<IEnumPins*>(this);
         AddRef();
         return S_OK;
@@ -34,23 +29,22 @@ STDMETHODIMP CEnumPins::QueryInterface(REFIID riid, void** ppv)
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) CEnumPins::AddRef() { return InterlockedIncrement(&m_nRef); }
+STDMETHODIMP_(ULONG) CEnumPins::AddRef() {
+    return InterlockedIncrement(&m_nRef);
+}
 
-STDMETHODIMP_(ULONG) CEnumPins::Release()
-{
+STDMETHODIMP_(ULONG) CEnumPins::Release() {
     const LONG nRef = InterlockedDecrement(&m_nRef);
     if (nRef == 0)
         delete this;
     return nRef;
 }
 
-STDMETHODIMP CEnumPins::Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched)
-{
+STDMETHODIMP CEnumPins::Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched) {
     if (!ppPins || (cPins > 1 && !pcFetched))
         return E_POINTER;
     ULONG nFetched = 0;
-    while (nFetched < cPins && m_nPosition < m_nPins)
-    {
+    while (nFetched < cPins && m_nPosition < m_nPins) {
         ppPins[nFetched] = m_pPins[m_nPosition++];
         ppPins[nFetched++]->AddRef();
     }
@@ -59,21 +53,18 @@ STDMETHODIMP CEnumPins::Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched)
     return nFetched == cPins ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP CEnumPins::Skip(ULONG cPins)
-{
+STDMETHODIMP CEnumPins::Skip(ULONG cPins) {
     const ULONG nLeft = m_nPins - m_nPosition;
     m_nPosition += cPins < nLeft ? cPins : nLeft;
     return cPins <= nLeft ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP CEnumPins::Reset()
-{
+STDMETHODIMP CEnumPins::Reset() {
     m_nPosition = 0;
     return S_OK;
 }
 
-STDMETHODIMP CEnumPins::Clone(IEnumPins** ppEnum)
-{
+STDMETHODIMP CEnumPins::Clone(IEnumPins** ppEnum) {
     if (!ppEnum)
         return E_POINTER;
     *ppEnum = new (std::nothrow) CEnumPins(m_pPins, m_nPins, m_nPosition);
@@ -81,19 +72,18 @@ STDMETHODIMP CEnumPins::Clone(IEnumPins** ppEnum)
 }
 
 CEnumMediaTypes::CEnumMediaTypes(IPin* pPin, const AM_MEDIA_TYPE& mt, ULONG nPosition)
-    : m_pPin(pPin), m_mt(mt), m_nPosition(nPosition)
-{
+    : m_pPin(pPin), m_mt(mt), m_nPosition(nPosition) {
     m_pPin->AddRef();
 }
 
-CEnumMediaTypes::~CEnumMediaTypes() { m_pPin->Release(); }
+CEnumMediaTypes::~CEnumMediaTypes() {
+    m_pPin->Release();
+}
 
-STDMETHODIMP CEnumMediaTypes::QueryInterface(REFIID riid, void** ppv)
-{
+STDMETHODIMP CEnumMediaTypes::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv)
         return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IEnumMediaTypes)
-    {
+    if (riid == IID_IUnknown || riid == IID_IEnumMediaTypes) {
         *ppv = static_cast<IEnumMediaTypes*>(this);
         AddRef();
         return S_OK;
@@ -102,28 +92,26 @@ STDMETHODIMP CEnumMediaTypes::QueryInterface(REFIID riid, void** ppv)
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) CEnumMediaTypes::AddRef() { return InterlockedIncrement(&m_nRef); }
+STDMETHODIMP_(ULONG) CEnumMediaTypes::AddRef() {
+    return InterlockedIncrement(&m_nRef);
+}
 
-STDMETHODIMP_(ULONG) CEnumMediaTypes::Release()
-{
+STDMETHODIMP_(ULONG) CEnumMediaTypes::Release() {
     const LONG nRef = InterlockedDecrement(&m_nRef);
     if (nRef == 0)
         delete this;
     return nRef;
 }
 
-STDMETHODIMP CEnumMediaTypes::Next(ULONG cTypes, AM_MEDIA_TYPE** ppTypes, ULONG* pcFetched)
-{
+STDMETHODIMP CEnumMediaTypes::Next(ULONG cTypes, AM_MEDIA_TYPE** ppTypes, ULONG* pcFetched) {
     if (!ppTypes || (cTypes > 1 && !pcFetched))
         return E_POINTER;
     ULONG nFetched = 0;
-    if (cTypes > 0 && m_nPosition == 0)
-    {
+    if (cTypes > 0 && m_nPosition == 0) {
         auto* pmt = static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
         if (!pmt)
             return E_OUTOFMEMORY;
-        if (FAILED(CopyMediaTypeContents(pmt, m_mt)))
-        {
+        if (FAILED(CopyMediaTypeContents(pmt, m_mt))) {
             CoTaskMemFree(pmt);
             return E_OUTOFMEMORY;
         }
@@ -135,8 +123,7 @@ STDMETHODIMP CEnumMediaTypes::Next(ULONG cTypes, AM_MEDIA_TYPE** ppTypes, ULONG*
     return nFetched == cTypes ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP CEnumMediaTypes::Skip(ULONG cTypes)
-{
+STDMETHODIMP CEnumMediaTypes::Skip(ULONG cTypes) {
     if (cTypes == 0)
         return S_OK;
     const bool bHadOne = m_nPosition == 0;
@@ -144,14 +131,12 @@ STDMETHODIMP CEnumMediaTypes::Skip(ULONG cTypes)
     return (bHadOne && cTypes == 1) ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP CEnumMediaTypes::Reset()
-{
+STDMETHODIMP CEnumMediaTypes::Reset() {
     m_nPosition = 0;
     return S_OK;
 }
 
-STDMETHODIMP CEnumMediaTypes::Clone(IEnumMediaTypes** ppEnum)
-{
+STDMETHODIMP CEnumMediaTypes::Clone(IEnumMediaTypes** ppEnum) {
     if (!ppEnum)
         return E_POINTER;
     *ppEnum = new (std::nothrow) CEnumMediaTypes(m_pPin, m_mt, m_nPosition);

@@ -5,8 +5,7 @@
 
 #include "TestCamModule.h"
 
-class CEnumPins final : public IEnumPins
-{
+class CEnumPins final : public IEnumPins {
 public:
     static constexpr ULONG kMaxPins = 2;
 
@@ -33,8 +32,7 @@ private:
 };
 
 // Lists the one media type a pin offers.
-class CEnumMediaTypes final : public IEnumMediaTypes
-{
+class CEnumMediaTypes final : public IEnumMediaTypes {
 public:
     CEnumMediaTypes(IPin* pPin, const AM_MEDIA_TYPE& mt, ULONG nPosition = 0);
 
@@ -52,7 +50,7 @@ private:
 
     LONG m_nRef = 1;
     CLiveObject m_live;
-    IPin* m_pPin;                // keeps the type below alive
-    const AM_MEDIA_TYPE& m_mt;   // owned by the pin
+    IPin* m_pPin;              // keeps the type below alive
+    const AM_MEDIA_TYPE& m_mt; // owned by the pin
     ULONG m_nPosition;
 };

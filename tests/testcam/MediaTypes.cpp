@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-HRESULT CreateTestCamMediaType(const CTestCamSettings& settings, AM_MEDIA_TYPE* pmt)
-{
+HRESULT CreateTestCamMediaType(const CTestCamSettings& settings, AM_MEDIA_TYPE* pmt) {
     ZeroMemory(pmt, sizeof(*pmt));
     auto* pVih = static_cast<VIDEOINFOHEADER*>(CoTaskMemAlloc(sizeof(VIDEOINFOHEADER)));
     if (!pVih)
@@ -32,14 +31,11 @@ HRESULT CreateTestCamMediaType(const CTestCamSettings& settings, AM_MEDIA_TYPE* 
     return S_OK;
 }
 
-HRESULT CopyMediaTypeContents(AM_MEDIA_TYPE* pDest, const AM_MEDIA_TYPE& source)
-{
+HRESULT CopyMediaTypeContents(AM_MEDIA_TYPE* pDest, const AM_MEDIA_TYPE& source) {
     *pDest = source;
-    if (source.cbFormat)
-    {
+    if (source.cbFormat) {
         pDest->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(source.cbFormat));
-        if (!pDest->pbFormat)
-        {
+        if (!pDest->pbFormat) {
             pDest->cbFormat = 0;
             pDest->pUnk = nullptr;
             return E_OUTOFMEMORY;
@@ -51,29 +47,25 @@ HRESULT CopyMediaTypeContents(AM_MEDIA_TYPE* pDest, const AM_MEDIA_TYPE& source)
     return S_OK;
 }
 
-void FreeMediaTypeContents(AM_MEDIA_TYPE* pmt)
-{
+void FreeMediaTypeContents(AM_MEDIA_TYPE* pmt) {
     if (pmt->cbFormat)
         CoTaskMemFree(pmt->pbFormat);
     pmt->cbFormat = 0;
     pmt->pbFormat = nullptr;
-    if (pmt->pUnk)
-    {
+    if (pmt->pUnk) {
         pmt->pUnk->Release();
         pmt->pUnk = nullptr;
     }
 }
 
-void DeleteMediaType(AM_MEDIA_TYPE* pmt)
-{
+void DeleteMediaType(AM_MEDIA_TYPE* pmt) {
     if (!pmt)
         return;
     FreeMediaTypeContents(pmt);
     CoTaskMemFree(pmt);
 }
 
-bool IsPartialMatch(const AM_MEDIA_TYPE& partial, const AM_MEDIA_TYPE& full)
-{
+bool IsPartialMatch(const AM_MEDIA_TYPE& partial, const AM_MEDIA_TYPE& full) {
     if (partial.majortype != GUID_NULL && partial.majortype != full.majortype)
         return false;
     if (partial.subtype != GUID_NULL && partial.subtype != full.subtype)
@@ -83,11 +75,9 @@ bool IsPartialMatch(const AM_MEDIA_TYPE& partial, const AM_MEDIA_TYPE& full)
     return IsSameMediaType(partial, full);
 }
 
-bool IsSameMediaType(const AM_MEDIA_TYPE& left, const AM_MEDIA_TYPE& right)
-{
-    if (left.majortype != right.majortype || left.subtype != right.subtype ||
-        left.formattype != right.formattype || left.cbFormat < sizeof(VIDEOINFOHEADER) ||
-        right.cbFormat < sizeof(VIDEOINFOHEADER))
+bool IsSameMediaType(const AM_MEDIA_TYPE& left, const AM_MEDIA_TYPE& right) {
+    if (left.majortype != right.majortype || left.subtype != right.subtype || left.formattype != right.formattype ||
+        left.cbFormat < sizeof(VIDEOINFOHEADER) || right.cbFormat < sizeof(VIDEOINFOHEADER))
         return false;
     // only the picture layout matters; frame rate and rectangles may differ
     const auto& leftBmi = reinterpret_cast<const VIDEOINFOHEADER*>(left.pbFormat)->bmiHeader;

@@ -2,18 +2,10 @@
 
 #include <cstdio>
 
-namespace
-{
-enum class EColor
-{
-    Red,
-    Blue,
-    Green,
-    Other
-};
+namespace {
+enum class EColor { Red, Blue, Green, Other };
 
-EColor ColorAt(const BYTE* pPixel)
-{
+EColor ColorAt(const BYTE* pPixel) {
     // DIB pixels are stored blue, green, red
     if (pPixel[0] == 0 && pPixel[1] == 0 && pPixel[2] == 255)
         return EColor::Red;
@@ -24,16 +16,14 @@ EColor ColorAt(const BYTE* pPixel)
     return EColor::Other;
 }
 
-std::string Describe(const char* pszWhat, int nRow, int x)
-{
+std::string Describe(const char* pszWhat, int nRow, int x) {
     char sz[160];
     std::snprintf(sz, sizeof(sz), "%s (stored row %d, x %d)", pszWhat, nRow, x);
     return sz;
 }
 } // namespace
 
-std::string CheckTestCamFrame(const BYTE* pFrame, LONG cbFrame, int nWidth, int nHeight, int* pxColumn)
-{
+std::string CheckTestCamFrame(const BYTE* pFrame, LONG cbFrame, int nWidth, int nHeight, int* pxColumn) {
     const int nStride = (nWidth * 3 + 3) & ~3;
     if (cbFrame != static_cast<LONG>(nStride) * nHeight)
         return "frame length is not stride x height";
@@ -41,8 +31,7 @@ std::string CheckTestCamFrame(const BYTE* pFrame, LONG cbFrame, int nWidth, int 
     // the last stored row is the top line of the picture
     const BYTE* pTop = pFrame + static_cast<size_t>(nStride) * (nHeight - 1);
     int xColumn = -1;
-    for (int x = 0; x < nWidth && xColumn < 0; ++x)
-    {
+    for (int x = 0; x < nWidth && xColumn < 0; ++x) {
         if (ColorAt(pTop + 3 * x) == EColor::Green)
             xColumn = x;
     }
@@ -50,20 +39,19 @@ std::string CheckTestCamFrame(const BYTE* pFrame, LONG cbFrame, int nWidth, int 
         return "no green column in the top line";
     *pxColumn = xColumn;
 
-    for (int nRow = 0; nRow < nHeight; ++nRow)
-    {
+    for (int nRow = 0; nRow < nHeight; ++nRow) {
         const BYTE* pLine = pFrame + static_cast<size_t>(nStride) * nRow;
         const bool bUpperHalf = (nHeight - 1 - nRow) < nHeight / 2;
-        for (int x = 0; x < nWidth; ++x)
-        {
+        for (int x = 0; x < nWidth; ++x) {
             const bool bColumn = x >= xColumn && x < xColumn + 4;
             const EColor expected = bColumn ? EColor::Green : (bUpperHalf ? EColor::Red : EColor::Blue);
-            if (ColorAt(pLine + 3 * x) != expected)
-                return Describe(bColumn ? "green column broken" : (bUpperHalf ? "upper half not red" : "lower half not blue"),
-                                nRow, x);
+            if (ColorAt(pLine + 3 * x) == expected)
+                continue;
+            if (bColumn)
+                return Describe("green column broken", nRow, x);
+            return Describe(bUpperHalf ? "upper half not red" : "lower half not blue", nRow, x);
         }
-        for (int nPad = nWidth * 3; nPad < nStride; ++nPad)
-        {
+        for (int nPad = nWidth * 3; nPad < nStride; ++nPad) {
             if (pLine[nPad] != 0)
                 return Describe("row padding not zero", nRow, nPad);
         }
@@ -71,30 +59,27 @@ std::string CheckTestCamFrame(const BYTE* pFrame, LONG cbFrame, int nWidth, int 
     return {};
 }
 
-bool IsColumnStep(int xFrom, int xTo, int nWidth)
-{
+bool IsColumnStep(int xFrom, int xTo, int nWidth) {
     const int nDelta = ((xTo - xFrom) % nWidth + nWidth) % nWidth;
-    for (int nSteps = 1; nSteps <= 30; ++nSteps)
-    {
+    for (int nSteps = 1; nSteps <= 30; ++nSteps) {
         if ((8 * nSteps) % nWidth == nDelta)
             return true;
     }
     return false;
 }
 
-CProbeGrabberCB::CProbeGrabberCB(int nWidth, int nHeight) : m_nWidth(nWidth), m_nHeight(nHeight)
-{
+CProbeGrabberCB::CProbeGrabberCB(int nWidth, int nHeight) : m_nWidth(nWidth), m_nHeight(nHeight) {
     InitializeCriticalSection(&m_cs);
 }
 
-CProbeGrabberCB::~CProbeGrabberCB() { DeleteCriticalSection(&m_cs); }
+CProbeGrabberCB::~CProbeGrabberCB() {
+    DeleteCriticalSection(&m_cs);
+}
 
-STDMETHODIMP CProbeGrabberCB::QueryInterface(REFIID riid, void** ppv)
-{
+STDMETHODIMP CProbeGrabberCB::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv)
         return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_ISampleGrabberCB)
-    {
+    if (riid == IID_IUnknown || riid == IID_ISampleGrabberCB) {
         *ppv = static_cast<ISampleGrabberCB*>(this);
         return S_OK;
     }
@@ -102,8 +87,7 @@ STDMETHODIMP CProbeGrabberCB::QueryInterface(REFIID riid, void** ppv)
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP CProbeGrabberCB::BufferCB(double, BYTE* pBuffer, LONG cbBuffer)
-{
+STDMETHODIMP CProbeGrabberCB::BufferCB(double, BYTE* pBuffer, LONG cbBuffer) {
     if (!pBuffer)
         return E_POINTER;
     int xColumn = -1;
@@ -120,24 +104,23 @@ STDMETHODIMP CProbeGrabberCB::BufferCB(double, BYTE* pBuffer, LONG cbBuffer)
     return S_OK;
 }
 
-void CProbeGrabberCB::AddError(std::string error)
-{
+void CProbeGrabberCB::AddError(std::string error) {
     if (m_errors.size() < kMaxErrors)
         m_errors.push_back(std::move(error));
 }
 
-int CProbeGrabberCB::FrameCount() const { return m_nFrames; }
+int CProbeGrabberCB::FrameCount() const {
+    return m_nFrames;
+}
 
-std::vector<std::string> CProbeGrabberCB::Errors() const
-{
+std::vector<std::string> CProbeGrabberCB::Errors() const {
     EnterCriticalSection(&m_cs);
     std::vector<std::string> errors = m_errors;
     LeaveCriticalSection(&m_cs);
     return errors;
 }
 
-std::vector<int> CProbeGrabberCB::ColumnPositions() const
-{
+std::vector<int> CProbeGrabberCB::ColumnPositions() const {
     EnterCriticalSection(&m_cs);
     std::vector<int> columns = m_columns;
     LeaveCriticalSection(&m_cs);

@@ -18,8 +18,7 @@ std::string CheckTestCamFrame(const BYTE* pFrame, LONG cbFrame, int nWidth, int 
 // tee may drop preview frames, so a step can span several frames).
 bool IsColumnStep(int xFrom, int xTo, int nWidth);
 
-class CProbeGrabberCB final : public ISampleGrabberCB
-{
+class CProbeGrabberCB final : public ISampleGrabberCB {
 public:
     CProbeGrabberCB(int nWidth, int nHeight);
     ~CProbeGrabberCB();

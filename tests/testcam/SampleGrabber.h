@@ -16,8 +16,7 @@ inline constexpr CLSID CLSID_SampleGrabber = {
 inline constexpr IID IID_ISampleGrabberCB = {
     0x0579154a, 0x2b53, 0x4994, {0xb0, 0xd0, 0xe7, 0x73, 0x14, 0x8e, 0xff, 0x85}};
 
-struct ISampleGrabberCB : public IUnknown
-{
+struct ISampleGrabberCB : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SampleCB(double SampleTime, IMediaSample* pSample) = 0;
     virtual HRESULT STDMETHODCALLTYPE BufferCB(double SampleTime, BYTE* pBuffer, LONG BufferLen) = 0;
 };
@@ -31,8 +30,7 @@ struct ISampleGrabberCB : public IUnknown
 inline constexpr IID IID_ISampleGrabber = {
     0x6b652fff, 0x11fe, 0x4fce, {0x92, 0xad, 0x02, 0x66, 0xb5, 0xd7, 0xc7, 0x8f}};
 
-struct ISampleGrabber : public IUnknown
-{
+struct ISampleGrabber : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetOneShot(BOOL OneShot) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetMediaType(const AM_MEDIA_TYPE* pType) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetConnectedMediaType(AM_MEDIA_TYPE* pType) = 0;

@@ -5,14 +5,12 @@
 #include "Enumerators.h"
 #include "TestCamPin.h"
 
-CTestCamFilter::CTestCamFilter()
-{
+CTestCamFilter::CTestCamFilter() {
     InitializeCriticalSection(&m_csFilter);
     InitializeCriticalSection(&m_csClock);
 }
 
-CTestCamFilter::~CTestCamFilter()
-{
+CTestCamFilter::~CTestCamFilter() {
     Stop(); // the graph stops filters before it lets go of them, but be safe
     DeletePins();
     if (m_pClock)
@@ -21,19 +19,18 @@ CTestCamFilter::~CTestCamFilter()
     DeleteCriticalSection(&m_csFilter);
 }
 
-HRESULT CTestCamFilter::Init() { return CreatePins(m_settings); }
+HRESULT CTestCamFilter::Init() {
+    return CreatePins(m_settings);
+}
 
-HRESULT CTestCamFilter::CreatePins(const CTestCamSettings& settings)
-{
+HRESULT CTestCamFilter::CreatePins(const CTestCamSettings& settings) {
     DeletePins();
     m_pPins[m_nPins++] = new (std::nothrow) CTestCamPin(this, L"Capture", PIN_CATEGORY_CAPTURE, settings);
     if (settings.m_mode != ETestCamMode::CaptureOnly)
         m_pPins[m_nPins++] = new (std::nothrow) CTestCamPin(this, L"Preview", PIN_CATEGORY_PREVIEW, settings);
-    for (int i = 0; i < m_nPins; ++i)
-    {
+    for (int i = 0; i < m_nPins; ++i) {
         const HRESULT hr = m_pPins[i] ? m_pPins[i]->Init() : E_OUTOFMEMORY;
-        if (FAILED(hr))
-        {
+        if (FAILED(hr)) {
             DeletePins();
             return hr;
         }
@@ -41,33 +38,28 @@ HRESULT CTestCamFilter::CreatePins(const CTestCamSettings& settings)
     return S_OK;
 }
 
-void CTestCamFilter::DeletePins()
-{
+void CTestCamFilter::DeletePins() {
     for (int i = 0; i < m_nPins; ++i)
         delete m_pPins[i];
     m_nPins = 0;
 }
 
-bool CTestCamFilter::AnyPinConnected() const
-{
-    for (int i = 0; i < m_nPins; ++i)
-    {
+bool CTestCamFilter::AnyPinConnected() const {
+    for (int i = 0; i < m_nPins; ++i) {
         if (m_pPins[i]->IsConnected())
             return true;
     }
     return false;
 }
 
-STDMETHODIMP CTestCamFilter::QueryInterface(REFIID riid, void** ppv)
-{
+STDMETHODIMP CTestCamFilter::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv)
         return E_POINTER;
     if (riid == IID_IUnknown || riid == IID_IPersist || riid == IID_IMediaFilter || riid == IID_IBaseFilter)
         *ppv = static_cast<IBaseFilter*>(this);
     else if (riid == IID_IPersistPropertyBag)
         *ppv = static_cast<IPersistPropertyBag*>(this);
-    else
-    {
+    else {
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
@@ -75,26 +67,25 @@ STDMETHODIMP CTestCamFilter::QueryInterface(REFIID riid, void** ppv)
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) CTestCamFilter::AddRef() { return InterlockedIncrement(&m_nRef); }
+STDMETHODIMP_(ULONG) CTestCamFilter::AddRef() {
+    return InterlockedIncrement(&m_nRef);
+}
 
-STDMETHODIMP_(ULONG) CTestCamFilter::Release()
-{
+STDMETHODIMP_(ULONG) CTestCamFilter::Release() {
     const LONG nRef = InterlockedDecrement(&m_nRef);
     if (nRef == 0)
         delete this;
     return nRef;
 }
 
-STDMETHODIMP CTestCamFilter::GetClassID(CLSID* pClsid)
-{
+STDMETHODIMP CTestCamFilter::GetClassID(CLSID* pClsid) {
     if (!pClsid)
         return E_POINTER;
     *pClsid = CLSID_TestCam;
     return S_OK;
 }
 
-STDMETHODIMP CTestCamFilter::Stop()
-{
+STDMETHODIMP CTestCamFilter::Stop() {
     CAutoLock lock(&m_csFilter);
     for (int i = 0; i < m_nPins; ++i)
         m_pPins[i]->Inactivate();
@@ -102,13 +93,10 @@ STDMETHODIMP CTestCamFilter::Stop()
     return S_OK;
 }
 
-STDMETHODIMP CTestCamFilter::Pause()
-{
+STDMETHODIMP CTestCamFilter::Pause() {
     CAutoLock lock(&m_csFilter);
-    if (m_nState == State_Stopped)
-    {
-        for (int i = 0; i < m_nPins; ++i)
-        {
+    if (m_nState == State_Stopped) {
+        for (int i = 0; i < m_nPins; ++i) {
             const HRESULT hr = m_pPins[i]->Activate();
             if (FAILED(hr))
                 return hr;
@@ -119,11 +107,9 @@ STDMETHODIMP CTestCamFilter::Pause()
     return S_OK;
 }
 
-STDMETHODIMP CTestCamFilter::Run(REFERENCE_TIME tStart)
-{
+STDMETHODIMP CTestCamFilter::Run(REFERENCE_TIME tStart) {
     CAutoLock lock(&m_csFilter);
-    if (m_nState == State_Stopped)
-    {
+    if (m_nState == State_Stopped) {
         const HRESULT hr = Pause();
         if (FAILED(hr))
             return hr;
@@ -133,8 +119,7 @@ STDMETHODIMP CTestCamFilter::Run(REFERENCE_TIME tStart)
         m_tStart = tStart;
     }
     m_nState = State_Running;
-    for (int i = 0; i < m_nPins; ++i)
-    {
+    for (int i = 0; i < m_nPins; ++i) {
         const HRESULT hr = m_pPins[i]->StartStreaming();
         if (FAILED(hr))
             return hr;
@@ -142,8 +127,7 @@ STDMETHODIMP CTestCamFilter::Run(REFERENCE_TIME tStart)
     return S_OK;
 }
 
-STDMETHODIMP CTestCamFilter::GetState(DWORD, FILTER_STATE* pState)
-{
+STDMETHODIMP CTestCamFilter::GetState(DWORD, FILTER_STATE* pState) {
     if (!pState)
         return E_POINTER;
     *pState = static_cast<FILTER_STATE>(m_nState);
@@ -151,8 +135,7 @@ STDMETHODIMP CTestCamFilter::GetState(DWORD, FILTER_STATE* pState)
     return *pState == State_Paused ? VFW_S_CANT_CUE : S_OK;
 }
 
-STDMETHODIMP CTestCamFilter::SetSyncSource(IReferenceClock* pClock)
-{
+STDMETHODIMP CTestCamFilter::SetSyncSource(IReferenceClock* pClock) {
     CAutoLock lock(&m_csClock);
     if (pClock)
         pClock->AddRef();
@@ -162,8 +145,7 @@ STDMETHODIMP CTestCamFilter::SetSyncSource(IReferenceClock* pClock)
     return S_OK;
 }
 
-STDMETHODIMP CTestCamFilter::GetSyncSource(IReferenceClock** ppClock)
-{
+STDMETHODIMP CTestCamFilter::GetSyncSource(IReferenceClock** ppClock) {
     if (!ppClock)
         return E_POINTER;
     CAutoLock lock(&m_csClock);
@@ -173,8 +155,7 @@ STDMETHODIMP CTestCamFilter::GetSyncSource(IReferenceClock** ppClock)
     return S_OK;
 }
 
-bool CTestCamFilter::GetStreamTime(REFERENCE_TIME* pTime)
-{
+bool CTestCamFilter::GetStreamTime(REFERENCE_TIME* pTime) {
     CAutoLock lock(&m_csClock);
     REFERENCE_TIME rtNow = 0;
     if (!m_pClock || FAILED(m_pClock->GetTime(&rtNow)))
@@ -183,8 +164,7 @@ bool CTestCamFilter::GetStreamTime(REFERENCE_TIME* pTime)
     return true;
 }
 
-STDMETHODIMP CTestCamFilter::EnumPins(IEnumPins** ppEnum)
-{
+STDMETHODIMP CTestCamFilter::EnumPins(IEnumPins** ppEnum) {
     if (!ppEnum)
         return E_POINTER;
     CAutoLock lock(&m_csFilter);
@@ -195,15 +175,12 @@ STDMETHODIMP CTestCamFilter::EnumPins(IEnumPins** ppEnum)
     return *ppEnum ? S_OK : E_OUTOFMEMORY;
 }
 
-STDMETHODIMP CTestCamFilter::FindPin(LPCWSTR pszId, IPin** ppPin)
-{
+STDMETHODIMP CTestCamFilter::FindPin(LPCWSTR pszId, IPin** ppPin) {
     if (!pszId || !ppPin)
         return E_POINTER;
     CAutoLock lock(&m_csFilter);
-    for (int i = 0; i < m_nPins; ++i)
-    {
-        if (lstrcmpW(pszId, m_pPins[i]->Name()) == 0)
-        {
+    for (int i = 0; i < m_nPins; ++i) {
+        if (lstrcmpW(pszId, m_pPins[i]->Name()) == 0) {
             *ppPin = m_pPins[i];
             (*ppPin)->AddRef();
             return S_OK;
@@ -213,8 +190,7 @@ STDMETHODIMP CTestCamFilter::FindPin(LPCWSTR pszId, IPin** ppPin)
     return VFW_E_NOT_FOUND;
 }
 
-STDMETHODIMP CTestCamFilter::QueryFilterInfo(FILTER_INFO* pInfo)
-{
+STDMETHODIMP CTestCamFilter::QueryFilterInfo(FILTER_INFO* pInfo) {
     if (!pInfo)
         return E_POINTER;
     CAutoLock lock(&m_csFilter);
@@ -225,20 +201,22 @@ STDMETHODIMP CTestCamFilter::QueryFilterInfo(FILTER_INFO* pInfo)
     return S_OK;
 }
 
-STDMETHODIMP CTestCamFilter::JoinFilterGraph(IFilterGraph* pGraph, LPCWSTR pszName)
-{
+STDMETHODIMP CTestCamFilter::JoinFilterGraph(IFilterGraph* pGraph, LPCWSTR pszName) {
     CAutoLock lock(&m_csFilter);
     m_pGraph = pGraph;
     lstrcpynW(m_szName, pszName ? pszName : L"", MAX_FILTER_NAME);
     return S_OK;
 }
 
-STDMETHODIMP CTestCamFilter::QueryVendorInfo(LPWSTR*) { return E_NOTIMPL; }
+STDMETHODIMP CTestCamFilter::QueryVendorInfo(LPWSTR*) {
+    return E_NOTIMPL;
+}
 
-STDMETHODIMP CTestCamFilter::InitNew() { return S_OK; }
+STDMETHODIMP CTestCamFilter::InitNew() {
+    return S_OK;
+}
 
-STDMETHODIMP CTestCamFilter::Load(IPropertyBag* pPropBag, IErrorLog*)
-{
+STDMETHODIMP CTestCamFilter::Load(IPropertyBag* pPropBag, IErrorLog*) {
     if (!pPropBag)
         return E_POINTER;
     CAutoLock lock(&m_csFilter);
@@ -256,4 +234,6 @@ STDMETHODIMP CTestCamFilter::Load(IPropertyBag* pPropBag, IErrorLog*)
     return hr;
 }
 
-STDMETHODIMP CTestCamFilter::Save(IPropertyBag*, BOOL, BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CTestCamFilter::Save(IPropertyBag*, BOOL, BOOL) {
+    return E_NOTIMPL;
+}

@@ -9,8 +9,7 @@
 
 class CTestCamPin;
 
-class CTestCamFilter final : public IBaseFilter, public IPersistPropertyBag
-{
+class CTestCamFilter final : public IBaseFilter, public IPersistPropertyBag {
 public:
     CTestCamFilter();
     HRESULT Init(); // pins for the default settings, before any Load

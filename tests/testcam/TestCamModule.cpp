@@ -9,19 +9,15 @@ const CLSID CLSID_TestCam = {0xb31f1697, 0xc987, 0x4dc2, {0xad, 0x56, 0xb3, 0xfe
 
 volatile LONG g_nTestCamLiveObjects = 0;
 
-namespace
-{
+namespace {
 volatile LONG g_nServerLocks = 0; // factory references and LockServer
 
-class CTestCamFactory final : public IClassFactory
-{
+class CTestCamFactory final : public IClassFactory {
 public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv)
             return E_POINTER;
-        if (riid != IID_IUnknown && riid != IID_IClassFactory)
-        {
+        if (riid != IID_IUnknown && riid != IID_IClassFactory) {
             *ppv = nullptr;
             return E_NOINTERFACE;
         }
@@ -33,8 +29,7 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&g_nServerLocks); }
     STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&g_nServerLocks); }
 
-    STDMETHODIMP CreateInstance(IUnknown* pOuter, REFIID riid, void** ppv) override
-    {
+    STDMETHODIMP CreateInstance(IUnknown* pOuter, REFIID riid, void** ppv) override {
         if (!ppv)
             return E_POINTER;
         *ppv = nullptr;
@@ -50,8 +45,7 @@ public:
         return hr;
     }
 
-    STDMETHODIMP LockServer(BOOL bLock) override
-    {
+    STDMETHODIMP LockServer(BOOL bLock) override {
         if (bLock)
             InterlockedIncrement(&g_nServerLocks);
         else
@@ -63,15 +57,13 @@ public:
 CTestCamFactory g_factory;
 } // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
-{
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID) {
     if (dwReason == DLL_PROCESS_ATTACH)
         DisableThreadLibraryCalls(hInstance);
     return TRUE;
 }
 
-extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)
-{
+extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
@@ -80,9 +72,10 @@ extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void**
     return g_factory.QueryInterface(riid, ppv);
 }
 
-extern "C" HRESULT WINAPI DllCanUnloadNow()
-{
+extern "C" HRESULT WINAPI DllCanUnloadNow() {
     return (g_nTestCamLiveObjects == 0 && g_nServerLocks == 0) ? S_OK : S_FALSE;
 }
 
-extern "C" LONG WINAPI TestCamLiveObjects() { return g_nTestCamLiveObjects; }
+extern "C" LONG WINAPI TestCamLiveObjects() {
+    return g_nTestCamLiveObjects;
+}

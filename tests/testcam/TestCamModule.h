@@ -11,8 +11,7 @@ extern volatile LONG g_nTestCamLiveObjects;
 
 // A member of every COM object of the DLL (filter, pins, enumerators), so the
 // count cannot drift from the constructors and destructors.
-class CLiveObject
-{
+class CLiveObject {
 public:
     CLiveObject() { InterlockedIncrement(&g_nTestCamLiveObjects); }
     ~CLiveObject() { InterlockedDecrement(&g_nTestCamLiveObjects); }
@@ -20,8 +19,7 @@ public:
     CLiveObject& operator=(const CLiveObject&) = delete;
 };
 
-class CAutoLock
-{
+class CAutoLock {
 public:
     explicit CAutoLock(CRITICAL_SECTION* pcs) : m_pcs(pcs) { EnterCriticalSection(m_pcs); }
     ~CAutoLock() { LeaveCriticalSection(m_pcs); }

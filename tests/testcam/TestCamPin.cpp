@@ -8,13 +8,11 @@
 
 CTestCamPin::CTestCamPin(CTestCamFilter* pFilter, const wchar_t* pszName, const GUID& category,
                          const CTestCamSettings& settings)
-    : m_pFilter(pFilter), m_category(category), m_settings(settings)
-{
+    : m_pFilter(pFilter), m_category(category), m_settings(settings) {
     lstrcpynW(m_szName, pszName, ARRAYSIZE(m_szName));
 }
 
-CTestCamPin::~CTestCamPin()
-{
+CTestCamPin::~CTestCamPin() {
     Inactivate();
     ReleaseConnection();
     FreeMediaTypeContents(&m_mt);
@@ -22,24 +20,21 @@ CTestCamPin::~CTestCamPin()
         CloseHandle(m_hStopEvent);
 }
 
-HRESULT CTestCamPin::Init()
-{
+HRESULT CTestCamPin::Init() {
     m_hStopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!m_hStopEvent)
         return HRESULT_FROM_WIN32(GetLastError());
     return CreateTestCamMediaType(m_settings, &m_mt);
 }
 
-STDMETHODIMP CTestCamPin::QueryInterface(REFIID riid, void** ppv)
-{
+STDMETHODIMP CTestCamPin::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv)
         return E_POINTER;
     if (riid == IID_IUnknown || riid == IID_IPin)
         *ppv = static_cast<IPin*>(this);
     else if (riid == IID_IKsPropertySet)
         *ppv = static_cast<IKsPropertySet*>(this);
-    else
-    {
+    else {
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
@@ -47,11 +42,14 @@ STDMETHODIMP CTestCamPin::QueryInterface(REFIID riid, void** ppv)
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) CTestCamPin::AddRef() { return m_pFilter->AddRef(); }
-STDMETHODIMP_(ULONG) CTestCamPin::Release() { return m_pFilter->Release(); }
+STDMETHODIMP_(ULONG) CTestCamPin::AddRef() {
+    return m_pFilter->AddRef();
+}
+STDMETHODIMP_(ULONG) CTestCamPin::Release() {
+    return m_pFilter->Release();
+}
 
-STDMETHODIMP CTestCamPin::Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt)
-{
+STDMETHODIMP CTestCamPin::Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt) {
     if (!pReceivePin)
         return E_POINTER;
     CAutoLock lock(m_pFilter->FilterLock());
@@ -66,29 +64,25 @@ STDMETHODIMP CTestCamPin::Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt)
     m_pConnected = pReceivePin;
     m_pConnected->AddRef();
     HRESULT hr = pReceivePin->ReceiveConnection(this, &m_mt);
-    if (FAILED(hr))
-    {
+    if (FAILED(hr)) {
         ReleaseConnection();
         return VFW_E_NO_ACCEPTABLE_TYPES;
     }
     hr = pReceivePin->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&m_pInput));
     if (SUCCEEDED(hr))
         hr = DecideAllocator(m_pInput);
-    if (FAILED(hr))
-    {
+    if (FAILED(hr)) {
         pReceivePin->Disconnect();
         ReleaseConnection();
     }
     return hr;
 }
 
-STDMETHODIMP CTestCamPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*)
-{
+STDMETHODIMP CTestCamPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) {
     return E_UNEXPECTED; // an output pin never receives a connection
 }
 
-STDMETHODIMP CTestCamPin::Disconnect()
-{
+STDMETHODIMP CTestCamPin::Disconnect() {
     CAutoLock lock(m_pFilter->FilterLock());
     if (!m_pFilter->IsStopped())
         return VFW_E_NOT_STOPPED;
@@ -98,27 +92,22 @@ STDMETHODIMP CTestCamPin::Disconnect()
     return S_OK;
 }
 
-void CTestCamPin::ReleaseConnection()
-{
-    if (m_pAllocator)
-    {
+void CTestCamPin::ReleaseConnection() {
+    if (m_pAllocator) {
         m_pAllocator->Release();
         m_pAllocator = nullptr;
     }
-    if (m_pInput)
-    {
+    if (m_pInput) {
         m_pInput->Release();
         m_pInput = nullptr;
     }
-    if (m_pConnected)
-    {
+    if (m_pConnected) {
         m_pConnected->Release();
         m_pConnected = nullptr;
     }
 }
 
-STDMETHODIMP CTestCamPin::ConnectedTo(IPin** ppPin)
-{
+STDMETHODIMP CTestCamPin::ConnectedTo(IPin** ppPin) {
     if (!ppPin)
         return E_POINTER;
     CAutoLock lock(m_pFilter->FilterLock());
@@ -129,21 +118,18 @@ STDMETHODIMP CTestCamPin::ConnectedTo(IPin** ppPin)
     return S_OK;
 }
 
-STDMETHODIMP CTestCamPin::ConnectionMediaType(AM_MEDIA_TYPE* pmt)
-{
+STDMETHODIMP CTestCamPin::ConnectionMediaType(AM_MEDIA_TYPE* pmt) {
     if (!pmt)
         return E_POINTER;
     CAutoLock lock(m_pFilter->FilterLock());
-    if (!m_pConnected)
-    {
+    if (!m_pConnected) {
         ZeroMemory(pmt, sizeof(*pmt));
         return VFW_E_NOT_CONNECTED;
     }
     return CopyMediaTypeContents(pmt, m_mt);
 }
 
-STDMETHODIMP CTestCamPin::QueryPinInfo(PIN_INFO* pInfo)
-{
+STDMETHODIMP CTestCamPin::QueryPinInfo(PIN_INFO* pInfo) {
     if (!pInfo)
         return E_POINTER;
     pInfo->pFilter = m_pFilter;
@@ -153,16 +139,14 @@ STDMETHODIMP CTestCamPin::QueryPinInfo(PIN_INFO* pInfo)
     return S_OK;
 }
 
-STDMETHODIMP CTestCamPin::QueryDirection(PIN_DIRECTION* pDir)
-{
+STDMETHODIMP CTestCamPin::QueryDirection(PIN_DIRECTION* pDir) {
     if (!pDir)
         return E_POINTER;
     *pDir = PINDIR_OUTPUT;
     return S_OK;
 }
 
-STDMETHODIMP CTestCamPin::QueryId(LPWSTR* pId)
-{
+STDMETHODIMP CTestCamPin::QueryId(LPWSTR* pId) {
     if (!pId)
         return E_POINTER;
     const size_t cb = (lstrlenW(m_szName) + 1) * sizeof(wchar_t);
@@ -173,35 +157,41 @@ STDMETHODIMP CTestCamPin::QueryId(LPWSTR* pId)
     return S_OK;
 }
 
-STDMETHODIMP CTestCamPin::QueryAccept(const AM_MEDIA_TYPE* pmt)
-{
+STDMETHODIMP CTestCamPin::QueryAccept(const AM_MEDIA_TYPE* pmt) {
     if (!pmt)
         return E_POINTER;
     return IsSameMediaType(*pmt, m_mt) ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP CTestCamPin::EnumMediaTypes(IEnumMediaTypes** ppEnum)
-{
+STDMETHODIMP CTestCamPin::EnumMediaTypes(IEnumMediaTypes** ppEnum) {
     if (!ppEnum)
         return E_POINTER;
     *ppEnum = new (std::nothrow) CEnumMediaTypes(this, m_mt);
     return *ppEnum ? S_OK : E_OUTOFMEMORY;
 }
 
-STDMETHODIMP CTestCamPin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
-STDMETHODIMP CTestCamPin::EndOfStream() { return E_UNEXPECTED; }
-STDMETHODIMP CTestCamPin::BeginFlush() { return E_UNEXPECTED; }
-STDMETHODIMP CTestCamPin::EndFlush() { return E_UNEXPECTED; }
-STDMETHODIMP CTestCamPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
+STDMETHODIMP CTestCamPin::QueryInternalConnections(IPin**, ULONG*) {
+    return E_NOTIMPL;
+}
+STDMETHODIMP CTestCamPin::EndOfStream() {
+    return E_UNEXPECTED;
+}
+STDMETHODIMP CTestCamPin::BeginFlush() {
+    return E_UNEXPECTED;
+}
+STDMETHODIMP CTestCamPin::EndFlush() {
+    return E_UNEXPECTED;
+}
+STDMETHODIMP CTestCamPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) {
+    return S_OK;
+}
 
-STDMETHODIMP CTestCamPin::Set(REFGUID, DWORD, LPVOID, DWORD, LPVOID, DWORD)
-{
+STDMETHODIMP CTestCamPin::Set(REFGUID, DWORD, LPVOID, DWORD, LPVOID, DWORD) {
     return E_NOTIMPL; // the category is fixed
 }
 
-STDMETHODIMP CTestCamPin::Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID, DWORD, LPVOID pPropData,
-                              DWORD cbPropData, DWORD* pcbReturned)
-{
+STDMETHODIMP CTestCamPin::Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID, DWORD, LPVOID pPropData, DWORD cbPropData,
+                              DWORD* pcbReturned) {
     if (guidPropSet != AMPROPSETID_Pin)
         return E_PROP_SET_UNSUPPORTED;
     if (dwPropID != AMPROPERTY_PIN_CATEGORY)
@@ -218,8 +208,7 @@ STDMETHODIMP CTestCamPin::Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID, DWORD
     return S_OK;
 }
 
-STDMETHODIMP CTestCamPin::QuerySupported(REFGUID guidPropSet, DWORD dwPropID, DWORD* pTypeSupport)
-{
+STDMETHODIMP CTestCamPin::QuerySupported(REFGUID guidPropSet, DWORD dwPropID, DWORD* pTypeSupport) {
     if (guidPropSet != AMPROPSETID_Pin)
         return E_PROP_SET_UNSUPPORTED;
     if (dwPropID != AMPROPERTY_PIN_CATEGORY)

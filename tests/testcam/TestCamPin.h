@@ -9,8 +9,7 @@
 
 class CTestCamFilter;
 
-class CTestCamPin final : public IPin, public IKsPropertySet
-{
+class CTestCamPin final : public IPin, public IKsPropertySet {
 public:
     CTestCamPin(CTestCamFilter* pFilter, const wchar_t* pszName, const GUID& category,
                 const CTestCamSettings& settings);
@@ -38,16 +37,16 @@ public:
     STDMETHODIMP EndFlush() override;
     STDMETHODIMP NewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate) override;
 
-    STDMETHODIMP Set(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData, DWORD cbInstanceData,
-                     LPVOID pPropData, DWORD cbPropData) override;
-    STDMETHODIMP Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData, DWORD cbInstanceData,
-                     LPVOID pPropData, DWORD cbPropData, DWORD* pcbReturned) override;
+    STDMETHODIMP Set(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData, DWORD cbInstanceData, LPVOID pPropData,
+                     DWORD cbPropData) override;
+    STDMETHODIMP Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData, DWORD cbInstanceData, LPVOID pPropData,
+                     DWORD cbPropData, DWORD* pcbReturned) override;
     STDMETHODIMP QuerySupported(REFGUID guidPropSet, DWORD dwPropID, DWORD* pTypeSupport) override;
 
     // State changes, called by the filter with its lock held.
-    HRESULT Activate();        // stopped to paused: commit the allocator
-    HRESULT StartStreaming();  // to running: start the streaming thread once
-    void Inactivate();         // to stopped: decommit, then join the thread
+    HRESULT Activate();       // stopped to paused: commit the allocator
+    HRESULT StartStreaming(); // to running: start the streaming thread once
+    void Inactivate();        // to stopped: decommit, then join the thread
 
     bool IsConnected() const { return m_pConnected != nullptr; }
     const wchar_t* Name() const { return m_szName; }

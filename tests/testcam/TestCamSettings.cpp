@@ -1,11 +1,9 @@
 // Settings of one device instance, read from the moniker's property bag.
 #include "TestCamFilter.h"
 
-namespace
-{
+namespace {
 // S_FALSE when the value is absent; REG_SZ and REG_DWORD are both accepted.
-HRESULT ReadBagValue(IPropertyBag* pBag, const wchar_t* pszName, VARTYPE vt, VARIANT* pValue)
-{
+HRESULT ReadBagValue(IPropertyBag* pBag, const wchar_t* pszName, VARTYPE vt, VARIANT* pValue) {
     VariantInit(pValue);
     HRESULT hr = pBag->Read(pszName, pValue, nullptr);
     if (FAILED(hr))
@@ -16,8 +14,7 @@ HRESULT ReadBagValue(IPropertyBag* pBag, const wchar_t* pszName, VARTYPE vt, VAR
     return hr;
 }
 
-HRESULT ReadBagInt(IPropertyBag* pBag, const wchar_t* pszName, int32_t* pnValue)
-{
+HRESULT ReadBagInt(IPropertyBag* pBag, const wchar_t* pszName, int32_t* pnValue) {
     VARIANT value;
     const HRESULT hr = ReadBagValue(pBag, pszName, VT_I4, &value);
     if (hr == S_OK)
@@ -25,8 +22,7 @@ HRESULT ReadBagInt(IPropertyBag* pBag, const wchar_t* pszName, int32_t* pnValue)
     return hr;
 }
 
-HRESULT ReadBagMode(IPropertyBag* pBag, ETestCamMode* pMode)
-{
+HRESULT ReadBagMode(IPropertyBag* pBag, ETestCamMode* pMode) {
     VARIANT value;
     HRESULT hr = ReadBagValue(pBag, L"Mode", VT_BSTR, &value);
     if (hr != S_OK)
@@ -38,8 +34,7 @@ HRESULT ReadBagMode(IPropertyBag* pBag, ETestCamMode* pMode)
 }
 } // namespace
 
-HRESULT ReadTestCamSettings(IPropertyBag* pBag, CTestCamSettings* pSettings)
-{
+HRESULT ReadTestCamSettings(IPropertyBag* pBag, CTestCamSettings* pSettings) {
     CTestCamSettings settings;
     HRESULT hr = ReadBagInt(pBag, L"Width", &settings.m_nWidth);
     if (SUCCEEDED(hr))

@@ -3,13 +3,11 @@
 
 #include "TestCamFilter.h"
 
-namespace
-{
+namespace {
 constexpr long kMinBuffers = 3;
 }
 
-HRESULT CTestCamPin::DecideAllocator(IMemInputPin* pInput)
-{
+HRESULT CTestCamPin::DecideAllocator(IMemInputPin* pInput) {
     ALLOCATOR_PROPERTIES required = {};
     pInput->GetAllocatorRequirements(&required); // optional for the input pin
 
@@ -32,8 +30,7 @@ HRESULT CTestCamPin::DecideAllocator(IMemInputPin* pInput)
         hr = VFW_E_SIZENOTSET;
     if (SUCCEEDED(hr))
         hr = pInput->NotifyAllocator(pAllocator, FALSE);
-    if (FAILED(hr))
-    {
+    if (FAILED(hr)) {
         pAllocator->Release();
         return hr;
     }
@@ -41,16 +38,14 @@ HRESULT CTestCamPin::DecideAllocator(IMemInputPin* pInput)
     return S_OK;
 }
 
-HRESULT CTestCamPin::Activate()
-{
+HRESULT CTestCamPin::Activate() {
     if (!m_pAllocator)
         return S_OK; // an unconnected pin just stays idle
     m_nFrame = 0;
     return m_pAllocator->Commit();
 }
 
-HRESULT CTestCamPin::StartStreaming()
-{
+HRESULT CTestCamPin::StartStreaming() {
     if (!m_pAllocator || m_hThread || m_settings.m_mode == ETestCamMode::Silent)
         return S_OK;
     ResetEvent(m_hStopEvent);
@@ -58,40 +53,34 @@ HRESULT CTestCamPin::StartStreaming()
     return m_hThread ? S_OK : HRESULT_FROM_WIN32(GetLastError());
 }
 
-void CTestCamPin::Inactivate()
-{
+void CTestCamPin::Inactivate() {
     if (m_hStopEvent)
         SetEvent(m_hStopEvent);
     // decommit first: it wakes a thread that waits in GetBuffer
     if (m_pAllocator)
         m_pAllocator->Decommit();
-    if (m_hThread)
-    {
+    if (m_hThread) {
         WaitForSingleObject(m_hThread, INFINITE);
         CloseHandle(m_hThread);
         m_hThread = nullptr;
     }
 }
 
-DWORD WINAPI CTestCamPin::StreamThreadProc(void* pParam)
-{
+DWORD WINAPI CTestCamPin::StreamThreadProc(void* pParam) {
     static_cast<CTestCamPin*>(pParam)->StreamLoop();
     return 0;
 }
 
-void CTestCamPin::StreamLoop()
-{
+void CTestCamPin::StreamLoop() {
     const DWORD nPeriodMs = 1000 / static_cast<DWORD>(m_settings.m_nFps);
     // the wait paces the frames and ends the loop when Stop signals
-    while (WaitForSingleObject(m_hStopEvent, nPeriodMs) == WAIT_TIMEOUT)
-    {
+    while (WaitForSingleObject(m_hStopEvent, nPeriodMs) == WAIT_TIMEOUT) {
         if (m_pFilter->IsRunning())
             DeliverFrame(); // a refused frame is dropped; the next one may pass
     }
 }
 
-HRESULT CTestCamPin::DeliverFrame()
-{
+HRESULT CTestCamPin::DeliverFrame() {
     IMediaSample* pSample = nullptr;
     HRESULT hr = m_pAllocator->GetBuffer(&pSample, nullptr, nullptr, 0);
     if (FAILED(hr))
@@ -102,8 +91,7 @@ HRESULT CTestCamPin::DeliverFrame()
     hr = pSample->GetPointer(&pData);
     if (SUCCEEDED(hr) && pSample->GetSize() < cbFrame)
         hr = VFW_E_BUFFER_OVERFLOW;
-    if (SUCCEEDED(hr))
-    {
+    if (SUCCEEDED(hr)) {
         PaintTestFrame(pData, m_settings.m_nWidth, m_settings.m_nHeight, m_nFrame);
         const REFERENCE_TIME rtPeriod = 10000000LL / m_settings.m_nFps;
         REFERENCE_TIME rtStart = 0;

@@ -3,10 +3,8 @@
 #include <cstring>
 #include <cwchar>
 
-bool ParseTestCamMode(const wchar_t* pszName, ETestCamMode* pMode)
-{
-    static const struct
-    {
+bool ParseTestCamMode(const wchar_t* pszName, ETestCamMode* pMode) {
+    static const struct {
         const wchar_t* pszName;
         ETestCamMode mode;
     } s_modes[] = {
@@ -15,10 +13,8 @@ bool ParseTestCamMode(const wchar_t* pszName, ETestCamMode* pMode)
         {L"failbind", ETestCamMode::FailBind},
         {L"silent", ETestCamMode::Silent},
     };
-    for (const auto& entry : s_modes)
-    {
-        if (std::wcscmp(pszName, entry.pszName) == 0)
-        {
+    for (const auto& entry : s_modes) {
+        if (std::wcscmp(pszName, entry.pszName) == 0) {
             *pMode = entry.mode;
             return true;
         }
@@ -26,24 +22,20 @@ bool ParseTestCamMode(const wchar_t* pszName, ETestCamMode* pMode)
     return false;
 }
 
-bool IsValidTestCamSettings(const CTestCamSettings& settings)
-{
+bool IsValidTestCamSettings(const CTestCamSettings& settings) {
     return settings.m_nWidth > 0 && settings.m_nWidth <= kTestCamMaxSide && settings.m_nHeight > 0 &&
            settings.m_nHeight <= kTestCamMaxSide && settings.m_nFps >= 1 && settings.m_nFps <= 60;
 }
 
-void PaintTestFrame(uint8_t* pBuffer, int32_t nWidth, int32_t nHeight, uint32_t nFrame)
-{
+void PaintTestFrame(uint8_t* pBuffer, int32_t nWidth, int32_t nHeight, uint32_t nFrame) {
     const size_t nStride = TestFrameStride(nWidth);
     const int32_t xColumn = TestFrameColumnX(nWidth, nFrame);
-    for (int32_t nRow = 0; nRow < nHeight; ++nRow)
-    {
+    for (int32_t nRow = 0; nRow < nHeight; ++nRow) {
         // stored row 0 is the bottom line of the picture
         const int32_t y = nHeight - 1 - nRow;
         const bool bUpperHalf = y < nHeight / 2;
         uint8_t* pLine = pBuffer + nStride * nRow;
-        for (int32_t x = 0; x < nWidth; ++x)
-        {
+        for (int32_t x = 0; x < nWidth; ++x) {
             uint8_t* pPixel = pLine + 3 * x;
             const bool bColumn = x >= xColumn && x < xColumn + kTestCamColumnWidth;
             pPixel[0] = (!bColumn && !bUpperHalf) ? 255 : 0; // blue

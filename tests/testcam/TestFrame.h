@@ -5,16 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 
-enum class ETestCamMode
-{
+enum class ETestCamMode {
     Preview,     // a capture pin and a preview pin, like most real cameras
     CaptureOnly, // one capture pin: the graph builder has to insert a tee
     FailBind,    // the instance cannot be loaded, so binding its moniker fails
     Silent       // connects and runs but never delivers a frame
 };
 
-struct CTestCamSettings
-{
+struct CTestCamSettings {
     int32_t m_nWidth = 640;
     int32_t m_nHeight = 480;
     int32_t m_nFps = 20;
@@ -30,18 +28,15 @@ bool ParseTestCamMode(const wchar_t* pszName, ETestCamMode* pMode);
 bool IsValidTestCamSettings(const CTestCamSettings& settings);
 
 // Bytes per row of a 24-bit DIB: rows are padded to a multiple of 4.
-inline size_t TestFrameStride(int32_t nWidth)
-{
+inline size_t TestFrameStride(int32_t nWidth) {
     return (static_cast<size_t>(nWidth) * 3 + 3) & ~static_cast<size_t>(3);
 }
 
-inline size_t TestFrameSize(int32_t nWidth, int32_t nHeight)
-{
+inline size_t TestFrameSize(int32_t nWidth, int32_t nHeight) {
     return TestFrameStride(nWidth) * static_cast<size_t>(nHeight);
 }
 
-inline int32_t TestFrameColumnX(int32_t nWidth, uint32_t nFrame)
-{
+inline int32_t TestFrameColumnX(int32_t nWidth, uint32_t nFrame) {
     return static_cast<int32_t>((static_cast<uint64_t>(nFrame) * kTestCamColumnStep) % nWidth);
 }
 

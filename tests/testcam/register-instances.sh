@@ -33,14 +33,23 @@ reg_string() {
 }
 
 reg_dword() {
-    [[ $1 =~ ^[0-9]+$ ]] || { echo "not a number: $1" >&2; exit 2; }
     printf 'dword:%08x' "$1"
 }
 
-write_instance() {
+# runs in this shell before anything is written: a pipeline cannot stop the import
+validate_instance() {
     local key name width height mode fps extra
     IFS=: read -r key name width height mode fps extra <<<"$1"
-    [[ -n $key && -z ${extra:-} ]] || { echo "bad instance: $1" >&2; exit 2; }
+    [[ -n $key && -z ${extra:-} && $key != *\\* ]] || { echo "bad instance: $1" >&2; exit 2; }
+    local number
+    for number in "$width" "$height" "${fps:-}"; do
+        [[ -z $number || $number =~ ^[0-9]{1,9}$ ]] || { echo "not a number: $number in $1" >&2; exit 2; }
+    done
+}
+
+write_instance() {
+    local key name width height mode fps
+    IFS=: read -r key name width height mode fps <<<"$1"
     printf '[%s\\%s\\Instance\\%s]\r\n' "$CLASSES" "$CATEGORY" "$key"
     printf '"CLSID"="%s"\r\n' "$TESTCAM_CLSID"
     [[ -n $name ]] && printf '"FriendlyName"=%s\r\n' "$(reg_string "$name")"
@@ -75,8 +84,11 @@ else
     shift
     if [[ $dll != [A-Za-z]:\\* ]]; then
         [[ -f $dll ]] || { echo "no such file: $dll" >&2; exit 2; }
-        dll=$(winepath -w "$(readlink -f "$dll")")
+        dll=$(winepath -w "$(readlink -f "$dll")" 2>/dev/null)
     fi
+    for instance in "$@"; do
+        validate_instance "$instance"
+    done
     set -- "$dll" "$@"
 fi
 
@@ -84,7 +96,7 @@ reg_file=$(mktemp --suffix=.reg)
 trap 'rm -f "$reg_file"' EXIT
 # UTF-16 with a byte order mark, so friendly names may hold any character
 { printf '\xff\xfe'; write_reg "$@" | iconv -f UTF-8 -t UTF-16LE; } >"$reg_file"
-wine reg import "$(winepath -w "$reg_file")" >/dev/null 2>&1 || {
+wine reg import "$(winepath -w "$reg_file" 2>/dev/null)" >/dev/null 2>&1 || {
     echo "wine reg import failed" >&2
     exit 1
 }

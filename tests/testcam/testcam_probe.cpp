@@ -21,10 +21,8 @@
 #include "ProbeGrabberCB.h"
 #include "SampleGrabber.h"
 
-namespace
-{
-struct CProbeOptions
-{
+namespace {
+struct CProbeOptions {
     int m_nIndex = 0;
     int m_nWidth = 640;
     int m_nHeight = 480;
@@ -41,37 +39,30 @@ constexpr DWORD kReleaseTimeoutMs = 5000;
 
 int g_nFailures = 0;
 
-void Fail(const char* pszWhat, HRESULT hr = S_OK)
-{
+void Fail(const char* pszWhat, HRESULT hr = S_OK) {
     std::printf("FAIL: %s (hr=0x%08lx)\n", pszWhat, static_cast<unsigned long>(hr));
     ++g_nFailures;
 }
 
-template <class T> void SafeRelease(T*& p)
-{
-    if (p)
-    {
+template <class T> void SafeRelease(T*& p) {
+    if (p) {
         p->Release();
         p = nullptr;
     }
 }
 
-void PumpMessages()
-{
+void PumpMessages() {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
 }
 
 // Waits for a condition while the renderer's window, owned by ours, gets its messages.
-template <class F> bool WaitWhilePumping(DWORD nTimeoutMs, F isDone)
-{
+template <class F> bool WaitWhilePumping(DWORD nTimeoutMs, F isDone) {
     const DWORD nStart = GetTickCount();
-    while (!isDone())
-    {
+    while (!isDone()) {
         if (GetTickCount() - nStart >= nTimeoutMs)
             return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
@@ -80,20 +71,18 @@ template <class F> bool WaitWhilePumping(DWORD nTimeoutMs, F isDone)
     return true;
 }
 
-HWND CreatePreviewOwner()
-{
+HWND CreatePreviewOwner() {
     WNDCLASSW wc = {};
     wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     wc.lpszClassName = L"TestCamProbePreview";
     RegisterClassW(&wc); // fails harmlessly on later cycles
-    return CreateWindowExW(0, wc.lpszClassName, L"Test camera preview", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
-                           40, 680, 520, nullptr, nullptr, wc.hInstance, nullptr);
+    return CreateWindowExW(0, wc.lpszClassName, L"Test camera preview", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 680,
+                           520, nullptr, nullptr, wc.hInstance, nullptr);
 }
 
-HRESULT CreateVideoEnum(IEnumMoniker** ppEnum)
-{
+HRESULT CreateVideoEnum(IEnumMoniker** ppEnum) {
     *ppEnum = nullptr;
     ICreateDevEnum* pDevEnum = nullptr;
     HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
@@ -105,18 +94,15 @@ HRESULT CreateVideoEnum(IEnumMoniker** ppEnum)
     return hr; // S_FALSE: the category is empty
 }
 
-int ListDevices()
-{
+int ListDevices() {
     IEnumMoniker* pEnum = nullptr;
     const HRESULT hr = CreateVideoEnum(&pEnum);
-    if (hr != S_OK)
-    {
+    if (hr != S_OK) {
         std::printf("no video input devices (hr=0x%08lx)\n", static_cast<unsigned long>(hr));
         return 0;
     }
     IMoniker* pMoniker = nullptr;
-    for (int i = 0; pEnum->Next(1, &pMoniker, nullptr) == S_OK; ++i)
-    {
+    for (int i = 0; pEnum->Next(1, &pMoniker, nullptr) == S_OK; ++i) {
         IPropertyBag* pBag = nullptr;
         VARIANT name;
         VariantInit(&name);
@@ -135,8 +121,7 @@ int ListDevices()
 }
 
 // Binds the moniker at position nIndex of the enumeration, named or not.
-HRESULT BindDevice(int nIndex, IBaseFilter** ppFilter)
-{
+HRESULT BindDevice(int nIndex, IBaseFilter** ppFilter) {
     *ppFilter = nullptr;
     IEnumMoniker* pEnum = nullptr;
     HRESULT hr = CreateVideoEnum(&pEnum);
@@ -144,8 +129,7 @@ HRESULT BindDevice(int nIndex, IBaseFilter** ppFilter)
         return FAILED(hr) ? hr : E_FAIL;
     IMoniker* pMoniker = nullptr;
     hr = VFW_E_NOT_FOUND;
-    for (int i = 0; pEnum->Next(1, &pMoniker, nullptr) == S_OK; ++i)
-    {
+    for (int i = 0; pEnum->Next(1, &pMoniker, nullptr) == S_OK; ++i) {
         if (i == nIndex)
             hr = pMoniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(ppFilter));
         SafeRelease(pMoniker);
@@ -161,8 +145,7 @@ PfnLiveObjects g_pfnLiveObjects = nullptr;
 
 // The DLL is loaded by COM when the first filter binds; pin it so its counter
 // stays readable after COM lets go of it.
-void FindLiveObjectCounter()
-{
+void FindLiveObjectCounter() {
     if (g_pfnLiveObjects)
         return;
     HMODULE hModule = nullptr;
@@ -171,11 +154,12 @@ void FindLiveObjectCounter()
             reinterpret_cast<PfnLiveObjects>(reinterpret_cast<void*>(GetProcAddress(hModule, "TestCamLiveObjects")));
 }
 
-LONG LiveObjects() { return g_pfnLiveObjects ? g_pfnLiveObjects() : 0; }
+LONG LiveObjects() {
+    return g_pfnLiveObjects ? g_pfnLiveObjects() : 0;
+}
 
 // What the kiosk holds while a preview runs.
-struct CProbeGraph
-{
+struct CProbeGraph {
     IGraphBuilder* m_pGraph = nullptr;
     ICaptureGraphBuilder2* m_pBuilder = nullptr;
     IBaseFilter* m_pCaptureFilter = nullptr;
@@ -184,12 +168,10 @@ struct CProbeGraph
     ISampleGrabber* m_pGrabber = nullptr;
 
     // the kiosk's StopPreview, in its order
-    void Stop()
-    {
+    void Stop() {
         if (m_pControl)
             m_pControl->StopWhenReady();
-        if (m_pVideoWindow)
-        {
+        if (m_pVideoWindow) {
             m_pVideoWindow->put_Visible(OAFALSE);
             m_pVideoWindow->put_Owner(0);
         }
@@ -202,8 +184,7 @@ struct CProbeGraph
     }
 };
 
-HRESULT CreateGraphInterfaces(CProbeGraph* pGraph)
-{
+HRESULT CreateGraphInterfaces(CProbeGraph* pGraph) {
     HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                   reinterpret_cast<void**>(&pGraph->m_pGraph));
     if (SUCCEEDED(hr))
@@ -218,18 +199,15 @@ HRESULT CreateGraphInterfaces(CProbeGraph* pGraph)
     return hr;
 }
 
-void PrintGraphFilters(IGraphBuilder* pGraph)
-{
+void PrintGraphFilters(IGraphBuilder* pGraph) {
     IEnumFilters* pEnum = nullptr;
     if (FAILED(pGraph->EnumFilters(&pEnum)))
         return;
     std::printf("  filters:");
     IBaseFilter* pFilter = nullptr;
-    while (pEnum->Next(1, &pFilter, nullptr) == S_OK)
-    {
+    while (pEnum->Next(1, &pFilter, nullptr) == S_OK) {
         FILTER_INFO info = {};
-        if (SUCCEEDED(pFilter->QueryFilterInfo(&info)))
-        {
+        if (SUCCEEDED(pFilter->QueryFilterInfo(&info))) {
             std::printf(" [%ls]", info.achName);
             SafeRelease(info.pGraph);
         }
@@ -240,8 +218,7 @@ void PrintGraphFilters(IGraphBuilder* pGraph)
 }
 
 // Capture filter, grabber and renderer connected; the grabber's connected format in *pVih.
-HRESULT BuildPreview(CProbeGraph* pGraph, VIDEOINFOHEADER* pVih)
-{
+HRESULT BuildPreview(CProbeGraph* pGraph, VIDEOINFOHEADER* pVih) {
     pGraph->m_pGraph->AddFilter(pGraph->m_pCaptureFilter, L"Capture Filter");
     HRESULT hr = CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
                                   reinterpret_cast<void**>(&pGraph->m_pGrabber));
@@ -257,15 +234,13 @@ HRESULT BuildPreview(CProbeGraph* pGraph, VIDEOINFOHEADER* pVih)
     hr = pGraph->m_pGrabber->SetMediaType(&mt);
     if (SUCCEEDED(hr))
         hr = pGraph->m_pGraph->AddFilter(pGrabberFilter, L"Grabber");
-    if (SUCCEEDED(hr))
-    {
+    if (SUCCEEDED(hr)) {
         hr = pGraph->m_pBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, pGraph->m_pCaptureFilter,
                                               pGrabberFilter, nullptr);
         std::printf("  RenderStream(preview) hr=0x%08lx\n", static_cast<unsigned long>(hr));
-        if (FAILED(hr))
-        {
-            hr = pGraph->m_pBuilder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video,
-                                                  pGraph->m_pCaptureFilter, pGrabberFilter, nullptr);
+        if (FAILED(hr)) {
+            hr = pGraph->m_pBuilder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, pGraph->m_pCaptureFilter,
+                                                  pGrabberFilter, nullptr);
             std::printf("  RenderStream(capture) hr=0x%08lx\n", static_cast<unsigned long>(hr));
         }
     }
@@ -289,14 +264,12 @@ HRESULT BuildPreview(CProbeGraph* pGraph, VIDEOINFOHEADER* pVih)
     return hr;
 }
 
-void ShowPreview(CProbeGraph* pGraph, HWND hOwner)
-{
+void ShowPreview(CProbeGraph* pGraph, HWND hOwner) {
     RECT rc;
     GetClientRect(hOwner, &rc);
     IVideoWindow* pWindow = pGraph->m_pVideoWindow;
     if (FAILED(pWindow->put_Owner(reinterpret_cast<OAHWND>(hOwner))) ||
-        FAILED(pWindow->put_WindowStyle(WS_CHILD | WS_CLIPCHILDREN)))
-    {
+        FAILED(pWindow->put_WindowStyle(WS_CHILD | WS_CLIPCHILDREN))) {
         Fail("the renderer's window cannot be owned");
         return;
     }
@@ -305,8 +278,7 @@ void ShowPreview(CProbeGraph* pGraph, HWND hOwner)
 }
 
 // Runs the graph and waits for the frames; the graph is stopped by the caller.
-void RunPreview(CProbeGraph* pGraph, const CProbeOptions& options, CProbeGrabberCB* pCallback, HWND hOwner)
-{
+void RunPreview(CProbeGraph* pGraph, const CProbeOptions& options, CProbeGrabberCB* pCallback, HWND hOwner) {
     pGraph->m_pGrabber->SetBufferSamples(FALSE);
     pGraph->m_pGrabber->SetOneShot(FALSE);
     pGraph->m_pGrabber->SetCallback(pCallback, 1);
@@ -314,13 +286,11 @@ void RunPreview(CProbeGraph* pGraph, const CProbeOptions& options, CProbeGrabber
     const HRESULT hr = pGraph->m_pControl->Run();
     if (FAILED(hr))
         return Fail("the graph does not run", hr);
-    if (options.m_bExpectSilent)
-    {
+    if (options.m_bExpectSilent) {
         WaitWhilePumping(kSilentWaitMs, [] { return false; });
         if (pCallback->FrameCount() != 0)
             Fail("a silent camera delivered frames");
-    }
-    else if (!WaitWhilePumping(kFrameTimeoutMs, [&] { return pCallback->FrameCount() >= options.m_nFrames; }))
+    } else if (!WaitWhilePumping(kFrameTimeoutMs, [&] { return pCallback->FrameCount() >= options.m_nFrames; }))
         Fail("too few frames arrived");
     if (options.m_nHoldMs > 0)
         WaitWhilePumping(static_cast<DWORD>(options.m_nHoldMs), [] { return false; });
@@ -329,8 +299,7 @@ void RunPreview(CProbeGraph* pGraph, const CProbeOptions& options, CProbeGrabber
         Fail("the test camera reports no live objects while it runs");
 }
 
-void ReportFrames(const CProbeGrabberCB& callback)
-{
+void ReportFrames(const CProbeGrabberCB& callback) {
     for (const std::string& error : callback.Errors())
         Fail(error.c_str());
     const std::vector<int> columns = callback.ColumnPositions();
@@ -340,8 +309,7 @@ void ReportFrames(const CProbeGrabberCB& callback)
     std::printf(columns.size() > 12 ? " ...\n" : "\n");
 }
 
-void RunCycle(const CProbeOptions& options, HWND hOwner)
-{
+void RunCycle(const CProbeOptions& options, HWND hOwner) {
     // outlives the graph, as the kiosk's global callback does
     CProbeGrabberCB callback(options.m_nWidth, options.m_nHeight);
     CProbeGraph graph;
@@ -353,13 +321,11 @@ void RunCycle(const CProbeOptions& options, HWND hOwner)
     if (SUCCEEDED(hr) && !g_pfnLiveObjects)
         Fail("the bound device is not the test camera DLL");
     VIDEOINFOHEADER vih = {};
-    if (options.m_bExpectBindFail)
-    {
+    if (options.m_bExpectBindFail) {
         // no graph is built: Wine's RenderStream faults on a null source filter
         if (SUCCEEDED(hr) || graph.m_pCaptureFilter)
             Fail("the device was expected not to bind");
-    }
-    else if (FAILED(hr))
+    } else if (FAILED(hr))
         Fail("the device does not bind", hr);
     else if (FAILED(hr = BuildPreview(&graph, &vih)))
         Fail("the preview graph cannot be built", hr);
@@ -372,25 +338,20 @@ void RunCycle(const CProbeOptions& options, HWND hOwner)
         ReportFrames(callback);
 }
 
-bool ParseSize(const wchar_t* psz, int* pnWidth, int* pnHeight)
-{
+bool ParseSize(const wchar_t* psz, int* pnWidth, int* pnHeight) {
     return std::swscanf(psz, L"%dx%d", pnWidth, pnHeight) == 2 && *pnWidth > 0 && *pnHeight > 0;
 }
 
-bool ParseRunOptions(int argc, wchar_t** argv, CProbeOptions* pOptions)
-{
+bool ParseRunOptions(int argc, wchar_t** argv, CProbeOptions* pOptions) {
     if (argc < 3)
         return false;
     pOptions->m_nIndex = _wtoi(argv[2]);
-    for (int i = 3; i < argc; ++i)
-    {
+    for (int i = 3; i < argc; ++i) {
         const bool bHasValue = i + 1 < argc;
-        if (!std::wcscmp(argv[i], L"--size") && bHasValue)
-        {
+        if (!std::wcscmp(argv[i], L"--size") && bHasValue) {
             if (!ParseSize(argv[++i], &pOptions->m_nWidth, &pOptions->m_nHeight))
                 return false;
-        }
-        else if (!std::wcscmp(argv[i], L"--frames") && bHasValue)
+        } else if (!std::wcscmp(argv[i], L"--frames") && bHasValue)
             pOptions->m_nFrames = _wtoi(argv[++i]);
         else if (!std::wcscmp(argv[i], L"--cycles") && bHasValue)
             pOptions->m_nCycles = _wtoi(argv[++i]);
@@ -406,14 +367,11 @@ bool ParseRunOptions(int argc, wchar_t** argv, CProbeOptions* pOptions)
     return pOptions->m_nFrames > 0 && pOptions->m_nCycles > 0;
 }
 
-int RunCycles(const CProbeOptions& options)
-{
+int RunCycles(const CProbeOptions& options) {
     HWND hOwner = CreatePreviewOwner();
-    for (int nCycle = 1; nCycle <= options.m_nCycles; ++nCycle)
-    {
+    for (int nCycle = 1; nCycle <= options.m_nCycles; ++nCycle) {
         const HRESULT hr = CoInitialize(nullptr);
-        if (FAILED(hr))
-        {
+        if (FAILED(hr)) {
             Fail("CoInitialize", hr);
             break;
         }
@@ -432,18 +390,15 @@ int RunCycles(const CProbeOptions& options)
 }
 } // namespace
 
-int wmain(int argc, wchar_t** argv)
-{
-    if (argc >= 2 && !std::wcscmp(argv[1], L"list"))
-    {
+int wmain(int argc, wchar_t** argv) {
+    if (argc >= 2 && !std::wcscmp(argv[1], L"list")) {
         CoInitialize(nullptr);
         const int nResult = ListDevices();
         CoUninitialize();
         return nResult;
     }
     CProbeOptions options;
-    if (argc >= 2 && !std::wcscmp(argv[1], L"run") && ParseRunOptions(argc, argv, &options))
-    {
+    if (argc >= 2 && !std::wcscmp(argv[1], L"run") && ParseRunOptions(argc, argv, &options)) {
         const int nResult = RunCycles(options);
         std::printf(nResult == 0 ? "PASS\n" : "FAILED: %d check(s)\n", g_nFailures);
         return nResult;

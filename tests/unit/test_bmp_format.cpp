@@ -11,21 +11,18 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void Put16(Bytes& b, size_t at, uint16_t v)
-{
+void Put16(Bytes& b, size_t at, uint16_t v) {
     b[at] = static_cast<uint8_t>(v);
     b[at + 1] = static_cast<uint8_t>(v >> 8);
 }
 
-void Put32(Bytes& b, size_t at, uint32_t v)
-{
+void Put32(Bytes& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // A file exactly as SaveBmpFile lays it out, pixels zero.
-Bytes MakeSavedFile(int32_t width, int32_t height, int bitCount)
-{
+Bytes MakeSavedFile(int32_t width, int32_t height, int bitCount) {
     const BmpLayout layout = ComputeBmpLayout(width, height, bitCount).value();
     Bytes file(layout.fileSize, 0);
     WriteBmpFileHeader(file.data(), layout);
@@ -34,8 +31,7 @@ Bytes MakeSavedFile(int32_t width, int32_t height, int bitCount)
 }
 
 // BM file with a 12-byte core header, 3-byte table entries.
-Bytes MakeCoreFile(uint16_t width, uint16_t height, uint16_t bitCount)
-{
+Bytes MakeCoreFile(uint16_t width, uint16_t height, uint16_t bitCount) {
     const uint32_t table = bitCount <= 8 ? 3u << bitCount : 0;
     const uint32_t off = 14 + 12 + table;
     const uint32_t rows = ((bitCount * width + 31) / 32 * 4) * height;
@@ -52,8 +48,7 @@ Bytes MakeCoreFile(uint16_t width, uint16_t height, uint16_t bitCount)
 }
 
 // 32-bit BI_BITFIELDS file with the masks after a 40-byte header.
-Bytes MakeBitfieldsFile()
-{
+Bytes MakeBitfieldsFile() {
     Bytes file = MakeSavedFile(2, 2, 32);
     file.insert(file.begin() + 54, 12, 0);
     Put32(file, 10, 66);
@@ -64,18 +59,18 @@ Bytes MakeBitfieldsFile()
     return file;
 }
 
-TEST(BmpFormat, ChooseFileBitCountFollowsDisplayDepth)
-{
-    struct Case { int depth; int bits; };
-    const Case cases[] = {{-1, 1}, {0, 1},   {1, 1},   {2, 4},   {4, 4},  {5, 8},
-                          {8, 8},  {9, 24},  {15, 24}, {16, 24}, {24, 24}, {25, 32},
-                          {32, 32}, {33, 0}, {48, 0},  {INT_MAX, 0}};
+TEST(BmpFormat, ChooseFileBitCountFollowsDisplayDepth) {
+    struct Case {
+        int depth;
+        int bits;
+    };
+    const Case cases[] = {{-1, 1},  {0, 1},   {1, 1},   {2, 4},   {4, 4},   {5, 8},  {8, 8},  {9, 24},
+                          {15, 24}, {16, 24}, {24, 24}, {25, 32}, {32, 32}, {33, 0}, {48, 0}, {INT_MAX, 0}};
     for (const Case& c : cases)
         EXPECT_EQ(ChooseFileBitCount(c.depth), c.bits) << "display depth " << c.depth;
 }
 
-TEST(BmpFormat, LayoutWorkedValues)
-{
+TEST(BmpFormat, LayoutWorkedValues) {
     struct Case {
         const char* name;
         int displayDepth;
@@ -104,9 +99,13 @@ TEST(BmpFormat, LayoutWorkedValues)
     }
 }
 
-TEST(BmpFormat, LayoutRejectsWhatCannotBeWritten)
-{
-    struct Case { const char* name; int32_t width, height; int bits; bool ok; };
+TEST(BmpFormat, LayoutRejectsWhatCannotBeWritten) {
+    struct Case {
+        const char* name;
+        int32_t width, height;
+        int bits;
+        bool ok;
+    };
     const Case cases[] = {
         {"zero width", 0, 10, 32, false},
         {"zero height", 10, 0, 32, false},
@@ -124,23 +123,27 @@ TEST(BmpFormat, LayoutRejectsWhatCannotBeWritten)
         EXPECT_EQ(ComputeBmpLayout(c.width, c.height, c.bits).has_value(), c.ok) << c.name;
 }
 
-TEST(BmpFormat, HeadersHoldTheTableValues)
-{
+TEST(BmpFormat, HeadersHoldTheTableValues) {
     const Bytes file = MakeSavedFile(1421, 934, 32);
+    // clang-format off
     const Bytes expected = {
-        'B', 'M', 0xEE, 0x01, 0x51, 0x00, 0, 0, 0, 0, 54, 0, 0, 0,  // bfSize 5308910
-        40, 0, 0, 0, 0x8D, 0x05, 0, 0, 0xA6, 0x03, 0, 0,              // 1421, 934
-        1, 0, 32, 0, 0, 0, 0, 0, 0, 0, 0, 0,                          // planes, bits, BI_RGB, size 0
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        'B', 'M', 0xEE, 0x01, 0x51, 0x00, 0, 0, 0, 0, 54, 0, 0, 0, // bfSize 5308910, bfOffBits 54
+        40, 0, 0, 0, 0x8D, 0x05, 0, 0, 0xA6, 0x03, 0, 0,            // biSize, 1421, 934
+        1, 0, 32, 0, 0, 0, 0, 0, 0, 0, 0, 0,                        // planes, bits, BI_RGB, size 0
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};            // resolution, colour counts
+    // clang-format on
     ASSERT_EQ(file.size(), 5308910u);
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 54), expected);
 }
 
-TEST(BmpFormat, WrittenFilesParseBack)
-{
-    struct Case { int32_t width, height; int bits; uint32_t entries; };
-    const Case cases[] = {{1, 1, 1, 2},   {9, 3, 1, 2},  {3, 3, 4, 16},  {5, 2, 8, 256},
-                          {3, 2, 16, 0},  {5, 3, 24, 0}, {7, 1, 32, 0},  {640, 480, 24, 0}};
+TEST(BmpFormat, WrittenFilesParseBack) {
+    struct Case {
+        int32_t width, height;
+        int bits;
+        uint32_t entries;
+    };
+    const Case cases[] = {{1, 1, 1, 2},  {9, 3, 1, 2},  {3, 3, 4, 16}, {5, 2, 8, 256},
+                          {3, 2, 16, 0}, {5, 3, 24, 0}, {7, 1, 32, 0}, {640, 480, 24, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << "x" << c.bits);
         const Bytes file = MakeSavedFile(c.width, c.height, c.bits);
@@ -159,17 +162,26 @@ TEST(BmpFormat, WrittenFilesParseBack)
     }
 }
 
-TEST(BmpFormat, ExtensionTest)
-{
-    struct Case { const wchar_t* path; bool ok; };
+TEST(BmpFormat, ExtensionTest) {
+    struct Case {
+        const wchar_t* path;
+        bool ok;
+    };
     const Case cases[] = {
-        {L"photo.bmp", true},          {L"PHOTO.BMP", true},
-        {L"a.b.bmp", true},            {L"A.Bmp", true},
-        {L".\\photo.bmp", true},       {L"SignIn\\2024.bmp", true},
-        {L"Picture\\Erase.bmpp", false}, {L"Erase.bm", false},
-        {L"noext", false},             {L"", false},
-        {L".bmp", false},              {L"dir.x\\file", false},
-        {L"photo.bmp.png", false},     {L"photo.", false},
+        {L"photo.bmp", true},
+        {L"PHOTO.BMP", true},
+        {L"a.b.bmp", true},
+        {L"A.Bmp", true},
+        {L".\\photo.bmp", true},
+        {L"SignIn\\2024.bmp", true},
+        {L"Picture\\Erase.bmpp", false},
+        {L"Erase.bm", false},
+        {L"noext", false},
+        {L"", false},
+        {L".bmp", false},
+        {L"dir.x\\file", false},
+        {L"photo.bmp.png", false},
+        {L"photo.", false},
         {L"photo.b\u00e9p", false},
     };
     for (const Case& c : cases) {
@@ -178,21 +190,25 @@ TEST(BmpFormat, ExtensionTest)
     }
 }
 
-TEST(BmpFormat, AcceptsOtherHeaderKinds)
-{
+TEST(BmpFormat, AcceptsOtherHeaderKinds) {
     Bytes topDown = MakeSavedFile(3, 2, 24);
     Put32(topDown, 22, static_cast<uint32_t>(-2));
     Bytes fewColours = MakeSavedFile(4, 2, 8);
-    Put32(fewColours, 46, 2);  // table shrinks, rows stay at bfOffBits
+    Put32(fewColours, 46, 2); // table shrinks, rows stay at bfOffBits
     Bytes v5 = MakeSavedFile(2, 2, 32);
     v5.insert(v5.begin() + 54, 84, 0);
     Put32(v5, 10, 14 + 124);
     Put32(v5, 14, 124);
-    Put32(v5, 30, 3);  // masks inside the header
+    Put32(v5, 30, 3); // masks inside the header
     Bytes tableIntoPixels = MakeSavedFile(4, 256, 8);
-    Put32(tableIntoPixels, 10, 54 + 4);  // only the table overlaps the rows
+    Put32(tableIntoPixels, 10, 54 + 4); // only the table overlaps the rows
 
-    struct Case { const char* name; Bytes file; int32_t height; uint32_t entries, offBits; };
+    struct Case {
+        const char* name;
+        Bytes file;
+        int32_t height;
+        uint32_t entries, offBits;
+    };
     const Case cases[] = {
         {"top-down rows", topDown, -2, 0, 54},
         {"biClrUsed 2 of 256", fewColours, 2, 2, 1078},
@@ -212,10 +228,13 @@ TEST(BmpFormat, AcceptsOtherHeaderKinds)
     }
 }
 
-TEST(BmpFormat, RejectsMalformedFiles)
-{
+TEST(BmpFormat, RejectsMalformedFiles) {
     using Edit = std::function<void(Bytes&)>;
-    struct Case { const char* name; int bits; Edit edit; };
+    struct Case {
+        const char* name;
+        int bits;
+        Edit edit;
+    };
     const Case cases[] = {
         {"not BM", 24, [](Bytes& b) { b[1] = 'A'; }},
         {"header size 0", 24, [](Bytes& b) { Put32(b, 14, 0); }},
@@ -235,8 +254,16 @@ TEST(BmpFormat, RejectsMalformedFiles)
         {"INT32_MIN height", 24, [](Bytes& b) { Put32(b, 22, 0x80000000u); }},
         {"width 32769", 24, [](Bytes& b) { Put32(b, 18, 32769); }},
         {"height -32769", 24, [](Bytes& b) { Put32(b, 22, static_cast<uint32_t>(-32769)); }},
-        {"over 64M pixels", 24, [](Bytes& b) { Put32(b, 18, 8193); Put32(b, 22, 8193); }},
-        {"huge both ways", 24, [](Bytes& b) { Put32(b, 18, 0x7FFFFFFF); Put32(b, 22, 0x7FFFFFFF); }},
+        {"over 64M pixels", 24,
+         [](Bytes& b) {
+             Put32(b, 18, 8193);
+             Put32(b, 22, 8193);
+         }},
+        {"huge both ways", 24,
+         [](Bytes& b) {
+             Put32(b, 18, 0x7FFFFFFF);
+             Put32(b, 22, 0x7FFFFFFF);
+         }},
         {"bfOffBits 0", 24, [](Bytes& b) { Put32(b, 10, 0); }},
         {"bfOffBits inside the info header", 24, [](Bytes& b) { Put32(b, 10, 53); }},
         {"bfOffBits beyond the end", 24, [](Bytes& b) { Put32(b, 10, 1000); }},
@@ -245,7 +272,11 @@ TEST(BmpFormat, RejectsMalformedFiles)
         {"biClrUsed 257 at 8 bits", 8, [](Bytes& b) { Put32(b, 46, 257); }},
         {"biClrUsed 3 at 1 bit", 1, [](Bytes& b) { Put32(b, 46, 3); }},
         {"biClrUsed table past the end", 24, [](Bytes& b) { Put32(b, 46, 0x40000000); }},
-        {"table missing its last entry", 8, [](Bytes& b) { Put32(b, 10, 54); b.resize(1077); }},
+        {"table missing its last entry", 8,
+         [](Bytes& b) {
+             Put32(b, 10, 54);
+             b.resize(1077);
+         }},
     };
     for (const Case& c : cases) {
         Bytes file = MakeSavedFile(3, 2, c.bits);
@@ -255,17 +286,17 @@ TEST(BmpFormat, RejectsMalformedFiles)
     EXPECT_FALSE(ParseBmpFile(nullptr, 100).has_value());
 }
 
-TEST(BmpFormat, SizeCapsHoldForCompleteFiles)
-{
+TEST(BmpFormat, SizeCapsHoldForCompleteFiles) {
     // 1-bit files keep even the largest allowed images at a few megabytes
-    struct Case { const char* name; int32_t width, height; bool ok; };
+    struct Case {
+        const char* name;
+        int32_t width, height;
+        bool ok;
+    };
     const Case cases[] = {
-        {"width 32768", 32768, 1, true},
-        {"width 32769", 32769, 1, false},
-        {"height 32768", 1, 32768, true},
-        {"height 32769", 1, 32769, false},
-        {"exactly 64M pixels", 32768, 2048, true},
-        {"64M pixels and a row", 32768, 2049, false},
+        {"width 32768", 32768, 1, true},           {"width 32769", 32769, 1, false},
+        {"height 32768", 1, 32768, true},          {"height 32769", 1, 32769, false},
+        {"exactly 64M pixels", 32768, 2048, true}, {"64M pixels and a row", 32768, 2049, false},
     };
     for (const Case& c : cases) {
         const Bytes file = MakeSavedFile(c.width, c.height, 1);
@@ -273,13 +304,15 @@ TEST(BmpFormat, SizeCapsHoldForCompleteFiles)
     }
 }
 
-TEST(BmpFormat, EveryTruncationIsRejected)
-{
+TEST(BmpFormat, EveryTruncationIsRejected) {
     Bytes v5 = MakeSavedFile(2, 1, 32);
     v5.insert(v5.begin() + 54, 84, 0);
     Put32(v5, 10, 138);
     Put32(v5, 14, 124);
-    struct Case { const char* name; Bytes file; };
+    struct Case {
+        const char* name;
+        Bytes file;
+    };
     const Case cases[] = {
         {"24 bits 3x2", MakeSavedFile(3, 2, 24)},
         {"1 bit with table", MakeSavedFile(9, 2, 1)},
@@ -292,10 +325,9 @@ TEST(BmpFormat, EveryTruncationIsRejected)
         for (size_t len = 0; len < c.file.size(); ++len) {
             // a buffer of exactly len bytes, so a read past it is a sanitizer error
             const Bytes prefix(c.file.begin(), c.file.begin() + static_cast<ptrdiff_t>(len));
-            EXPECT_FALSE(ParseBmpFile(prefix.data(), prefix.size()).has_value())
-                << c.name << " cut to " << len;
+            EXPECT_FALSE(ParseBmpFile(prefix.data(), prefix.size()).has_value()) << c.name << " cut to " << len;
         }
     }
 }
 
-}  // namespace
+} // namespace

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,24 +20,22 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void Put16(Bytes& b, size_t at, uint16_t v)
-{
+void Put16(Bytes& b, size_t at, uint16_t v) {
     b[at] = static_cast<uint8_t>(v);
     b[at + 1] = static_cast<uint8_t>(v >> 8);
 }
 
-void Put32(Bytes& b, size_t at, uint32_t v)
-{
+void Put32(Bytes& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-uint32_t RowBytes(int32_t width, int bits) { return static_cast<uint32_t>((bits * width + 31) / 32 * 4); }
+uint32_t RowBytes(int32_t width, int bits) {
+    return static_cast<uint32_t>((bits * width + 31) / 32 * 4);
+}
 
 // A bare DIB with a 40-byte header: header, masks, table, rows.
-Bytes MakeInfoDib(int32_t width, int32_t height, uint16_t bits, uint32_t clrUsed = 0,
-                  uint32_t compression = 0)
-{
+Bytes MakeInfoDib(int32_t width, int32_t height, uint16_t bits, uint32_t clrUsed = 0, uint32_t compression = 0) {
     const uint32_t entries = clrUsed ? clrUsed : (bits <= 8 ? 1u << bits : 0);
     const uint32_t masks = compression == 3 ? 12 : 0;
     const uint32_t rows = RowBytes(width, bits) * static_cast<uint32_t>(height < 0 ? -height : height);
@@ -54,8 +51,7 @@ Bytes MakeInfoDib(int32_t width, int32_t height, uint16_t bits, uint32_t clrUsed
 }
 
 // A bare DIB with a 12-byte core header and 3-byte table entries.
-Bytes MakeCoreDib(uint16_t width, uint16_t height, uint16_t bits)
-{
+Bytes MakeCoreDib(uint16_t width, uint16_t height, uint16_t bits) {
     const uint32_t entries = bits <= 8 ? 1u << bits : 0;
     Bytes dib(12 + entries * 3 + RowBytes(width, bits) * height, 0);
     Put32(dib, 0, 12);
@@ -68,8 +64,7 @@ Bytes MakeCoreDib(uint16_t width, uint16_t height, uint16_t bits)
 
 // The same DIB behind a 14-byte file header whose bfOffBits is pixelOffset
 // (0: right after the table).
-Bytes WithFileHeader(const Bytes& dib, uint32_t pixelOffset = 0, size_t rowsAt = 0)
-{
+Bytes WithFileHeader(const Bytes& dib, uint32_t pixelOffset = 0, size_t rowsAt = 0) {
     Bytes file(14 + dib.size(), 0);
     std::copy(dib.begin(), dib.end(), file.begin() + 14);
     file[0] = 'B';
@@ -79,9 +74,11 @@ Bytes WithFileHeader(const Bytes& dib, uint32_t pixelOffset = 0, size_t rowsAt =
     return file;
 }
 
-TEST(BrushImage, ErrorTexts)
-{
-    struct Case { DibError error; const char* text; };
+TEST(BrushImage, ErrorTexts) {
+    struct Case {
+        DibError error;
+        const char* text;
+    };
     const Case cases[] = {
         {DibError::None, ""},
         {DibError::UnknownFormat, "Unknown DIB file format."},
@@ -95,10 +92,9 @@ TEST(BrushImage, ErrorTexts)
     }
 }
 
-TEST(BrushImage, ParsesFileAndBareDibs)
-{
+TEST(BrushImage, ParsesFileAndBareDibs) {
     Bytes gap = MakeInfoDib(3, 2, 24);
-    gap.insert(gap.begin() + 40, 30, 0);  // rows 30 bytes after the header
+    gap.insert(gap.begin() + 40, 30, 0); // rows 30 bytes after the header
 
     struct Case {
         const char* name;
@@ -106,12 +102,9 @@ TEST(BrushImage, ParsesFileAndBareDibs)
         DibView expected;
     };
     const Case cases[] = {
-        {"BM file, 24 bits", WithFileHeader(MakeInfoDib(3, 2, 24), 0, 40),
-         {14, 40, 3, 2, 24, 0, 0, 4, 54, 24}},
-        {"BM file, rows where bfOffBits says", WithFileHeader(gap, 84),
-         {14, 40, 3, 2, 24, 0, 0, 4, 84, 24}},
-        {"BM file, core header", WithFileHeader(MakeCoreDib(2, 2, 24), 0, 12),
-         {14, 12, 2, 2, 24, 0, 0, 3, 26, 16}},
+        {"BM file, 24 bits", WithFileHeader(MakeInfoDib(3, 2, 24), 0, 40), {14, 40, 3, 2, 24, 0, 0, 4, 54, 24}},
+        {"BM file, rows where bfOffBits says", WithFileHeader(gap, 84), {14, 40, 3, 2, 24, 0, 0, 4, 84, 24}},
+        {"BM file, core header", WithFileHeader(MakeCoreDib(2, 2, 24), 0, 12), {14, 12, 2, 2, 24, 0, 0, 3, 26, 16}},
         {"bare, 8 bits, full table", MakeInfoDib(5, 2, 8), {0, 40, 5, 2, 8, 0, 256, 4, 1064, 16}},
         {"bare, 4 bits, biClrUsed 3", MakeInfoDib(3, 1, 4, 3), {0, 40, 3, 1, 4, 0, 3, 4, 52, 4}},
         {"bare, core, 1 bit", MakeCoreDib(9, 1, 1), {0, 12, 9, 1, 1, 0, 2, 3, 18, 4}},
@@ -137,12 +130,16 @@ TEST(BrushImage, ParsesFileAndBareDibs)
     }
 }
 
-TEST(BrushImage, RejectsBadDibs)
-{
+TEST(BrushImage, RejectsBadDibs) {
     using Edit = std::function<void(Bytes&)>;
     const auto bare = [] { return MakeInfoDib(3, 2, 24); };
     const auto file = [] { return WithFileHeader(MakeInfoDib(3, 2, 24), 0, 40); };
-    struct Case { const char* name; Bytes data; Edit edit; DibError error; };
+    struct Case {
+        const char* name;
+        Bytes data;
+        Edit edit;
+        DibError error;
+    };
     const Edit none = [](Bytes&) {};
     const Case cases[] = {
         {"empty", {}, none, DibError::UnknownFormat},
@@ -154,32 +151,30 @@ TEST(BrushImage, RejectsBadDibs)
         {"header cut short", bare(), [](Bytes& b) { b.resize(39); }, DibError::UnknownFormat},
         {"planes 0", bare(), [](Bytes& b) { Put16(b, 12, 0); }, DibError::UnknownFormat},
         {"bit count 2", bare(), [](Bytes& b) { Put16(b, 14, 2); }, DibError::UnknownFormat},
-        {"core header at 32 bits", MakeCoreDib(2, 2, 24), [](Bytes& b) { Put16(b, 10, 32); },
-         DibError::UnknownFormat},
+        {"core header at 32 bits", MakeCoreDib(2, 2, 24), [](Bytes& b) { Put16(b, 10, 32); }, DibError::UnknownFormat},
         {"RLE8", MakeInfoDib(4, 4, 8), [](Bytes& b) { Put32(b, 16, 1); }, DibError::UnknownFormat},
         {"bit fields at 24 bits", bare(), [](Bytes& b) { Put32(b, 16, 3); }, DibError::UnknownFormat},
         {"zero width", bare(), [](Bytes& b) { Put32(b, 4, 0); }, DibError::ConversionError},
-        {"negative width", bare(), [](Bytes& b) { Put32(b, 4, static_cast<uint32_t>(-3)); },
-         DibError::ConversionError},
+        {"negative width", bare(), [](Bytes& b) { Put32(b, 4, static_cast<uint32_t>(-3)); }, DibError::ConversionError},
         {"zero height", bare(), [](Bytes& b) { Put32(b, 8, 0); }, DibError::ConversionError},
         {"INT32_MIN height", bare(), [](Bytes& b) { Put32(b, 8, 0x80000000u); }, DibError::ConversionError},
         {"width 40000", bare(), [](Bytes& b) { Put32(b, 4, 40000); }, DibError::ConversionError},
-        {"over 64M pixels", bare(), [](Bytes& b) { Put32(b, 4, 30000); Put32(b, 8, 30000); },
+        {"over 64M pixels", bare(),
+         [](Bytes& b) {
+             Put32(b, 4, 30000);
+             Put32(b, 8, 30000);
+         },
          DibError::ConversionError},
         {"biClrUsed 257 at 8 bits", WithFileHeader(MakeInfoDib(4, 1, 8), 0, 40 + 1024),
          [](Bytes& b) { Put32(b, 14 + 32, 257); }, DibError::ConversionError},
-        {"table cut short", MakeInfoDib(4, 1, 8), [](Bytes& b) { b.resize(40 + 1023); },
-         DibError::ConversionError},
+        {"table cut short", MakeInfoDib(4, 1, 8), [](Bytes& b) { b.resize(40 + 1023); }, DibError::ConversionError},
         {"BM file, rows inside a table that runs off the end", WithFileHeader(MakeInfoDib(4, 1, 8), 54),
          [](Bytes& b) { b.resize(14 + 40 + 1023); }, DibError::ConversionError},
-        {"biClrUsed past the end", bare(), [](Bytes& b) { Put32(b, 32, 0xFFFFFFFFu); },
-         DibError::ConversionError},
+        {"biClrUsed past the end", bare(), [](Bytes& b) { Put32(b, 32, 0xFFFFFFFFu); }, DibError::ConversionError},
         {"last row one byte short", bare(), [](Bytes& b) { b.pop_back(); }, DibError::ConversionError},
-        {"bfOffBits inside the header", file(), [](Bytes& b) { Put32(b, 10, 50); },
-         DibError::ConversionError},
+        {"bfOffBits inside the header", file(), [](Bytes& b) { Put32(b, 10, 50); }, DibError::ConversionError},
         {"bfOffBits past the end", file(), [](Bytes& b) { Put32(b, 10, 1000); }, DibError::ConversionError},
-        {"bfOffBits wraps 32 bits", file(), [](Bytes& b) { Put32(b, 10, 0xFFFFFFF8u); },
-         DibError::ConversionError},
+        {"bfOffBits wraps 32 bits", file(), [](Bytes& b) { Put32(b, 10, 0xFFFFFFF8u); }, DibError::ConversionError},
     };
     for (const Case& c : cases) {
         Bytes data = c.data;
@@ -189,9 +184,12 @@ TEST(BrushImage, RejectsBadDibs)
     }
 }
 
-TEST(BrushImage, SizeCapsHoldForCompleteDibs)
-{
-    struct Case { const char* name; int32_t width, height; DibError error; };
+TEST(BrushImage, SizeCapsHoldForCompleteDibs) {
+    struct Case {
+        const char* name;
+        int32_t width, height;
+        DibError error;
+    };
     const Case cases[] = {
         {"width 32768", 32768, 1, DibError::None},
         {"width 32769", 32769, 1, DibError::ConversionError},
@@ -207,9 +205,11 @@ TEST(BrushImage, SizeCapsHoldForCompleteDibs)
     }
 }
 
-TEST(BrushImage, EveryTruncationIsAnError)
-{
-    struct Case { const char* name; Bytes data; };
+TEST(BrushImage, EveryTruncationIsAnError) {
+    struct Case {
+        const char* name;
+        Bytes data;
+    };
     const Case cases[] = {
         {"BM file", WithFileHeader(MakeInfoDib(3, 2, 24), 0, 40)},
         {"bare 4 bits", MakeInfoDib(5, 2, 4)},
@@ -221,14 +221,12 @@ TEST(BrushImage, EveryTruncationIsAnError)
         ASSERT_EQ(ParseDib(c.data.data(), c.data.size(), v), DibError::None) << c.name;
         for (size_t len = 0; len < c.data.size(); ++len) {
             const Bytes prefix(c.data.begin(), c.data.begin() + static_cast<ptrdiff_t>(len));
-            EXPECT_NE(ParseDib(prefix.data(), prefix.size(), v), DibError::None)
-                << c.name << " cut to " << len;
+            EXPECT_NE(ParseDib(prefix.data(), prefix.size(), v), DibError::None) << c.name << " cut to " << len;
         }
     }
 }
 
-TEST(BrushImage, PackRgbRowsSwapsAndDropsPadding)
-{
+TEST(BrushImage, PackRgbRowsSwapsAndDropsPadding) {
     // widths 1 to 4 give 1, 2, 3 and 0 padding bytes; 5 wraps round again
     for (int width = 1; width <= 5; ++width) {
         SCOPED_TRACE(testing::Message() << "width " << width);
@@ -239,9 +237,9 @@ TEST(BrushImage, PackRgbRowsSwapsAndDropsPadding)
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 uint8_t* p = &dib[y * stride + x * 3];
-                p[0] = static_cast<uint8_t>(10 * x + y);   // blue
-                p[1] = static_cast<uint8_t>(100 + x);      // green
-                p[2] = static_cast<uint8_t>(200 + y);      // red
+                p[0] = static_cast<uint8_t>(10 * x + y); // blue
+                p[1] = static_cast<uint8_t>(100 + x);    // green
+                p[2] = static_cast<uint8_t>(200 + y);    // red
             }
         const Bytes rgb = PackRgbRows(dib.data(), width, height);
         ASSERT_EQ(rgb.size(), static_cast<size_t>(width * height * 3));
@@ -255,10 +253,13 @@ TEST(BrushImage, PackRgbRowsSwapsAndDropsPadding)
     }
 }
 
-TEST(BrushImage, PackRgbRowsRefusesWhatItCannotPack)
-{
+TEST(BrushImage, PackRgbRowsRefusesWhatItCannotPack) {
     const Bytes pixel(4, 0);
-    struct Case { const char* name; const uint8_t* data; int width, height; };
+    struct Case {
+        const char* name;
+        const uint8_t* data;
+        int width, height;
+    };
     const Case cases[] = {
         {"null rows", nullptr, 1, 1},
         {"zero width", pixel.data(), 0, 1},
@@ -269,8 +270,7 @@ TEST(BrushImage, PackRgbRowsRefusesWhatItCannotPack)
         EXPECT_TRUE(PackRgbRows(c.data, c.width, c.height).empty()) << c.name;
 }
 
-TEST(BrushImage, PackRgbRowsReportsAllocationFailureAsEmpty)
-{
+TEST(BrushImage, PackRgbRowsReportsAllocationFailureAsEmpty) {
 #ifdef VELMO_ASAN
     GTEST_SKIP() << "the sanitizer's allocator aborts on petabyte requests instead of failing them";
 #else
@@ -280,4 +280,4 @@ TEST(BrushImage, PackRgbRowsReportsAllocationFailureAsEmpty)
 #endif
 }
 
-}  // namespace
+} // namespace

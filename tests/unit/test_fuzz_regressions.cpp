@@ -20,8 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<fs::path> FilesIn(const fs::path& dir)
-{
+std::vector<fs::path> FilesIn(const fs::path& dir) {
     std::vector<fs::path> files;
     if (fs::is_directory(dir))
         for (const fs::directory_entry& entry : fs::directory_iterator(dir))
@@ -31,29 +30,29 @@ std::vector<fs::path> FilesIn(const fs::path& dir)
     return files;
 }
 
-std::vector<uint8_t> ReadAll(const fs::path& path)
-{
+std::vector<uint8_t> ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // An exactly sized heap copy: reading one byte past it is a sanitizer error.
-BmpFuzzOutcome Replay(const fs::path& path)
-{
+BmpFuzzOutcome Replay(const fs::path& path) {
     const std::vector<uint8_t> bytes = ReadAll(path);
     const BmpFuzzOutcome outcome = RunBmpParsers(bytes.data(), bytes.size());
     EXPECT_EQ(outcome.pFailure, nullptr) << path << ": " << outcome.pFailure;
     return outcome;
 }
 
-TEST(FuzzRegressions, SeedCorpusMeetsItsNames)
-{
+TEST(FuzzRegressions, SeedCorpusMeetsItsNames) {
     const std::vector<fs::path> files = FilesIn(fs::path(VELMO_FUZZ_DIR) / "corpus");
     ASSERT_GE(files.size(), 12u) << "seed corpus missing; run tests/fuzz/make_corpus.py";
     // the name prefix tells which parsers must accept the file
-    struct Expect { const char* prefix; bool bFile, bDib; };
-    const Expect expects[] = {{"both-", true, true}, {"file-", true, false},
-                              {"dib-", false, true}, {"none-", false, false}};
+    struct Expect {
+        const char* prefix;
+        bool bFile, bDib;
+    };
+    const Expect expects[] = {
+        {"both-", true, true}, {"file-", true, false}, {"dib-", false, true}, {"none-", false, false}};
     for (const fs::path& path : files) {
         SCOPED_TRACE(path.filename().string());
         const BmpFuzzOutcome outcome = Replay(path);
@@ -66,12 +65,11 @@ TEST(FuzzRegressions, SeedCorpusMeetsItsNames)
     }
 }
 
-TEST(FuzzRegressions, SavedCrashInputsStayHarmless)
-{
+TEST(FuzzRegressions, SavedCrashInputsStayHarmless) {
     for (const fs::path& path : FilesIn(fs::path(VELMO_FUZZ_DIR) / "regressions")) {
         SCOPED_TRACE(path.filename().string());
         Replay(path);
     }
 }
 
-}  // namespace
+} // namespace

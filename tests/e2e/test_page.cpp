@@ -1,0 +1,288 @@
+// The sign-in page as a visitor sees and touches it: the page picture over
+// the desktop, the button shade, the exit region, the pen cursor, and no
+// growth of handles over many visits.
+#include "Harness.h"
+
+#include "shell/Layout.h"
+
+#include <cstdio>
+
+#include <gdiplus.h>
+
+using namespace e2e;
+
+namespace {
+
+// The page picture scaled to the screen the way the kiosk draws it.
+class CExpectedPage {
+public:
+    explicit CExpectedPage(const std::wstring& folder) {
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&m_token, &input, nullptr);
+        m_cx = ScreenWidth();
+        m_cy = ScreenHeight();
+        HDC hScreen = ::GetDC(nullptr);
+        m_hdc = ::CreateCompatibleDC(hScreen);
+        m_hBitmap = ::CreateCompatibleBitmap(hScreen, m_cx, m_cy);
+        ::ReleaseDC(nullptr, hScreen);
+        m_hOld = ::SelectObject(m_hdc, m_hBitmap);
+        Gdiplus::GpImage* pImage = nullptr;
+        if (Gdiplus::DllExports::GdipLoadImageFromFile((folder + L"\\Picture\\PadMsg.png").c_str(), &pImage) ==
+            Gdiplus::Ok) {
+            Gdiplus::GpGraphics* pGraphics = nullptr;
+            Gdiplus::DllExports::GdipCreateFromHDC(m_hdc, &pGraphics);
+            const Gdiplus::GpPoint points[3] = {{0, 0}, {m_cx, 0}, {0, m_cy}};
+            Gdiplus::DllExports::GdipDrawImagePointsI(pGraphics, pImage, points, 3);
+            Gdiplus::DllExports::GdipDeleteGraphics(pGraphics);
+            Gdiplus::DllExports::GdipDisposeImage(pImage);
+            m_bLoaded = true;
+        }
+    }
+    ~CExpectedPage() {
+        ::SelectObject(m_hdc, m_hOld);
+        ::DeleteObject(m_hBitmap);
+        ::DeleteDC(m_hdc);
+        Gdiplus::GdiplusShutdown(m_token);
+    }
+    bool Loaded() const { return m_bLoaded; }
+    COLORREF Pixel(int x, int y) const { return ::GetPixel(m_hdc, x, y); }
+
+private:
+    ULONG_PTR m_token = 0;
+    int m_cx = 0, m_cy = 0;
+    HDC m_hdc = nullptr;
+    HBITMAP m_hBitmap = nullptr;
+    HGDIOBJ m_hOld = nullptr;
+    bool m_bLoaded = false;
+};
+
+LayoutRect DesignRect(int l, int t, int r, int b) {
+    return DesignScale::ForScreen(ScreenWidth(), ScreenHeight()).Scale(l, t, r, b);
+}
+
+POINT CentreOf(const LayoutRect& rc) {
+    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+// A solid window of our own behind the kiosk, standing in for the desktop.
+class CColourWindow {
+public:
+    CColourWindow(const RECT& rc, COLORREF colour) : m_brush(::CreateSolidBrush(colour)) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VelmoTestColour";
+        wc.hbrBackground = m_brush;
+        ::RegisterClassW(&wc);
+        ::SetClassLongPtrW(m_hWnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"VelmoTestColour", L"", WS_POPUP | WS_VISIBLE,
+                                                       rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                                                       nullptr, nullptr, wc.hInstance, nullptr),
+                           GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(m_brush));
+        Pump();
+    }
+    ~CColourWindow() {
+        ::DestroyWindow(m_hWnd);
+        ::DeleteObject(m_brush);
+    }
+    void SetColour(COLORREF colour) {
+        HBRUSH old = m_brush;
+        m_brush = ::CreateSolidBrush(colour);
+        ::SetClassLongPtrW(m_hWnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(m_brush));
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+        Pump();
+        ::DeleteObject(old);
+    }
+    static void Pump() {
+        for (int i = 0; i < 10; ++i) {
+            MSG msg;
+            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                ::DispatchMessageW(&msg);
+            ::Sleep(20);
+        }
+    }
+
+private:
+    HBRUSH m_brush;
+    HWND m_hWnd = nullptr;
+};
+
+// The handwriting-input window of the sibling program, made by the test.
+HWND MakeHandwritingWindow() {
+    HWND hWnd = ::CreateWindowExW(0, L"#32770", L"Qx输入法手写输入", WS_POPUP | WS_VISIBLE | WS_BORDER, 600, 300,
+                                  200, 120, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    CColourWindow::Pump();
+    return hWnd;
+}
+
+// Compares the screen with the page picture on a grid, leaving out the pad
+// (its own window), the transparent corner and the given rectangle.
+int CountPageMismatches(const CExpectedPage& page, const LayoutRect& skip) {
+    const StartupLayout layout = ComputeStartupLayout(ScreenWidth(), ScreenHeight());
+    const LayoutRect corner = DesignRect(0, 830, 248, 1080);
+    int mismatches = 0;
+    for (int y = 5; y < ScreenHeight(); y += 37) {
+        for (int x = 5; x < ScreenWidth(); x += 41) {
+            if (layout.pad.Contains(x, y) || corner.Contains(x, y) || skip.Contains(x, y))
+                continue;
+            if (!ColorNear(ScreenPixel(x, y), page.Pixel(x, y), 24))
+                ++mismatches;
+        }
+    }
+    return mismatches;
+}
+
+} // namespace
+
+E2E_TEST(PageShowsThePicture) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    CExpectedPage page(kiosk.Folder());
+    REQUIRE(page.Loaded());
+    REQUIRE(kiosk.ShowPage());
+    CHECK(WaitUntil([&] { return CountPageMismatches(page, {}) == 0; }, 8000));
+    CHECK_EQ(CountPageMismatches(page, {}), 0);
+}
+
+E2E_TEST(DesktopShowsThroughTheTransparentCorner) {
+    const LayoutRect corner = DesignRect(0, 830, 248, 1080);
+    const POINT probe{corner.left + corner.Width() * 3 / 4, corner.top + 10};
+    CColourWindow desktop({0, 0, ScreenWidth(), ScreenHeight()}, RGB(200, 0, 200));
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    CHECK(WaitUntil([&] { return ColorNear(ScreenPixel(probe.x, probe.y), RGB(200, 0, 200), 8); }, 5000));
+
+    // leave, change the desktop, come back: the new desktop shows
+    const POINT exit = CentreOf(ComputePressRegions(ScreenWidth(), ScreenHeight()).exit);
+    Tap(exit.x, exit.y);
+    REQUIRE(WaitUntil([&] { return IsShown(kiosk.Popup()) && !IsShown(kiosk.Main()); }));
+    desktop.SetColour(RGB(0, 180, 0));
+    REQUIRE(kiosk.ShowPage());
+    CHECK(WaitUntil([&] { return ColorNear(ScreenPixel(probe.x, probe.y), RGB(0, 180, 0), 8); }, 5000));
+}
+
+E2E_TEST(ShadeFollowsTheLastPressedButton) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    CExpectedPage page(kiosk.Folder());
+    REQUIRE(page.Loaded());
+    REQUIRE(kiosk.ShowPage());
+    const PressRegions regions = ComputePressRegions(ScreenWidth(), ScreenHeight());
+    // a point inside each button but off its label and icon
+    auto probe = [&](int i) { return POINT{regions.buttons[i].right - 6, regions.buttons[i].top + 6}; };
+    auto shaded = [&](int i) {
+        const POINT pt = probe(i);
+        return !ColorNear(ScreenPixel(pt.x, pt.y), page.Pixel(pt.x, pt.y), 6);
+    };
+    auto shadedButtons = [&] {
+        int mask = 0;
+        for (int i = 0; i < 4; ++i)
+            mask |= shaded(i) ? 1 << i : 0;
+        return mask;
+    };
+    WaitUntil([&] { return shadedButtons() == 0; }, 3000);
+    CHECK_EQ(shadedButtons(), 0); // no shade before any press
+
+    // Clear, Photo, Save, then History last (it opens a dialog)
+    for (int i : {1, 2, 3}) {
+        const POINT pt = CentreOf(regions.buttons[i]);
+        Tap(pt.x, pt.y);
+        CHECK(WaitUntil([&] { return shadedButtons() == 1 << i; }, 3000));
+        CHECK_EQ(shadedButtons(), 1 << i);
+    }
+    // a palette press and a press in the gap between History and Clear leave it
+    const LayoutRect palette = ComputeStartupLayout(ScreenWidth(), ScreenHeight()).palette;
+    Tap(palette.left + 10, palette.top + 10);
+    Tap(100, (regions.buttons[0].bottom + regions.buttons[1].top) / 2);
+    Pause(500);
+    CHECK_EQ(shadedButtons(), 1 << 3);
+
+    const POINT history = CentreOf(regions.buttons[0]);
+    Tap(history.x, history.y);
+    CHECK(WaitUntil([&] { return shaded(0) && !shaded(3); }, 3000));
+    Key(VK_ESCAPE); // closes the history dialog, if one opened
+}
+
+E2E_TEST(ExitRegionReturnsToTheLauncher) {
+    HWND hHandwriting = MakeHandwritingWindow();
+    REQUIRE(hHandwriting != nullptr);
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    CExpectedPage page(kiosk.Folder());
+    REQUIRE(kiosk.ShowPage());
+    const PressRegions regions = ComputePressRegions(ScreenWidth(), ScreenHeight());
+    const POINT clear = CentreOf(regions.buttons[1]);
+    Tap(clear.x, clear.y);
+    const POINT probe{regions.buttons[1].right - 6, regions.buttons[1].top + 6};
+    REQUIRE(WaitUntil([&] { return !ColorNear(ScreenPixel(probe.x, probe.y), page.Pixel(probe.x, probe.y), 6); }));
+
+    const POINT exit = CentreOf(regions.exit);
+    Tap(exit.x, exit.y);
+    CHECK(WaitUntil([&] { return IsShown(kiosk.Popup()) && !IsShown(kiosk.Main()) && !IsShown(hHandwriting); }));
+    // the page comes back as it was, shade included
+    REQUIRE(kiosk.ShowPage());
+    CHECK(WaitUntil([&] { return !ColorNear(ScreenPixel(probe.x, probe.y), page.Pixel(probe.x, probe.y), 6); }));
+    ::DestroyWindow(hHandwriting);
+}
+
+E2E_TEST(PenCursorOverThePadOnly) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    const StartupLayout layout = ComputeStartupLayout(ScreenWidth(), ScreenHeight());
+    auto hotspot = [] {
+        CURSORINFO ci{};
+        ci.cbSize = sizeof(ci);
+        ICONINFO ii{};
+        if (!::GetCursorInfo(&ci) || !ci.hCursor || !::GetIconInfo(ci.hCursor, &ii))
+            return POINT{-1, -1};
+        if (ii.hbmMask)
+            ::DeleteObject(ii.hbmMask);
+        if (ii.hbmColor)
+            ::DeleteObject(ii.hbmColor);
+        return POINT{static_cast<LONG>(ii.xHotspot), static_cast<LONG>(ii.yHotspot)};
+    };
+    auto isPen = [&] {
+        const POINT hs = hotspot();
+        return hs.x == 4 && hs.y == 26;
+    };
+    const POINT points[] = {{layout.pad.left + 3, layout.pad.top + 3},
+                            {(layout.pad.left + layout.pad.right) / 2, (layout.pad.top + layout.pad.bottom) / 2},
+                            {layout.pad.right - 3, layout.pad.bottom - 3}};
+    for (const POINT& pt : points) {
+        MoveTo(pt.x, pt.y);
+        MoveTo(pt.x + 1, pt.y);
+        CHECK(WaitUntil(isPen, 3000));
+    }
+    MoveTo(layout.palette.left + 10, layout.palette.top + 10);
+    MoveTo(layout.palette.left + 11, layout.palette.top + 10);
+    CHECK(WaitUntil([&] { return !isPen(); }, 3000));
+}
+
+E2E_TEST(ManyVisitsLeakNoHandles) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    const PressRegions regions = ComputePressRegions(ScreenWidth(), ScreenHeight());
+    const POINT clear = CentreOf(regions.buttons[1]);
+    const POINT photo = CentreOf(regions.buttons[2]);
+    const POINT exit = CentreOf(regions.exit);
+    auto visit = [&] {
+        if (!kiosk.ShowPage())
+            return false;
+        Tap(clear.x, clear.y);
+        Tap(photo.x, photo.y);
+        Tap(exit.x, exit.y);
+        return WaitUntil([&] { return IsShown(kiosk.Popup()) && !IsShown(kiosk.Main()); });
+    };
+    for (int i = 0; i < 20; ++i)
+        REQUIRE(visit());
+    const DWORD gdiBefore = kiosk.GdiObjects();
+    const DWORD userBefore = kiosk.UserObjects();
+    for (int i = 0; i < 180; ++i)
+        REQUIRE(visit());
+    const DWORD gdiAfter = kiosk.GdiObjects();
+    const DWORD userAfter = kiosk.UserObjects();
+    std::printf("  GDI objects %lu -> %lu, USER objects %lu -> %lu\n", gdiBefore, gdiAfter, userBefore, userAfter);
+    CHECK(gdiAfter <= gdiBefore + 5);
+    CHECK(userAfter <= userBefore + 5);
+}
