@@ -98,6 +98,8 @@ INT_PTR CDialog::RunModalLoop() {
 }
 
 void CDialog::EndDialog(INT_PTR nResult) {
+    if (m_hWnd && (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_CHILD))
+        return; // a child dialog lives as long as its parent
     if (m_bModal) {
         m_nModalResult = nResult;
         m_bEndModal = true;
@@ -111,6 +113,10 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
     if (pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST)
         return FALSE;
     if (pMsg->hwnd != m_hWnd && !::IsChild(m_hWnd, pMsg->hwnd))
+        return FALSE;
+    // a child dialog is one control of its parent: the top-level dialog
+    // handles the keys, so Escape or Enter never end the child
+    if (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_CHILD)
         return FALSE;
     return ::IsDialogMessageW(m_hWnd, pMsg);
 }

@@ -161,7 +161,12 @@ LRESULT CDlgShow::OnMessage70A(WPARAM, LPARAM) {
 }
 
 void CDlgShow::RestoreMainWindow() {
+    RECT rcPopup;
+    ::GetWindowRect(m_hWnd, &rcPopup);
     ShowWindow(SW_HIDE);
+    // let whatever lies behind the launcher repaint before the screen copy,
+    // or the page's transparent parts would show the launcher itself
+    ::RedrawWindow(::GetDesktopWindow(), &rcPopup, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     const int cy = ::GetSystemMetrics(SM_CYSCREEN);
     const int cx = ::GetSystemMetrics(SM_CXSCREEN);
     auto* pMain = static_cast<CVelmoDlg*>(CWinApp::GetApp()->m_pMainWnd);

@@ -1,6 +1,7 @@
 #include "VelmoDlg.h"
 
 #include "AboutDlg.h"
+#include "Settings.h"
 #include "res/resource.h"
 
 int g_nIdleTime = 30000;
@@ -25,6 +26,8 @@ CMessageMap CVelmoDlg::GetMessageMap() const {
         {WM_ERASEBKGND, msg::EraseBackground<&CVelmoDlg::OnEraseBackground>},
         // void OnLButtonDown(UINT nFlags, POINT point)
         {WM_LBUTTONDOWN, msg::Mouse<&CVelmoDlg::OnLButtonDown>},
+        // the dialog class asks for double-clicks: a quick second tap is a press too
+        {WM_LBUTTONDBLCLK, msg::Mouse<&CVelmoDlg::OnLButtonDown>},
         // void OnMouseMove(UINT nFlags, POINT point)
         {WM_MOUSEMOVE, msg::Mouse<&CVelmoDlg::OnMouseMove>},
         // BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message)
@@ -76,12 +79,20 @@ BOOL CVelmoDlg::OnInitDialog() {
     m_rcPhoto = ToRect(layout.photo);
     m_rcPad = ToRect(layout.pad);
 
-    g_nIdleTime = static_cast<int>(::GetPrivateProfileIntW(L"Time", L"MinTime", 30000, L".\\Config.ini"));
+    g_nIdleTime = IdleTimeFromSetting(
+        static_cast<int>(::GetPrivateProfileIntW(L"Time", L"MinTime", kDefaultIdleTime, L".\\Config.ini")));
 
     RefreshBackBuffer();
     ::MoveWindow(m_previewFrame.m_hWnd, m_rcPhoto.left, m_rcPhoto.top, m_rcPhoto.right - m_rcPhoto.left,
                  m_rcPhoto.bottom - m_rcPhoto.top, TRUE);
     m_previewFrame.ShowWindow(SW_SHOW);
+
+    // a visitor writing on the pad is not idle
+    m_padDlg.SetActivityCallback([this] { RestartIdleTimer(); });
+    m_padDlg.Create(IDD_PAINT, this);
+    ::MoveWindow(m_padDlg.m_hWnd, m_rcPad.left, m_rcPad.top, m_rcPad.right - m_rcPad.left,
+                 m_rcPad.bottom - m_rcPad.top, TRUE);
+    m_padDlg.ShowWindow(SW_SHOW);
     return TRUE;
 }
 

@@ -4,6 +4,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
+#include "pad/PaintDlg.h"
 #include "popup/DlgShow.h"
 #include "records/BitmapEx.h"
 #include "shell/Layout.h"
@@ -63,6 +64,7 @@ private:
     BYTE m_bHasCamera = 0;
     CGpImage m_pShadeImage;
     RECT m_rcPressed{};
+    CPaintDlg m_padDlg;
     RECT m_rcPad{};
 };
 

@@ -1,6 +1,7 @@
 // Presses, moves, the pen cursor and the idle timer of the sign-in page.
 #include "VelmoDlg.h"
 
+#include "history/HistoryDlg.h"
 #include "res/resource.h"
 
 const COLORREF g_paletteColors[kPaletteCells] = {
@@ -31,10 +32,8 @@ void CVelmoDlg::OnLButtonDown(UINT, POINT point) {
             return;
         }
     }
-    if (::PtInRect(&m_rcPalette, point)) {
-        // the pen colour goes to the pad once it exists
-        (void)PickPaletteColor(point);
-    }
+    if (::PtInRect(&m_rcPalette, point))
+        m_padDlg.SetPenColor(PickPaletteColor(point));
 }
 
 void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
@@ -43,9 +42,16 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
     m_rcPressed = ToRect(rc);
     ::InvalidateRect(m_hWnd, &m_rcPressed, TRUE);
     switch (button) {
-    case PageButton::History:
+    case PageButton::History: {
+        CHistoryDlg dlg;
+        dlg.DoModal();
+        break;
+    }
     case PageButton::Clear:
+        m_padDlg.ClearStrokes();
+        break;
     case PageButton::Save:
+        m_padDlg.ClearStrokes();
         break;
     case PageButton::Photo:
         ::InvalidateRect(m_hWnd, nullptr, FALSE);

@@ -24,6 +24,9 @@ start_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1
+    # Wine's Arial has no CJK glyphs: link it to the CJK font, as Windows does
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v Arial /t REG_MULTI_SZ /d 'wqy-zenhei.ttc,WenQuanYi Zen Hei' /f >/dev/null 2>&1 || true
   fi
   wineserver -w
 }

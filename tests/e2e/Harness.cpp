@@ -1,6 +1,9 @@
 #include "Harness.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+#include <psapi.h>
 
 namespace e2e {
 namespace {
@@ -136,12 +139,17 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
             return true;
         if (::GetTickCount() - start > timeoutMs)
             return false;
+        // windows the test made itself (a stand-in desktop, a handwriting
+        // window) must answer the kiosk, or its ShowWindow would wait on us
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&msg);
         ::Sleep(20);
     }
 }
 
 void Pause(DWORD ms) {
-    ::Sleep(ms);
+    WaitUntil([] { return false; }, ms);
 }
 
 std::wstring BuildProgramFolder() {
@@ -232,6 +240,63 @@ DWORD CKiosk::GdiObjects() const {
 
 DWORD CKiosk::UserObjects() const {
     return ::GetGuiResources(m_hProcess, GR_USEROBJECTS);
+}
+
+DWORD CKiosk::KernelHandles() const {
+    DWORD n = 0;
+    ::GetProcessHandleCount(m_hProcess, &n);
+    return n;
+}
+
+SIZE_T CKiosk::PrivateBytes() const {
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    pmc.cb = sizeof(pmc);
+    if (!::K32GetProcessMemoryInfo(m_hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc)))
+        return 0;
+    return pmc.PrivateUsage;
+}
+
+namespace {
+std::string ReadSmallFile(const std::wstring& path) {
+    std::string text;
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return text;
+    char buf[4096];
+    DWORD n = 0;
+    while (::ReadFile(h, buf, sizeof(buf), &n, nullptr) && n > 0 && text.size() < 65536)
+        text.append(buf, n);
+    ::CloseHandle(h);
+    return text;
+}
+} // namespace
+
+unsigned long CKiosk::WineAnonKiB() const {
+    // the host's process list, through Wine's drive for the root folder
+    std::string folderName;
+    for (wchar_t c : m_folder.substr(m_folder.rfind(L'\\') + 1))
+        folderName += static_cast<char>(c);
+    const std::string needle = folderName + "\\Velmo.exe";
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = ::FindFirstFileW(L"Z:\\proc\\*", &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return 0;
+    unsigned long kib = 0;
+    do {
+        if (data.cFileName[0] < L'0' || data.cFileName[0] > L'9')
+            continue;
+        const std::wstring dir = std::wstring(L"Z:\\proc\\") + data.cFileName;
+        if (ReadSmallFile(dir + L"\\cmdline").find(needle) == std::string::npos)
+            continue;
+        const std::string status = ReadSmallFile(dir + L"\\status");
+        const size_t at = status.find("RssAnon:");
+        if (at != std::string::npos)
+            kib = std::strtoul(status.c_str() + at + 8, nullptr, 10);
+        break;
+    } while (::FindNextFileW(hFind, &data));
+    ::FindClose(hFind);
+    return kib;
 }
 
 bool CKiosk::ShowPage() {

@@ -74,6 +74,13 @@ public:
     DWORD ExitCode() const;
     DWORD GdiObjects() const;
     DWORD UserObjects() const;
+    // Kernel handles and committed private memory: under Wine, where GDI and
+    // USER objects are not counted per process, a leak shows up here.
+    DWORD KernelHandles() const;
+    SIZE_T PrivateBytes() const;
+    // Under Wine: the kiosk's resident anonymous memory in KiB from the host's
+    // /proc (0 when it cannot be read), where Wine keeps GDI objects.
+    unsigned long WineAnonKiB() const;
     // Taps the popup's centre and waits until the page covers the screen.
     bool ShowPage();
 

@@ -1,0 +1,197 @@
+#include "HistoryDlg.h"
+
+#include <string>
+
+#include "framework/Gdi.h"
+#include "framework/Handle.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "shell/VelmoDlg.h"
+
+namespace {
+
+constexpr int kCaptionFontHeight = 15; // not scaled: the same on every screen
+
+struct Scale {
+    double sx, sy;
+};
+
+Scale ScreenScale() {
+    return {::GetSystemMetrics(SM_CXSCREEN) / 1920.0, ::GetSystemMetrics(SM_CYSCREEN) / 1080.0};
+}
+
+UINT TimerPeriod() {
+    // start-up keeps the idle time at 1000 ms or more; this only guards
+    // against a period of zero or less should that ever change
+    return static_cast<UINT>(g_nIdleTime > 200 ? g_nIdleTime - 100 : 100);
+}
+
+} // namespace
+
+CHistoryDlg::CHistoryDlg() : CDialog(IDD_HISTORY) {}
+
+CHistoryDlg::~CHistoryDlg() = default;
+
+CMessageMap CHistoryDlg::GetMessageMap() const {
+    static const CMsgEntry map[] = {
+        // void OnPaint()
+        {WM_PAINT, msg::Void<&CHistoryDlg::OnPaint>},
+        // void OnLButtonDown(UINT nFlags, POINT point)
+        {WM_LBUTTONDOWN, msg::Mouse<&CHistoryDlg::OnLButtonDown>},
+        // a quick second tap arrives as a double-click: it is a press too
+        {WM_LBUTTONDBLCLK, msg::Mouse<&CHistoryDlg::OnLButtonDown>},
+        // void OnTimer(UINT_PTR nIDEvent)
+        {WM_TIMER, msg::Timer<&CHistoryDlg::OnTimer>},
+    };
+    return map;
+}
+
+void CHistoryDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+}
+
+void CHistoryDlg::LoadPictures() {
+    m_pBackground.Load(L"Picture\\HistoryMsg.png");
+    m_pThumb.Load(L"Picture\\ScrollBar.png");
+}
+
+BOOL CHistoryDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    LoadPictures();
+    const Scale scale = ScreenScale();
+    // the main window's screen rectangle starts at the screen's corner
+    const HistoryRect rc = HistoryDialogRect(static_cast<int>(m_pBackground.Width()),
+                                             static_cast<int>(m_pBackground.Height()), scale.sx, scale.sy);
+    ::MoveWindow(m_hWnd, rc.left, rc.top, rc.Width(), rc.Height(), TRUE);
+    LoadList(L"SignIn");
+    ::SetTimer(m_hWnd, kHistoryTimerId, TimerPeriod(), nullptr);
+    // the template is not visible and our modal loop does not show a dialog
+    // by itself
+    ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    return TRUE;
+}
+
+void CHistoryDlg::LoadList(const wchar_t* pszFolder) {
+    const std::wstring folder = pszFolder;
+    m_list.BeginLoad(folder);
+    WIN32_FIND_DATAW data;
+    CFindHandle find((folder + L"\\*.*").c_str(), data);
+    if (find) {
+        do {
+            m_list.AddEntry(data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        } while (find.Next(data));
+    }
+    m_list.EndLoad();
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void CHistoryDlg::OnPaint() {
+    CPaintDC dc(m_hWnd);
+    RECT rc;
+    ::GetClientRect(m_hWnd, &rc);
+    const int cx = rc.right - rc.left;
+    const int cy = rc.bottom - rc.top;
+    if (cx <= 0 || cy <= 0)
+        return;
+    // composed off-screen and copied once: nine decodes take long enough to
+    // show the cells filling one by one
+    CDC memDC = CDC::CreateCompatible(dc.Get());
+    CBitmapHandle bitmap(::CreateCompatibleBitmap(dc.Get(), cx, cy));
+    if (!memDC || !bitmap) {
+        Draw(dc.Get(), rc);
+        return;
+    }
+    CSelectObject select(memDC.Get(), bitmap.Get());
+    Draw(memDC.Get(), rc);
+    ::BitBlt(dc.Get(), 0, 0, cx, cy, memDC.Get(), 0, 0, SRCCOPY);
+}
+
+void CHistoryDlg::Draw(HDC hdc, const RECT& rcClient) const {
+    const Scale scale = ScreenScale();
+    {
+        CGpGraphics graphics(hdc);
+        graphics.DrawStretched(m_pBackground, rcClient);
+    }
+    const int clientHeight = rcClient.bottom - rcClient.top;
+    for (int t = 0; t < kHistoryCells; ++t) {
+        const std::wstring* pPath = m_list.RecordForCell(t);
+        if (!pPath)
+            break;
+        DrawRecord(hdc, *pPath, HistoryCellRect(t, scale.sx, scale.sy, rcClient.left, rcClient.top), clientHeight);
+    }
+    DrawThumb(hdc, rcClient);
+}
+
+void CHistoryDlg::DrawRecord(HDC hdc, const std::wstring& path, const HistoryRect& cell, int clientHeight) const {
+    {
+        // decoded afresh for every paint and released at once: nothing is cached
+        // between paints, and a file that does not decode leaves the cell empty
+        CGpImage picture(path.c_str());
+        CGpGraphics graphics(hdc);
+        if (picture.Get() && graphics.Get() && cell.Width() > 0 && cell.Height() > 0)
+            Gdiplus::DllExports::GdipDrawImageRectI(graphics.Get(), picture.Get(), cell.left, cell.top, cell.Width(),
+                                                    cell.Height());
+    }
+    const std::wstring caption = CaptionOf(path);
+    if (caption.empty())
+        return;
+    const HistoryRect rcText = HistoryCaptionRect(cell, clientHeight);
+    RECT rc{rcText.left, rcText.top, rcText.right, rcText.bottom};
+    LOGFONTW lf{};
+    lf.lfHeight = kCaptionFontHeight;
+    ::lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
+    CFontHandle font(::CreateFontIndirectW(&lf));
+    CSelectObject select(hdc, font.Get());
+    const int nOldMode = ::SetBkMode(hdc, TRANSPARENT);
+    // no DT_SINGLELINE, so DT_VCENTER has no effect and the text sits at the top
+    ::DrawTextW(hdc, caption.c_str(), static_cast<int>(caption.size()), &rc, DT_CENTER | DT_VCENTER);
+    ::SetBkMode(hdc, nOldMode);
+}
+
+void CHistoryDlg::DrawThumb(HDC hdc, const RECT& rcClient) const {
+    const int tw = static_cast<int>(m_pThumb.Width());
+    const int th = static_cast<int>(m_pThumb.Height());
+    if (tw <= 0 || th <= 0)
+        return;
+    const int ty = ThumbTop(m_list.FirstRow(), m_list.MaxRow(), rcClient.bottom - rcClient.top, th);
+    CGpGraphics graphics(hdc);
+    if (graphics.Get())
+        Gdiplus::DllExports::GdipDrawImageRectI(graphics.Get(), m_pThumb.Get(), rcClient.right - tw, ty, tw, th);
+}
+
+void CHistoryDlg::RestartTimer() {
+    ::KillTimer(m_hWnd, kHistoryTimerId);
+    ::SetTimer(m_hWnd, kHistoryTimerId, TimerPeriod(), nullptr);
+}
+
+void CHistoryDlg::OnLButtonDown(UINT, POINT point) {
+    RestartTimer();
+    const Scale scale = ScreenScale();
+    switch (HistoryButtonAt(point.x, point.y, scale.sx, scale.sy)) {
+    case HistoryButton::Up:
+        if (m_list.ScrollUp())
+            ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        break;
+    case HistoryButton::Down:
+        if (m_list.ScrollDown())
+            ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        break;
+    case HistoryButton::Close:
+        OnOK();
+        break;
+    case HistoryButton::None:
+        break;
+    }
+}
+
+void CHistoryDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent != kHistoryTimerId)
+        return;
+    ::KillTimer(m_hWnd, kHistoryTimerId);
+    // nobody has touched the history: the whole kiosk goes idle, not just this dialog
+    if (auto* pMain = static_cast<CVelmoDlg*>(CWinApp::GetApp() ? CWinApp::GetApp()->m_pMainWnd : nullptr);
+        pMain && pMain->m_hWnd)
+        pMain->HideToPopup();
+    OnOK();
+}

@@ -1,0 +1,45 @@
+// CHistoryDlg: the stored sign-ins, nine at a time in a 3 x 3 grid, newest
+// first. Up, down and close are areas of the background picture; left alone
+// for a little less than the idle time, the dialog returns the kiosk to the
+// launcher and closes. Built on the stack for one visit.
+#pragma once
+
+#include "framework/Dialog.h"
+#include "framework/GdiPlus.h"
+#include "history/HistoryList.h"
+
+constexpr UINT_PTR kHistoryTimerId = 4;
+
+class CHistoryDlg : public CDialog {
+public:
+    CHistoryDlg();
+    ~CHistoryDlg() override;
+
+    // Loads the background and the scroll thumb; missing ones read as 0 x 0.
+    void LoadPictures();
+    // Lists the records of the folder ("SignIn") and shows the newest.
+    void LoadList(const wchar_t* pszFolder);
+    // The whole view for the client rectangle, into any DC: the window paints
+    // through it, and so does the benchmark.
+    void Draw(HDC hdc, const RECT& rcClient) const;
+
+    const CHistoryList& List() const { return m_list; }
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    CMessageMap GetMessageMap() const override;
+
+private:
+    void OnPaint();
+    void OnLButtonDown(UINT nFlags, POINT point);
+    void OnTimer(UINT_PTR nIDEvent);
+
+    void RestartTimer();
+    void DrawRecord(HDC hdc, const std::wstring& path, const HistoryRect& cell, int clientHeight) const;
+    void DrawThumb(HDC hdc, const RECT& rcClient) const;
+
+    CGpImage m_pBackground;
+    CGpImage m_pThumb;
+    CHistoryList m_list; // m_files, m_nFirstRow and m_nMaxRow
+};

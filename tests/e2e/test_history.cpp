@@ -1,0 +1,517 @@
+// The history dialog: newest records first, scrolling by rows of three, the
+// scroll thumb, closing, the idle timeout and records that do not decode.
+#include "Harness.h"
+
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdint>
+#include <thread>
+
+using namespace e2e;
+
+namespace {
+
+// Twelve distinct solid colours, oldest record first.
+const COLORREF kRecordColors[] = {
+    RGB(220, 20, 20), RGB(20, 200, 20), RGB(20, 20, 220), RGB(230, 230, 0), RGB(220, 0, 220), RGB(0, 210, 210),
+    RGB(120, 0, 0),   RGB(0, 110, 0),   RGB(0, 0, 110),   RGB(120, 120, 0), RGB(110, 0, 120), RGB(0, 100, 120),
+};
+constexpr int kRecordCount = 12;
+const COLORREF kThumbColor = RGB(47, 111, 167); // the body of Picture\ScrollBar.png
+
+std::wstring RecordName(int i) {
+    wchar_t sz[64];
+    std::swprintf(sz, 64, L"2024年03月07日09时%02d分%02d秒.bmp", 5 + i, i);
+    return sz;
+}
+
+std::wstring SignInFolder(const CKiosk& kiosk) {
+    const std::wstring folder = kiosk.Folder() + L"\\SignIn";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+// A bottom-up 24-bit BMP of one colour, as the kiosk writes records.
+std::string SolidBmp(int cx, int cy, COLORREF color) {
+    const int stride = (cx * 3 + 3) & ~3;
+    BITMAPFILEHEADER bf{};
+    BITMAPINFOHEADER bi{};
+    bi.biSize = sizeof(bi);
+    bi.biWidth = cx;
+    bi.biHeight = cy;
+    bi.biPlanes = 1;
+    bi.biBitCount = 24;
+    bi.biSizeImage = static_cast<DWORD>(stride * cy);
+    bf.bfType = 0x4D42;
+    bf.bfOffBits = sizeof(bf) + sizeof(bi);
+    bf.bfSize = bf.bfOffBits + bi.biSizeImage;
+    std::string data(reinterpret_cast<const char*>(&bf), sizeof(bf));
+    data.append(reinterpret_cast<const char*>(&bi), sizeof(bi));
+    std::string row(static_cast<size_t>(stride), '\0');
+    for (int x = 0; x < cx; ++x) {
+        row[x * 3] = static_cast<char>(GetBValue(color));
+        row[x * 3 + 1] = static_cast<char>(GetGValue(color));
+        row[x * 3 + 2] = static_cast<char>(GetRValue(color));
+    }
+    for (int y = 0; y < cy; ++y)
+        data += row;
+    return data;
+}
+
+// Width and height from a PNG's header, so the test follows the artwork.
+SIZE PngSize(const std::wstring& path) {
+    SIZE size{0, 0};
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return size;
+    unsigned char b[24] = {};
+    DWORD n = 0;
+    if (::ReadFile(h, b, sizeof(b), &n, nullptr) && n == sizeof(b)) {
+        size.cx = (b[16] << 24) | (b[17] << 16) | (b[18] << 8) | b[19];
+        size.cy = (b[20] << 24) | (b[21] << 16) | (b[22] << 8) | b[23];
+    }
+    ::CloseHandle(h);
+    return size;
+}
+
+int ScaleX(int design) {
+    return static_cast<int>(design * (ScreenWidth() / 1920.0));
+}
+int ScaleY(int design) {
+    return static_cast<int>(design * (ScreenHeight() / 1080.0));
+}
+
+struct FindHistoryData {
+    DWORD pid;
+    HWND hExclude1, hExclude2;
+    HWND hFound = nullptr;
+};
+
+BOOL CALLBACK FindHistoryWindow(HWND hWnd, LPARAM lParam) {
+    auto* pData = reinterpret_cast<FindHistoryData*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    wchar_t szClass[16] = L"";
+    ::GetClassNameW(hWnd, szClass, 16);
+    if (pid == pData->pid && hWnd != pData->hExclude1 && hWnd != pData->hExclude2 && wcscmp(szClass, L"#32770") == 0 &&
+        ::IsWindowVisible(hWnd)) {
+        pData->hFound = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The kiosk's visible dialog that is neither the page nor the launcher.
+HWND FindHistory(const CKiosk& kiosk) {
+    FindHistoryData data{0, kiosk.Main(), kiosk.Popup()};
+    ::GetWindowThreadProcessId(kiosk.Main(), &data.pid);
+    ::EnumWindows(FindHistoryWindow, reinterpret_cast<LPARAM>(&data));
+    return data.hFound;
+}
+
+// One copy of a screen rectangle, so a whole view is judged from one moment.
+class CScreenShot {
+public:
+    explicit CScreenShot(const RECT& rc) : m_rc(rc) {
+        const int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+        if (cx <= 0 || cy <= 0)
+            return;
+        m_pixels.assign(static_cast<size_t>(cx) * cy, 0);
+        BITMAPINFO bmi{};
+        bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        HDC hdcScreen = ::GetDC(nullptr);
+        HDC hdcMem = ::CreateCompatibleDC(hdcScreen);
+        void* pBits = nullptr;
+        HBITMAP hbm = ::CreateDIBSection(hdcScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+        if (hdcMem && hbm) {
+            HGDIOBJ hOld = ::SelectObject(hdcMem, hbm);
+            ::BitBlt(hdcMem, 0, 0, cx, cy, hdcScreen, rc.left, rc.top, SRCCOPY);
+            ::SelectObject(hdcMem, hOld);
+            memcpy(m_pixels.data(), pBits, m_pixels.size() * 4);
+        }
+        if (hbm)
+            ::DeleteObject(hbm);
+        if (hdcMem)
+            ::DeleteDC(hdcMem);
+        ::ReleaseDC(nullptr, hdcScreen);
+    }
+    // Screen coordinates; black outside the copy.
+    COLORREF At(int x, int y) const {
+        const int cx = m_rc.right - m_rc.left;
+        x -= m_rc.left;
+        y -= m_rc.top;
+        if (x < 0 || y < 0 || x >= cx || y >= m_rc.bottom - m_rc.top)
+            return 0;
+        const uint32_t p = m_pixels[static_cast<size_t>(y) * cx + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+
+private:
+    RECT m_rc;
+    std::vector<uint32_t> m_pixels;
+};
+
+// The cell's picture rectangle on the screen.
+RECT CellRect(const RECT& rcDlg, int t) {
+    const double sx = ScreenWidth() / 1920.0, sy = ScreenHeight() / 1080.0;
+    const int x = static_cast<int>((t % 3) * 304 * sx + 69 * sx);
+    const int y = static_cast<int>((t / 3) * 224 * sy + 47 * sy);
+    return {rcDlg.left + x, rcDlg.top + y, rcDlg.left + x + static_cast<int>(280 * sx),
+            rcDlg.top + y + static_cast<int>(168 * sy)};
+}
+
+POINT CellCentre(const RECT& rcDlg, int t) {
+    const RECT rc = CellRect(rcDlg, t);
+    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+// -1 when the colour is none of the records'.
+int RecordOfColor(COLORREF c) {
+    for (int i = 0; i < kRecordCount; ++i) {
+        if (ColorNear(c, kRecordColors[i], 12))
+            return i;
+    }
+    return -1;
+}
+
+// The record index each cell shows (-1 for none), top-left first.
+std::vector<int> CellsShown(const RECT& rcDlg) {
+    const CScreenShot shot(rcDlg);
+    std::vector<int> cells;
+    for (int t = 0; t < 9; ++t) {
+        const POINT pt = CellCentre(rcDlg, t);
+        cells.push_back(RecordOfColor(shot.At(pt.x, pt.y)));
+    }
+    return cells;
+}
+
+std::string Describe(const std::vector<int>& cells) {
+    std::string s;
+    for (int i : cells)
+        s += std::to_string(i) + " ";
+    return s;
+}
+
+bool WaitForCells(const RECT& rcDlg, const std::vector<int>& expected) {
+    std::vector<int> shown;
+    if (WaitUntil([&] { return (shown = CellsShown(rcDlg)) == expected; }, 5000))
+        return true;
+    Fail(__FILE__, __LINE__, "cells show " + Describe(shown) + "instead of " + Describe(expected));
+    return false;
+}
+
+// First row, from the dialog's top, of the thumb's body in the strip at the
+// right edge; -1 when there is none.
+int ThumbBodyTop(const RECT& rcDlg) {
+    const int x = rcDlg.right - 22; // a column through the thumb's body
+    const CScreenShot shot({x, rcDlg.top, x + 1, rcDlg.bottom});
+    for (int y = rcDlg.top; y < rcDlg.bottom; ++y) {
+        if (ColorNear(shot.At(x, y), kThumbColor, 12))
+            return y - rcDlg.top;
+    }
+    return -1;
+}
+
+// Whether the caption strip under a cell holds dark text pixels.
+bool HasCaption(const CScreenShot& shot, const RECT& rcDlg, int t) {
+    const RECT rc = CellRect(rcDlg, t);
+    for (int y = rc.bottom; y < rc.bottom + 16; ++y) {
+        for (int x = rc.left; x < rc.right; ++x) {
+            const COLORREF c = shot.At(x, y);
+            if (GetRValue(c) < 90 && GetGValue(c) < 90 && GetBValue(c) < 90)
+                return true;
+        }
+    }
+    return false;
+}
+
+enum class Area { Up, Down, Close };
+
+void TapArea(const RECT& rcDlg, Area area) {
+    // centres of the areas drawn in the background, in design units
+    static const POINT kCentres[] = {{206, 870}, {453, 870}, {749, 870}};
+    const POINT pt = kCentres[static_cast<int>(area)];
+    // quick taps on one spot would make a double click, which is no press;
+    // alternate between two spots farther apart than the double-click box
+    static int s_nTaps = 0;
+    const int dx = (s_nTaps++ % 2) ? 20 : -20;
+    Tap(rcDlg.left + ScaleX(pt.x) + dx, rcDlg.top + ScaleY(pt.y));
+}
+
+void TapHistoryButton() {
+    Tap(ScaleX(124), ScaleY(408));
+}
+
+HWND OpenHistory(CKiosk& kiosk) {
+    if (!kiosk.ShowPage())
+        return nullptr;
+    TapHistoryButton();
+    HWND hDlg = nullptr;
+    WaitUntil([&] { return (hDlg = FindHistory(kiosk)) != nullptr; });
+    return hDlg;
+}
+
+void WriteRecords(const CKiosk& kiosk) {
+    const std::wstring folder = SignInFolder(kiosk);
+    for (int i = 0; i < kRecordCount; ++i)
+        WriteTextFile(folder + L"\\" + RecordName(i), SolidBmp(200, 120, kRecordColors[i]));
+}
+
+// The kiosk's committed private memory (the page-file usage counts it on
+// Windows and under Wine alike).
+SIZE_T CommittedBytes(const CKiosk& kiosk) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(kiosk.Main(), &pid);
+    HANDLE h = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!h)
+        return 0;
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof(pmc);
+    const BOOL ok = ::K32GetProcessMemoryInfo(h, &pmc, sizeof(pmc));
+    ::CloseHandle(h);
+    return ok ? pmc.PagefileUsage : 0;
+}
+
+// A stand-in for the handwriting-input program's window, on a thread of its
+// own that answers messages, as that program's window would.
+class CHandwritingWindow {
+public:
+    CHandwritingWindow() {
+        HANDLE hReady = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        m_thread = std::thread([this, hReady] {
+            m_hWnd = ::CreateWindowExW(0, L"#32770", L"Qx输入法手写输入", WS_OVERLAPPED | WS_VISIBLE,
+                                       ScreenWidth() - 260, 300, 240, 120, nullptr, nullptr, nullptr, nullptr);
+            m_threadId = ::GetCurrentThreadId();
+            ::SetEvent(hReady);
+            MSG msg;
+            while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
+                ::DispatchMessageW(&msg);
+            ::DestroyWindow(m_hWnd);
+        });
+        ::WaitForSingleObject(hReady, 10000);
+        ::CloseHandle(hReady);
+    }
+    ~CHandwritingWindow() {
+        ::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+        m_thread.join();
+    }
+    HWND Get() const { return m_hWnd; }
+
+private:
+    std::thread m_thread;
+    HWND m_hWnd = nullptr;
+    DWORD m_threadId = 0;
+};
+
+} // namespace
+
+E2E_TEST(TwelveRecordsScrollByRowsNewestFirst) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    WriteRecords(kiosk);
+    HWND hDlg = OpenHistory(kiosk);
+    REQUIRE(hDlg);
+    CHECK(!::IsWindowEnabled(kiosk.Main()));
+
+    // placed at its design corner, sized as the background picture, both scaled
+    const SIZE bg = PngSize(kiosk.Folder() + L"\\Picture\\HistoryMsg.png");
+    const RECT rcDlg = WindowRect(hDlg);
+    CHECK_EQ(rcDlg.left, ScaleX(254));
+    CHECK_EQ(rcDlg.top, ScaleY(116));
+    CHECK_EQ(rcDlg.right - rcDlg.left, static_cast<int>(bg.cx * (ScreenWidth() / 1920.0)));
+    CHECK_EQ(rcDlg.bottom - rcDlg.top, static_cast<int>(bg.cy * (ScreenHeight() / 1080.0)));
+    const int height = rcDlg.bottom - rcDlg.top;
+    const int thumbHeight = PngSize(kiosk.Folder() + L"\\Picture\\ScrollBar.png").cy;
+
+    // the thumb's body begins a few rows below the picture's top
+    struct Position {
+        std::vector<int> cells;
+        int thumbTop;
+    };
+    const Position positions[] = {
+        {{11, 10, 9, 8, 7, 6, 5, 4, 3}, 0},
+        {{8, 7, 6, 5, 4, 3, 2, 1, 0}, height / 2},
+        {{5, 4, 3, 2, 1, 0, -1, -1, -1}, height - thumbHeight},
+    };
+    int bodyOffset = -1;
+    for (int p = 0; p < 3; ++p) {
+        if (p > 0)
+            TapArea(rcDlg, Area::Down);
+        REQUIRE(WaitForCells(rcDlg, positions[p].cells));
+        const int thumbBody = ThumbBodyTop(rcDlg);
+        if (p == 0)
+            bodyOffset = thumbBody;
+        CHECK(bodyOffset >= 0 && bodyOffset <= 10);
+        CHECK_EQ(thumbBody - bodyOffset, positions[p].thumbTop);
+    }
+    // every caption under a record, none under an empty cell
+    {
+        const CScreenShot shot(rcDlg);
+        for (int t = 0; t < 9; ++t)
+            CHECK_EQ(HasCaption(shot, rcDlg, t), t < 6);
+    }
+
+    // down at the bottom changes nothing: one up then lands on position 1
+    TapArea(rcDlg, Area::Down);
+    TapArea(rcDlg, Area::Up);
+    CHECK(WaitForCells(rcDlg, positions[1].cells));
+    TapArea(rcDlg, Area::Up);
+    CHECK(WaitForCells(rcDlg, positions[0].cells));
+    // up at the top changes nothing: one down then lands on position 1
+    TapArea(rcDlg, Area::Up);
+    TapArea(rcDlg, Area::Down);
+    CHECK(WaitForCells(rcDlg, positions[1].cells));
+    // a press outside the areas does nothing
+    Tap(rcDlg.left + ScaleX(500), rcDlg.top + ScaleY(760));
+    TapArea(rcDlg, Area::Up);
+    CHECK(WaitForCells(rcDlg, positions[0].cells));
+
+    TapArea(rcDlg, Area::Close);
+    CHECK(WaitUntil([&] { return !::IsWindow(hDlg); }));
+    CHECK(::IsWindowEnabled(kiosk.Main()));
+    CHECK(IsShown(kiosk.Main()));
+    CHECK(!IsShown(kiosk.Popup()));
+    // the page still answers: it opens the history again
+    TapHistoryButton();
+    HWND hAgain = nullptr;
+    CHECK(WaitUntil([&] { return (hAgain = FindHistory(kiosk)) != nullptr; }));
+    if (hAgain) {
+        CHECK(WaitForCells(WindowRect(hAgain), positions[0].cells));
+        TapArea(WindowRect(hAgain), Area::Close);
+        CHECK(WaitUntil([&] { return !::IsWindow(hAgain); }));
+    }
+}
+
+E2E_TEST(RepaintsOfFullSizeRecordsDoNotLeak) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    // full-size records: a picture kept after its paint would cost megabytes
+    const std::wstring folder = SignInFolder(kiosk);
+    for (int i = 0; i < kRecordCount; ++i)
+        WriteTextFile(folder + L"\\" + RecordName(i), SolidBmp(1391, 930, kRecordColors[i]));
+    HWND hDlg = OpenHistory(kiosk);
+    REQUIRE(hDlg);
+    const RECT rcDlg = WindowRect(hDlg);
+    const std::vector<int> top{11, 10, 9, 8, 7, 6, 5, 4, 3}, middle{8, 7, 6, 5, 4, 3, 2, 1, 0};
+    REQUIRE(WaitForCells(rcDlg, top));
+    const auto cycle = [&] {
+        TapArea(rcDlg, Area::Down);
+        REQUIRE(WaitForCells(rcDlg, middle));
+        TapArea(rcDlg, Area::Up);
+        REQUIRE(WaitForCells(rcDlg, top));
+    };
+    cycle(); // the first paints fill whatever the system caches
+    const SIZE_T before = CommittedBytes(kiosk);
+    REQUIRE(before > 0);
+    for (int i = 0; i < 8; ++i)
+        cycle();
+    // sixteen paints of nine pictures of 5 MB each would leak over 600 MB
+    const SIZE_T after = CommittedBytes(kiosk);
+    CHECK(after < before + (40u << 20));
+    std::printf("  committed memory %zu MB before, %zu MB after 16 paints\n", static_cast<size_t>(before >> 20),
+                static_cast<size_t>(after >> 20));
+}
+
+E2E_TEST(LeftAloneTheHistoryReturnsTheKioskToIdle) {
+    CHandwritingWindow handwriting;
+    REQUIRE(handwriting.Get() && IsShown(handwriting.Get()));
+    CKiosk kiosk("[Time]\r\nMinTime=3000\r\n");
+    REQUIRE(kiosk.Started());
+    WriteRecords(kiosk);
+    HWND hDlg = OpenHistory(kiosk);
+    REQUIRE(hDlg);
+    // a press restarts the timeout; the dialog must outlive the first period
+    Pause(1500);
+    const RECT rcDlg = WindowRect(hDlg);
+    Tap(rcDlg.left + ScaleX(500), rcDlg.top + ScaleY(760));
+    const DWORD pressedAt = ::GetTickCount();
+    CHECK(WaitUntil([&] { return !::IsWindow(hDlg); }, 10000));
+    const DWORD elapsed = ::GetTickCount() - pressedAt;
+    CHECK(elapsed >= 2600); // 2900 ms less timer and polling slack
+    CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }, 3000));
+    CHECK(!IsShown(handwriting.Get()));
+    CHECK(::IsWindowEnabled(kiosk.Main()));
+    // and the launcher brings the page back
+    CHECK(kiosk.ShowPage());
+}
+
+E2E_TEST(RecordsThatDoNotDecodeShowOnlyTheirCaption) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    const std::wstring folder = SignInFolder(kiosk);
+    const std::string good = SolidBmp(200, 120, kRecordColors[0]);
+    // oldest first; records 0, 1, 2, 7 and 8 are good pictures
+    for (int i : {0, 1, 2, 7, 8})
+        WriteTextFile(folder + L"\\" + RecordName(i), SolidBmp(200, 120, kRecordColors[i]));
+    WriteTextFile(folder + L"\\" + RecordName(3), good.substr(0, 54 + 1000));        // truncated
+    WriteTextFile(folder + L"\\" + RecordName(4), "not a picture, only a name\r\n"); // not a picture
+    WriteTextFile(folder + L"\\" + RecordName(5), "");                               // zero bytes
+    // a header that claims a picture far larger than the file
+    std::string huge = SolidBmp(2, 2, 0);
+    reinterpret_cast<BITMAPINFOHEADER*>(&huge[sizeof(BITMAPFILEHEADER)])->biWidth = 30000;
+    reinterpret_cast<BITMAPINFOHEADER*>(&huge[sizeof(BITMAPFILEHEADER)])->biHeight = 30000;
+    WriteTextFile(folder + L"\\" + RecordName(6), huge);
+    // a folder named like the newest record is no record
+    ::CreateDirectoryW((folder + L"\\" + RecordName(11)).c_str(), nullptr);
+
+    HWND hDlg = OpenHistory(kiosk);
+    REQUIRE(hDlg);
+    const RECT rcDlg = WindowRect(hDlg);
+    // nine records: the good ones where their index puts them
+    REQUIRE(WaitForCells(rcDlg, {8, 7, -1, -1, -1, -1, 2, 1, 0}));
+    {
+        const CScreenShot shot(rcDlg);
+        for (int t = 0; t < 9; ++t)
+            CHECK(HasCaption(shot, rcDlg, t));
+    }
+    // position 1 leaves the third row empty: the background there is what an
+    // undecodable record's cell must look like
+    TapArea(rcDlg, Area::Down);
+    REQUIRE(WaitForCells(rcDlg, {-1, -1, -1, 2, 1, 0, -1, -1, -1}));
+    {
+        const CScreenShot shot(rcDlg);
+        for (int t = 0; t < 3; ++t) {
+            const POINT bad = CellCentre(rcDlg, t), empty = CellCentre(rcDlg, t + 6);
+            CHECK(ColorNear(shot.At(bad.x, bad.y), shot.At(empty.x, empty.y), 4));
+            CHECK(HasCaption(shot, rcDlg, t));
+            CHECK(!HasCaption(shot, rcDlg, t + 6));
+        }
+    }
+    // a record that vanishes after the list was read: caption, no picture
+    CHECK(::DeleteFileW((folder + L"\\" + RecordName(7)).c_str()));
+    TapArea(rcDlg, Area::Up);
+    REQUIRE(WaitForCells(rcDlg, {8, -1, -1, -1, -1, -1, 2, 1, 0}));
+    {
+        const CScreenShot shot(rcDlg);
+        CHECK(HasCaption(shot, rcDlg, 1));
+    }
+
+    TapArea(rcDlg, Area::Close);
+    CHECK(WaitUntil([&] { return !::IsWindow(hDlg); }));
+    CHECK(!kiosk.HasExited());
+    CHECK(::IsWindowEnabled(kiosk.Main()));
+    // the page still answers: the exit region hides it behind the launcher
+    Tap(ScaleX(1750), ScaleY(50));
+    CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }));
+}
+
+E2E_TEST(AnEmptyRecordFolderShowsAnEmptyGrid) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    SignInFolder(kiosk);
+    HWND hDlg = OpenHistory(kiosk);
+    REQUIRE(hDlg);
+    const RECT rcDlg = WindowRect(hDlg);
+    // with nowhere to scroll the thumb rests at the bottom
+    const int thumbHeight = PngSize(kiosk.Folder() + L"\\Picture\\ScrollBar.png").cy;
+    int body = -1;
+    const auto thumbShown = [&] { return (body = ThumbBodyTop(rcDlg)) >= 0; };
+    CHECK(WaitUntil(thumbShown, 5000));
+    CHECK(body >= rcDlg.bottom - rcDlg.top - thumbHeight && body <= rcDlg.bottom - rcDlg.top - thumbHeight + 10);
+    const CScreenShot shot(rcDlg);
+    for (int t = 0; t < 9; ++t)
+        CHECK(!HasCaption(shot, rcDlg, t));
+    TapArea(rcDlg, Area::Close);
+    CHECK(WaitUntil([&] { return !::IsWindow(hDlg); }));
+}

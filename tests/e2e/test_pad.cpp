@@ -1,0 +1,631 @@
+// The signature pad: ink written by the pointer reaches the screen, follows
+// speed and palette, is cleared and kept as a visitor expects; and, in this
+// process, the renderer's incremental frames equal full redraws and the
+// brush image reader converts and refuses files as it should.
+#include "Harness.h"
+
+#include "pad/StampRenderer.h"
+#include "shell/Layout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+using namespace e2e;
+
+namespace {
+
+LayoutRect PadRect() {
+    return ComputeStartupLayout(ScreenWidth(), ScreenHeight()).pad;
+}
+
+// A point of the pad, in screen pixels, from its top-left corner.
+POINT OnPad(int dx, int dy) {
+    const LayoutRect pad = PadRect();
+    return {pad.left + dx, pad.top + dy};
+}
+
+// Press, moves of `step` pixels along a straight line, release.
+void Stroke(POINT from, POINT to, int step) {
+    Press(from.x, from.y);
+    const int dx = to.x - from.x, dy = to.y - from.y;
+    const int length = static_cast<int>(std::sqrt(double(dx) * dx + double(dy) * dy));
+    for (int d = step; d < length; d += step)
+        MoveTo(from.x + dx * d / length, from.y + dy * d / length);
+    MoveTo(to.x, to.y);
+    Release(to.x, to.y);
+}
+
+// The screen inside rc, copied in one piece.
+class CScreenShot {
+public:
+    explicit CScreenShot(const LayoutRect& rc) : m_rc(rc) {
+        BITMAPINFO bmi{};
+        bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.Width(), -rc.Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        HDC hScreen = ::GetDC(nullptr);
+        HDC hMem = ::CreateCompatibleDC(hScreen);
+        void* pBits = nullptr;
+        HBITMAP hbm = ::CreateDIBSection(hScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+        HGDIOBJ hOld = ::SelectObject(hMem, hbm);
+        ::BitBlt(hMem, 0, 0, rc.Width(), rc.Height(), hScreen, rc.left, rc.top, SRCCOPY);
+        ::GdiFlush();
+        const auto* p = static_cast<const uint32_t*>(pBits);
+        if (p)
+            m_pixels.assign(p, p + static_cast<size_t>(rc.Width()) * rc.Height());
+        ::SelectObject(hMem, hOld);
+        ::DeleteObject(hbm);
+        ::DeleteDC(hMem);
+        ::ReleaseDC(nullptr, hScreen);
+    }
+    bool Valid() const { return !m_pixels.empty(); }
+    // Screen coordinates; 0x00RRGGBB.
+    uint32_t At(int x, int y) const {
+        return m_pixels[static_cast<size_t>(y - m_rc.top) * m_rc.Width() + (x - m_rc.left)] & 0xFFFFFF;
+    }
+    static int Red(uint32_t c) { return (c >> 16) & 0xFF; }
+    static int Green(uint32_t c) { return (c >> 8) & 0xFF; }
+    static int Blue(uint32_t c) { return c & 0xFF; }
+    static int Lightness(uint32_t c) { return (Red(c) + Green(c) + Blue(c)) / 3; }
+
+private:
+    LayoutRect m_rc;
+    std::vector<uint32_t> m_pixels;
+};
+
+bool IsWhite(COLORREF c) {
+    return c == RGB(255, 255, 255);
+}
+
+// Every sampled column of a horizontal stroke shows ink within a few rows of
+// the path: the thinnest, fastest line is only light grey.
+bool InkAlong(POINT from, POINT to) {
+    const LayoutRect band{from.x, from.y - 4, to.x + 1, from.y + 5};
+    const CScreenShot shot(band);
+    if (!shot.Valid())
+        return false;
+    for (int x = from.x + 4; x <= to.x - 4; x += 12) {
+        int darkest = 255;
+        for (int y = band.top; y < band.bottom; ++y)
+            darkest = std::min(darkest, CScreenShot::Lightness(shot.At(x, y)));
+        if (darkest > 240)
+            return false;
+    }
+    return true;
+}
+
+bool WhiteAlong(POINT from, POINT to) {
+    for (int x = from.x; x <= to.x; x += 6) {
+        if (!IsWhite(ScreenPixel(x, from.y)))
+            return false;
+    }
+    return true;
+}
+
+// Rows of ink across a horizontal stroke in column x.
+int InkWidthAt(int x, int y) {
+    const LayoutRect band{x, y - 40, x + 1, y + 41};
+    const CScreenShot shot(band);
+    int n = 0;
+    for (int yy = band.top; yy < band.bottom; ++yy)
+        n += CScreenShot::Lightness(shot.At(x, yy)) < 220 ? 1 : 0;
+    return n;
+}
+
+// The pixel of a stretch of a horizontal stroke from x to x + 60 with the
+// least key: the darkest, or the one with the least of a channel.
+uint32_t StrokePixelWithLeast(int x, int y, int (*key)(uint32_t)) {
+    const LayoutRect band{x, y - 20, x + 61, y + 21};
+    const CScreenShot shot(band);
+    uint32_t best = 0xFFFFFF;
+    for (int yy = band.top; yy < band.bottom; ++yy)
+        for (int xx = band.left; xx < band.right; ++xx)
+            if (key(shot.At(xx, yy)) < key(best))
+                best = shot.At(xx, yy);
+    return best;
+}
+
+HWND PadWindow(HWND hMain) {
+    return ::FindWindowExW(hMain, nullptr, L"#32770", nullptr);
+}
+
+} // namespace
+
+E2E_TEST(PadSitsOnItsRectangleAndStartsWhite) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    HWND hPad = PadWindow(kiosk.Main());
+    REQUIRE(hPad != nullptr);
+    const LayoutRect pad = PadRect();
+    const RECT rc = WindowRect(hPad);
+    CHECK_EQ(rc.left, pad.left);
+    CHECK_EQ(rc.top, pad.top);
+    CHECK_EQ(rc.right, pad.right);
+    CHECK_EQ(rc.bottom, pad.bottom);
+    CHECK(IsShown(hPad));
+    CHECK((::GetWindowLongW(hPad, GWL_STYLE) & WS_CHILD) != 0);
+    // an empty pad is plain white from edge to edge: no black GL area, no
+    // grey dialog background
+    CHECK(WaitUntil([&] {
+        const CScreenShot shot(pad);
+        if (!shot.Valid())
+            return false;
+        for (int y = pad.top; y < pad.bottom; y += 3)
+            for (int x = pad.left; x < pad.right; x += 3)
+                if (shot.At(x, y) != 0xFFFFFF)
+                    return false;
+        return shot.At(pad.right - 1, pad.bottom - 1) == 0xFFFFFF;
+    }));
+}
+
+E2E_TEST(StrokeShowsInkOnItsPathAndNowhereElse) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    const POINT from = OnPad(150, 200), to = OnPad(450, 200);
+    Stroke(from, to, 4);
+    CHECK(WaitUntil([&] { return InkAlong(from, to); }, 5000));
+    // the screen holds the rendered frame: ink near the path, exact white
+    // everywhere else on the pad
+    const LayoutRect pad = PadRect();
+    const CScreenShot shot(pad);
+    REQUIRE(shot.Valid());
+    int nInk = 0, nStray = 0;
+    for (int y = pad.top; y < pad.bottom; ++y) {
+        for (int x = pad.left; x < pad.right; ++x) {
+            const bool bNearPath = x >= from.x - 20 && x <= to.x + 20 && std::abs(y - from.y) <= 20;
+            const uint32_t c = shot.At(x, y);
+            if (bNearPath)
+                nInk += CScreenShot::Lightness(c) < 200 ? 1 : 0;
+            else
+                nStray += c != 0xFFFFFF ? 1 : 0;
+        }
+    }
+    CHECK(nInk > 300 * 3);
+    CHECK_EQ(nStray, 0);
+}
+
+E2E_TEST(SlowStrokeIsWiderThanFastStroke) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    const POINT slowFrom = OnPad(100, 150), slowTo = OnPad(300, 150);
+    const POINT fastFrom = OnPad(100, 350), fastTo = OnPad(700, 350);
+    Stroke(slowFrom, slowTo, 2);
+    Stroke(fastFrom, fastTo, 18);
+    CHECK(WaitUntil([&] { return InkAlong(fastFrom, fastTo) && InkAlong(slowFrom, slowTo); }, 5000));
+    // the slow brush has grown to its largest half-size, 8; the fast one
+    // stays at the smallest, 2
+    const int slow = InkWidthAt(slowFrom.x + 150, slowFrom.y);
+    const int fast = InkWidthAt(fastFrom.x + 300, fastFrom.y);
+    std::printf("  ink width: slow %d px, fast %d px\n", slow, fast);
+    CHECK(fast >= 2);
+    CHECK(slow >= 2 * fast);
+    CHECK(slow >= 10);
+}
+
+E2E_TEST(PaletteColoursTheInk) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    // default pen: neutral dark grey to black
+    const POINT greyFrom = OnPad(100, 120), greyTo = OnPad(400, 120);
+    Stroke(greyFrom, greyTo, 6);
+    REQUIRE(WaitUntil([&] { return InkAlong(greyFrom, greyTo); }, 5000));
+    const uint32_t grey = StrokePixelWithLeast(greyFrom.x + 120, greyFrom.y, CScreenShot::Lightness);
+    CHECK(CScreenShot::Lightness(grey) < 100);
+    CHECK(std::abs(CScreenShot::Red(grey) - CScreenShot::Green(grey)) < 16);
+    CHECK(std::abs(CScreenShot::Red(grey) - CScreenShot::Blue(grey)) < 16);
+
+    // cell 1, left column, second row: red (249, 9, 9)
+    const LayoutRect palette = ComputeStartupLayout(ScreenWidth(), ScreenHeight()).palette;
+    const int cellHeight = palette.Height() / 9;
+    const POINT red{palette.left + palette.Width() / 4, palette.top + cellHeight + cellHeight / 2};
+    REQUIRE(PaletteCellAt(palette, red.x, red.y) == 1);
+    Tap(red.x, red.y);
+    const POINT redFrom = OnPad(100, 300), redTo = OnPad(400, 300);
+    Stroke(redFrom, redTo, 6);
+    REQUIRE(WaitUntil([&] { return InkAlong(redFrom, redTo); }, 5000));
+    // the most inked pixel: green and blue are used up first
+    const uint32_t core = StrokePixelWithLeast(redFrom.x + 120, redFrom.y, CScreenShot::Green);
+    std::printf("  default ink %06X, red ink %06X\n", static_cast<unsigned>(grey), static_cast<unsigned>(core));
+    CHECK(CScreenShot::Red(core) > CScreenShot::Green(core) + 60);
+    CHECK(CScreenShot::Red(core) > CScreenShot::Blue(core) + 60);
+    // the earlier stroke keeps its colour
+    CHECK_EQ(StrokePixelWithLeast(greyFrom.x + 120, greyFrom.y, CScreenShot::Lightness), grey);
+}
+
+E2E_TEST(ClearEmptiesThePadAndWritingGoesOn) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    const POINT from = OnPad(200, 250), to = OnPad(500, 250);
+    Stroke(from, to, 5);
+    REQUIRE(WaitUntil([&] { return InkAlong(from, to); }, 5000));
+    const LayoutRect clear = ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[1];
+    Tap((clear.left + clear.right) / 2, (clear.top + clear.bottom) / 2);
+    CHECK(WaitUntil([&] { return WhiteAlong(OnPad(180, 250), OnPad(520, 250)); }, 5000));
+    const POINT from2 = OnPad(200, 400), to2 = OnPad(500, 400);
+    Stroke(from2, to2, 5);
+    CHECK(WaitUntil([&] { return InkAlong(from2, to2); }, 5000));
+    CHECK(WhiteAlong(OnPad(180, 250), OnPad(520, 250)));
+}
+
+E2E_TEST(StrokesSurviveTheLauncher) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    const POINT from = OnPad(300, 300), to = OnPad(700, 300);
+    Stroke(from, to, 5);
+    REQUIRE(WaitUntil([&] { return InkAlong(from, to); }, 5000));
+    const LayoutRect exit = ComputePressRegions(ScreenWidth(), ScreenHeight()).exit;
+    Tap((exit.left + exit.right) / 2, (exit.top + exit.bottom) / 2);
+    REQUIRE(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }));
+    REQUIRE(kiosk.ShowPage());
+    CHECK(WaitUntil([&] { return InkAlong(from, to); }, 5000));
+}
+
+E2E_TEST(PenCursorShowsOverThePadWindow) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    HWND hPad = PadWindow(kiosk.Main());
+    REQUIRE(hPad != nullptr);
+    auto cursorNow = [] {
+        CURSORINFO ci{};
+        ci.cbSize = sizeof(ci);
+        return ::GetCursorInfo(&ci) ? ci.hCursor : nullptr;
+    };
+    // the page's own cursor away from the pad: the arrow
+    MoveTo(10, 10);
+    MoveTo(11, 10);
+    HCURSOR hArrow = nullptr;
+    REQUIRE(WaitUntil([&] { return (hArrow = cursorNow()) != nullptr; }, 3000));
+
+    const LayoutRect pad = PadRect();
+    const POINT corners[] = {{pad.left + 1, pad.top + 1}, {pad.right - 2, pad.bottom - 2}};
+    HCURSOR hPen = nullptr;
+    for (const POINT& pt : corners) {
+        MoveTo(pt.x, pt.y);
+        MoveTo(pt.x + 1, pt.y);
+        // the pad, not the page, is under the pointer; it passes the cursor
+        // question on to the page, which answers with the pen
+        CHECK(::WindowFromPoint({pt.x + 1, pt.y}) == hPad);
+        CHECK(WaitUntil([&] { return cursorNow() != hArrow && cursorNow() != nullptr; }, 3000));
+        if (hPen)
+            CHECK(cursorNow() == hPen);
+        hPen = cursorNow();
+    }
+    // Windows lets another process read the cursor's hot spot; Wine does not
+    ICONINFO ii{};
+    if (::GetIconInfo(hPen, &ii)) {
+        CHECK_EQ(ii.xHotspot, 4u);
+        CHECK_EQ(ii.yHotspot, 26u);
+        if (ii.hbmMask)
+            ::DeleteObject(ii.hbmMask);
+        if (ii.hbmColor)
+            ::DeleteObject(ii.hbmColor);
+    }
+    MoveTo(10, 10);
+    MoveTo(11, 10);
+    CHECK(WaitUntil([&] { return cursorNow() == hArrow; }, 3000));
+}
+
+E2E_TEST(WritingKeepsThePageFromGoingIdle) {
+    CKiosk kiosk("[Time]\r\nMinTime=2000\r\n");
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    // about four seconds of writing, twice the idle time, without a press
+    // outside the pad
+    const DWORD start = ::GetTickCount();
+    int i = 0;
+    Press(OnPad(200, 300).x, OnPad(200, 300).y);
+    while (::GetTickCount() - start < 4000) {
+        const POINT pt = OnPad(200 + (i % 100) * 4, 300 + (i / 100) * 20);
+        MoveTo(pt.x, pt.y);
+        ++i;
+    }
+    CHECK(IsShown(kiosk.Main()));
+    const POINT end = OnPad(200 + (i % 100) * 4, 300 + (i / 100) * 20);
+    Release(end.x, end.y);
+    // left alone, the page still goes back to the launcher
+    CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }, 8000));
+}
+
+namespace {
+
+struct FoundBox {
+    DWORD pid;
+    HWND hBox = nullptr;
+    HWND hPopup = nullptr;
+};
+
+BOOL CALLBACK FindBoxAndPopup(HWND hWnd, LPARAM lParam) {
+    auto* pFound = reinterpret_cast<FoundBox*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    wchar_t szTitle[64] = L"";
+    ::GetWindowTextW(hWnd, szTitle, 64);
+    if (pid == pFound->pid && ::IsWindowVisible(hWnd)) {
+        if (wcscmp(szTitle, L"Error") == 0)
+            pFound->hBox = hWnd;
+        else if (wcscmp(szTitle, L"HideDlg") == 0)
+            pFound->hPopup = hWnd;
+    }
+    return TRUE;
+}
+
+// Velmo.exe from a copy of the program folder without the brush artwork.
+class CKioskWithoutBrush {
+public:
+    CKioskWithoutBrush() {
+        m_folder = TempFolder(L"nobrush");
+        const std::wstring from = BuildProgramFolder();
+        ::CopyFileW((from + L"\\Velmo.exe").c_str(), (m_folder + L"\\Velmo.exe").c_str(), FALSE);
+        ::CreateDirectoryW((m_folder + L"\\Picture").c_str(), nullptr);
+        for (const wchar_t* name : {L"PadMsg.png", L"Btnshade.png", L"Show.png"})
+            ::CopyFileW((from + L"\\Picture\\" + name).c_str(), (m_folder + L"\\Picture\\" + name).c_str(), FALSE);
+        std::wstring cmd = L"\"" + m_folder + L"\\Velmo.exe\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        if (::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, m_folder.c_str(), &si, &m_pi))
+            ::CloseHandle(m_pi.hThread);
+    }
+    ~CKioskWithoutBrush() {
+        if (m_pi.hProcess) {
+            ::TerminateProcess(m_pi.hProcess, 1);
+            ::WaitForSingleObject(m_pi.hProcess, 10000);
+            ::CloseHandle(m_pi.hProcess);
+        }
+    }
+    FoundBox Find() const {
+        FoundBox found{m_pi.dwProcessId};
+        ::EnumWindows(FindBoxAndPopup, reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+    bool Started() const { return m_pi.hProcess != nullptr; }
+
+private:
+    std::wstring m_folder;
+    PROCESS_INFORMATION m_pi{};
+};
+
+} // namespace
+
+E2E_TEST(MissingBrushIsReportedAndABuiltInBrushWrites) {
+    CKioskWithoutBrush kiosk;
+    REQUIRE(kiosk.Started());
+    FoundBox found{};
+    REQUIRE(WaitUntil([&] { return (found = kiosk.Find()).hBox != nullptr; }, 20000));
+    wchar_t szText[256] = L"";
+    // the text of a message box sits in its static control 0xFFFF
+    ::GetDlgItemTextW(found.hBox, 0xFFFF, szText, 256);
+    CHECK(wcsstr(szText, L"Failed to open DIB file Picture\\Texture.bmp.") == szText);
+    ::PostMessageW(found.hBox, WM_COMMAND, IDOK, 0);
+    REQUIRE(WaitUntil([&] { return (found = kiosk.Find()).hBox == nullptr && found.hPopup != nullptr; }));
+
+    const RECT rc = WindowRect(found.hPopup);
+    Tap((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    REQUIRE(WaitUntil([&] { return !IsShown(found.hPopup); }));
+    const POINT from = OnPad(200, 250), to = OnPad(500, 250);
+    Stroke(from, to, 3);
+    CHECK(WaitUntil([&] { return InkAlong(from, to); }, 5000));
+}
+
+namespace {
+
+// A top-level window with the pad's pixel format and a current context, for
+// rendering in this process.
+class CGLWindow {
+public:
+    CGLWindow(int cx, int cy) {
+        WNDCLASSW wc{};
+        wc.style = CS_OWNDC;
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VelmoTestGL";
+        ::RegisterClassW(&wc);
+        RECT rc{0, 0, cx, cy};
+        ::AdjustWindowRectEx(&rc, WS_POPUP, FALSE, WS_EX_TOOLWINDOW);
+        m_hWnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"VelmoTestGL", L"", WS_POPUP | WS_VISIBLE, 0, 0,
+                                   rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr, wc.hInstance, nullptr);
+        m_hDC = ::GetDC(m_hWnd);
+        int nFormat = 0;
+        if (m_hDC && SetupPadPixelFormat(m_hDC, nFormat))
+            m_hRC = ::wglCreateContext(m_hDC);
+        m_bCurrent = m_hRC && ::wglMakeCurrent(m_hDC, m_hRC);
+    }
+    ~CGLWindow() {
+        ::wglMakeCurrent(nullptr, nullptr);
+        if (m_hRC)
+            ::wglDeleteContext(m_hRC);
+        ::ReleaseDC(m_hWnd, m_hDC);
+        ::DestroyWindow(m_hWnd);
+    }
+    bool Current() const { return m_bCurrent; }
+
+private:
+    HWND m_hWnd = nullptr;
+    HDC m_hDC = nullptr;
+    HGLRC m_hRC = nullptr;
+    bool m_bCurrent = false;
+};
+
+// A signature of random strokes, with colour changes, partly off the pad.
+void WriteRandomStrokes(CStrokeModel& model, int cx, int cy, unsigned seed, int nStrokes) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> x(-20, cx + 20), y(-20, cy + 20), step(1, 25), len(5, 40);
+    const uint32_t colours[] = {0x000000, 0x0909F9, 0x0D9125, 0xFFFFFF, 0xC2C2EE};
+    for (int s = 0; s < nStrokes; ++s) {
+        model.SetPenColor(colours[s % 5]);
+        int px = x(rng), py = y(rng);
+        model.OnMouseMove(px, py, cx, cy);
+        model.OnLButtonDown(px, py);
+        for (int m = len(rng); m > 0; --m) {
+            px += step(rng) - 13;
+            py += step(rng) - 13;
+            model.OnMouseMove(px, py, cx, cy);
+        }
+        model.OnLButtonUp();
+        for (int t = 0; t < 3; ++t) {
+            model.Decay();
+            model.OnMouseMove(px + t, py, cx, cy);
+        }
+    }
+}
+
+int CountDifferences(const CFrameDib& a, const CFrameDib& b) {
+    int n = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            n += (a.Row(y)[x] & 0xFFFFFF) != (b.Row(y)[x] & 0xFFFFFF) ? 1 : 0;
+    return n;
+}
+
+} // namespace
+
+E2E_TEST(IncrementalFramesEqualFullRedraws) {
+    CBrushImage brush;
+    CHECK(ReadBrushImage((BuildProgramFolder() + L"\\Picture\\Texture.bmp").c_str(), brush).empty());
+    const CBrushImage brushes[] = {std::move(brush), MakeSoftBrush()};
+    struct Case {
+        const char* name;
+        int cx, cy;
+        int brush;
+    } cases[] = {
+        {"even pad, artwork brush", 474, 300, 0},
+        {"odd pad, artwork brush", 475, 301, 0},
+        {"even pad, built-in brush", 400, 250, 1},
+    };
+    for (const Case& c : cases) {
+        CGLWindow gl(c.cx, c.cy);
+        REQUIRE(gl.Current());
+        CStampRenderer renderer;
+        renderer.Resize(c.cx, c.cy);
+        renderer.LoadTexture(brushes[c.brush]);
+        CFrameDib incremental, full;
+        REQUIRE(incremental.Create(c.cx, c.cy) && full.Create(c.cx, c.cy));
+
+        // frames of a few strokes each, like 30 ms ticks while writing
+        CStrokeModel model;
+        StrokeFrameMark drawn;
+        for (int frame = 0; frame < 12; ++frame) {
+            WriteRandomStrokes(model, c.cx, c.cy, 100 + frame, 3);
+            if (frame == 6)
+                model.ClearStrokes(); // a restart redraws from white
+            const StrokeDelta delta = model.NewStampsSince(drawn);
+            if (delta.bRestart)
+                incremental.FillWhite();
+            renderer.AddStamps(delta.stamps, incremental);
+            drawn = model.FrameMark();
+            renderer.RenderFull(model.Points(), full);
+            const int diff = CountDifferences(incremental, full);
+            if (diff != 0)
+                std::printf("  %s, frame %d: %d pixels differ\n", c.name, frame, diff);
+            CHECK_EQ(diff, 0);
+        }
+        // the frames really hold ink, saturated to black in places, and
+        // white away from it
+        int nInk = 0, nWhite = 0, nBlack = 0;
+        for (int y = 0; y < c.cy; ++y) {
+            for (int x = 0; x < c.cx; ++x) {
+                const uint32_t px = full.Row(y)[x] & 0xFFFFFF;
+                (px == 0xFFFFFF ? nWhite : nInk)++;
+                nBlack += px == 0 ? 1 : 0;
+            }
+        }
+        CHECK(nInk > 500);
+        CHECK(nBlack > 50);
+        CHECK(nWhite > nInk);
+    }
+}
+
+E2E_TEST(BrushReaderConvertsThroughTheSystem) {
+    const std::wstring folder = TempFolder(L"brush");
+    auto write = [&](const wchar_t* name, const std::vector<uint8_t>& bytes) {
+        const std::wstring path = folder + L"\\" + name;
+        HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD n = 0;
+        ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+        ::CloseHandle(h);
+        return path;
+    };
+    auto u32 = [](std::vector<uint8_t>& v, uint32_t x) {
+        for (int i = 0; i < 4; ++i)
+            v.push_back(static_cast<uint8_t>(x >> (8 * i)));
+    };
+    auto u16 = [](std::vector<uint8_t>& v, uint16_t x) {
+        v.push_back(static_cast<uint8_t>(x));
+        v.push_back(static_cast<uint8_t>(x >> 8));
+    };
+
+    // an 8-bit file of 3 x 2 pixels with a two-colour table: rows of 3
+    // bytes padded to 4, bottom row first
+    std::vector<uint8_t> pal;
+    pal.insert(pal.end(), {'B', 'M'});
+    u32(pal, 14 + 40 + 8 + 8);
+    u32(pal, 0);
+    u32(pal, 14 + 40 + 8);
+    u32(pal, 40);
+    u32(pal, 3);
+    u32(pal, 2);
+    u16(pal, 1);
+    u16(pal, 8);
+    // compression, image size, resolution, colours used = 2, important
+    for (int i = 0; i < 6; ++i)
+        u32(pal, i == 4 ? 2 : 0);
+    pal.insert(pal.end(), {0x10, 0x20, 0x30, 0, 0xF0, 0xE0, 0xD0, 0}); // blue, green, red, 0
+    pal.insert(pal.end(), {0, 1, 1, 0xEE, 1, 0, 0, 0xEE});
+    CBrushImage image;
+    CHECK(ReadBrushImage(write(L"pal.bmp", pal).c_str(), image).empty());
+    CHECK_EQ(image.width, 3);
+    CHECK_EQ(image.height, 2);
+    const std::vector<uint8_t> expected = {0x30, 0x20, 0x10, 0xD0, 0xE0, 0xF0, 0xD0, 0xE0, 0xF0,
+                                           0xD0, 0xE0, 0xF0, 0x30, 0x20, 0x10, 0x30, 0x20, 0x10};
+    CHECK(image.rgb == expected);
+
+    // a bare DIB with a core header, 24 bits: rows follow the header
+    std::vector<uint8_t> core;
+    u32(core, 12);
+    u16(core, 1);
+    u16(core, 1);
+    u16(core, 1);
+    u16(core, 24);
+    core.insert(core.end(), {0x01, 0x02, 0x03, 0});
+    CHECK(ReadBrushImage(write(L"core.dib", core).c_str(), image).empty());
+    CHECK(image.rgb == (std::vector<uint8_t>{0x03, 0x02, 0x01}));
+
+    struct Refusal {
+        const char* name;
+        std::wstring path;
+        std::wstring text;
+    };
+    const std::wstring missing = folder + L"\\missing.bmp";
+    std::vector<uint8_t> v4(pal);
+    v4[14] = 108; // a header size the reader does not know
+    std::vector<uint8_t> cut(pal.begin(), pal.end() - 3);
+    const Refusal refusals[] = {
+        {"missing file", missing, L"Failed to open DIB file " + missing + L".\n"},
+        {"empty file", write(L"empty.bmp", {}), L"Unknown DIB file format."},
+        {"unknown header", write(L"v4.bmp", v4), L"Unknown DIB file format."},
+        {"pixels cut short", write(L"cut.bmp", cut), L"Image file conversion error."},
+    };
+    for (const Refusal& r : refusals) {
+        const std::wstring text = ReadBrushImage(r.path.c_str(), image);
+        if (text != r.text)
+            std::printf("  %s: unexpected text\n", r.name);
+        CHECK(text == r.text);
+        CHECK(image.IsEmpty());
+    }
+
+    // the built-in brush: bright centre, black rim, round
+    const CBrushImage soft = MakeSoftBrush(32);
+    REQUIRE(soft.width == 32 && soft.rgb.size() == 32 * 32 * 3);
+    auto at = [&](int x, int y) { return soft.rgb[(y * 32 + x) * 3]; };
+    CHECK(at(16, 16) > 240);
+    CHECK_EQ(at(0, 0), 0);
+    CHECK_EQ(at(0, 16), 0);
+    CHECK(at(8, 16) == at(16, 8));
+}
