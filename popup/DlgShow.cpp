@@ -175,5 +175,8 @@ void CDlgShow::RestoreMainWindow() {
     pMain->RefreshBackBuffer();
     ::MoveWindow(pMain->m_hWnd, 0, 0, cx, cy, TRUE);
     pMain->ShowWindow(SW_SHOW);
+    // the page belongs in front of whatever else runs on the terminal
+    ::SetForegroundWindow(pMain->m_hWnd);
+    ::BringWindowToTop(pMain->m_hWnd);
     pMain->RestartIdleTimer();
 }

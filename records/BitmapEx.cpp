@@ -101,55 +101,67 @@ BOOL CBitmapEx::LoadBmpFile(const wchar_t* pszPath) {
     return TRUE;
 }
 
-BOOL CBitmapEx::SaveBmpFile(const wchar_t* pszPath) {
+bool CBitmapEx::EncodeBmp(std::vector<uint8_t>& file) const {
+    file.clear();
     if (!m_bitmap)
-        return FALSE;
+        return false;
     const int nBitCount = ChooseFileBitCount(DisplayDepth());
     if (nBitCount == 0) {
         ::MessageBoxW(nullptr, L"unKnown", nullptr, MB_OK);
-        return FALSE;
+        return false;
     }
     const SIZE size = GetSize();
     const std::optional<BmpLayout> layout = ComputeBmpLayout(size.cx, size.cy, nBitCount);
     if (!layout)
-        return FALSE;
-    std::vector<uint8_t> block;
+        return false;
     try {
-        block.assign(kBmpInfoHeaderSize + layout->colorTableBytes + layout->imageBytes, 0);
+        file.assign(layout->fileSize, 0);
     } catch (const std::bad_alloc&) {
-        return FALSE;
+        return false;
     }
-    WriteBmpInfoHeader(block.data(), size.cx, size.cy, nBitCount);
-    uint8_t* pBits = block.data() + kBmpInfoHeaderSize + layout->colorTableBytes;
+    WriteBmpFileHeader(file.data(), *layout);
+    uint8_t* pInfo = file.data() + kBmpFileHeaderSize;
+    WriteBmpInfoHeader(pInfo, size.cx, size.cy, nBitCount);
+    uint8_t* pBits = file.data() + layout->offBits;
     int nLines = 0;
     {
         CClientDC screenDC(nullptr);
-        HPALETTE hOldPalette = ::SelectPalette(screenDC.Get(), static_cast<HPALETTE>(::GetStockObject(DEFAULT_PALETTE)), FALSE);
+        HPALETTE hOldPalette =
+            ::SelectPalette(screenDC.Get(), static_cast<HPALETTE>(::GetStockObject(DEFAULT_PALETTE)), FALSE);
         ::RealizePalette(screenDC.Get());
+        // also fills the colour table for 8 bits or less
         nLines = ::GetDIBits(screenDC.Get(), m_bitmap.Get(), 0, static_cast<UINT>(size.cy), pBits,
-                             reinterpret_cast<BITMAPINFO*>(block.data()), DIB_RGB_COLORS);
+                             reinterpret_cast<BITMAPINFO*>(pInfo), DIB_RGB_COLORS);
         ::SelectPalette(screenDC.Get(), hOldPalette, TRUE);
         ::RealizePalette(screenDC.Get());
     }
-    if (nLines != size.cy)
-        return FALSE;
+    if (nLines != size.cy) {
+        file.clear();
+        return false;
+    }
+    // GetDIBits may have filled in the image size; the file keeps 0 there
+    WriteBmpInfoHeader(pInfo, size.cx, size.cy, nBitCount);
     if (nBitCount == 32) {
         // the fourth byte is unused in BI_RGB files, but viewers that read it
         // as alpha would show a transparent picture: make it opaque
         for (uint32_t i = 3; i < layout->imageBytes; i += 4)
             pBits[i] = 0xFF;
     }
-    uint8_t fileHeader[kBmpFileHeaderSize];
-    WriteBmpFileHeader(fileHeader, *layout);
-    CHandle file(::CreateFileW(pszPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file)
+    return true;
+}
+
+BOOL CBitmapEx::SaveBmpFile(const wchar_t* pszPath) {
+    std::vector<uint8_t> file;
+    if (!EncodeBmp(file))
+        return FALSE;
+    CHandle handle(::CreateFileW(pszPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!handle)
         return FALSE;
     DWORD nWritten = 0;
-    if (!::WriteFile(file.Get(), fileHeader, sizeof(fileHeader), &nWritten, nullptr) || nWritten != sizeof(fileHeader) ||
-        !::WriteFile(file.Get(), block.data(), static_cast<DWORD>(block.size()), &nWritten, nullptr) ||
-        nWritten != block.size()) {
-        file.Reset();
+    if (!::WriteFile(handle.Get(), file.data(), static_cast<DWORD>(file.size()), &nWritten, nullptr) ||
+        nWritten != file.size()) {
+        handle.Reset();
         ::DeleteFileW(pszPath); // a short file must not pass for a picture
         return FALSE;
     }

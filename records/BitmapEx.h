@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "framework/Gdi.h"
 
 class CBitmapEx {
@@ -23,6 +26,11 @@ public:
     BOOL LoadBmpFile(const wchar_t* pszPath);
     BOOL SaveBmpFile(const wchar_t* pszPath);
     BOOL CopyScreenRect(const RECT& rc);
+    // The whole BMP file SaveBmpFile would write, in memory; false (and
+    // nothing) when there is no bitmap or the display is deeper than 32 bits.
+    bool EncodeBmp(std::vector<uint8_t>& file) const;
+    // Takes ownership of a bitmap made elsewhere, dropping the one held.
+    void Attach(HBITMAP hBitmap) { m_bitmap.Reset(hBitmap); }
 
     RECT m_rcLastPaint{};
 

@@ -34,6 +34,8 @@ CMessageMap CVelmoDlg::GetMessageMap() const {
         {WM_SETCURSOR, msg::SetCursor<&CVelmoDlg::OnSetCursor>},
         // void OnTimer(UINT_PTR nIDEvent)
         {WM_TIMER, msg::Timer<&CVelmoDlg::OnTimer>},
+        // LRESULT OnPhotoTaken(WPARAM wParam, LPARAM lParam)
+        {WM_PHOTO_TAKEN, msg::Raw<&CVelmoDlg::OnPhotoTaken>},
     };
     return map;
 }
@@ -65,12 +67,14 @@ BOOL CVelmoDlg::OnInitDialog() {
     m_previewFrame.ShowWindow(SW_HIDE);
     m_pPhotoImage.Reset();
 
-    // no camera is listed yet, so the list's text stays empty
+    if (m_cameraList.m_hWnd)
+        m_capture.m_video.ListDevices(m_cameraList.m_hWnd);
     ::SendMessageW(m_cameraList.m_hWnd, CB_SETCURSEL, 0, 0);
     wchar_t szCamera[2048] = L"";
     ::GetWindowTextW(m_cameraList.m_hWnd, szCamera, ARRAYSIZE(szCamera));
     if (szCamera[0] == L'\0')
         m_bHasCamera = 0;
+    m_capture.m_hNotifyWnd = m_hWnd;
 
     const StartupLayout layout = ComputeStartupLayout(cx, cy);
     m_rcPalette = ToRect(layout.palette);
@@ -86,6 +90,8 @@ BOOL CVelmoDlg::OnInitDialog() {
     ::MoveWindow(m_previewFrame.m_hWnd, m_rcPhoto.left, m_rcPhoto.top, m_rcPhoto.right - m_rcPhoto.left,
                  m_rcPhoto.bottom - m_rcPhoto.top, TRUE);
     m_previewFrame.ShowWindow(SW_SHOW);
+    m_capture.m_video.StartPreview(static_cast<int>(::SendMessageW(m_cameraList.m_hWnd, CB_GETCURSEL, 0, 0)),
+                                   m_previewFrame.m_hWnd);
 
     // a visitor writing on the pad is not idle
     m_padDlg.SetActivityCallback([this] { RestartIdleTimer(); });
@@ -133,4 +139,15 @@ void CVelmoDlg::RefreshBackBuffer() {
 void CVelmoDlg::RestartIdleTimer() {
     ::KillTimer(m_hWnd, kIdleTimerId);
     ::SetTimer(m_hWnd, kIdleTimerId, static_cast<UINT>(g_nIdleTime), nullptr);
+}
+
+LRESULT CVelmoDlg::OnPhotoTaken(WPARAM, LPARAM) {
+    // the order matters: the handler is gone before the flag drops
+    g_GrabberCB.m_pHandler = nullptr;
+    g_GrabberCB.m_bGrab = 0;
+    // the graph has stopped before the photo file is read
+    m_capture.m_video.StopPreview();
+    m_pPhotoImage.Load(L".\\photo.bmp");
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    return 0;
 }

@@ -2,6 +2,8 @@
 // launcher popup until a tap brings it up; runs for the life of the process.
 #pragma once
 
+#include "capture/CaptureImage.h"
+#include "capture/SampleGrabberCB.h"
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "pad/PaintDlg.h"
@@ -26,8 +28,11 @@ public:
     void RefreshBackBuffer();
     void RestartIdleTimer();
     COLORREF PickPaletteColor(POINT pt) const;
+    // Writes the sign area with the photo as a record in the SignIn folder.
+    void SaveSignIn();
 
     CDlgShow m_dlgShow;
+    CCaptureImage m_capture;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -43,9 +48,10 @@ private:
     void OnMouseMove(UINT nFlags, POINT point);
     BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
     void OnTimer(UINT_PTR nIDEvent);
+    LRESULT OnPhotoTaken(WPARAM wParam, LPARAM lParam);
 
-    // The camera arrives later; until then there is never a live preview.
-    bool IsPreviewStopped() const { return true; }
+    bool IsPreviewStopped() const { return m_capture.m_video.m_bStopped != 0; }
+    bool ComposeSignIn(CBitmapEx& canvas);
     void PaintIcon();
     void ComposePage(HDC hdcBuffer);
     void PressButton(PageButton button, const LayoutRect& rc);

@@ -51,9 +51,21 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
         m_padDlg.ClearStrokes();
         break;
     case PageButton::Save:
-        m_padDlg.ClearStrokes();
+        SaveSignIn();
+        m_padDlg.ClearStrokes(); // also when the press was ignored
         break;
     case PageButton::Photo:
+        if (IsPreviewStopped()) {
+            m_previewFrame.ShowWindow(SW_SHOW);
+            m_capture.m_video.StartPreview(static_cast<int>(::SendMessageW(m_cameraList.m_hWnd, CB_GETCURSEL, 0, 0)),
+                                           m_previewFrame.m_hWnd);
+        } else {
+            // the displayed photo lets go of the file before it is rewritten
+            m_pPhotoImage.Reset();
+            // the order matters: the handler is published before the flag
+            g_GrabberCB.m_pHandler = &m_capture;
+            g_GrabberCB.m_bGrab = 1;
+        }
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
         break;
     }

@@ -21,7 +21,9 @@ start_xvfb 1920x1080
 start_wine_prefix "$PWD/build/wineprefix"
 export VELMO_DESKTOP=1920x1080
 windows_status=0
-ctest --preset windows || windows_status=$?
+# input injected under Wine now and then lands before a window is ready: a
+# failing end-to-end program gets one more run, and must pass it
+ctest --preset windows --repeat until-pass:2 || windows_status=$?
 
 echo "host tests: $([ $host_status -eq 0 ] && echo passed || echo FAILED), windows tests: $([ $windows_status -eq 0 ] && echo passed || echo FAILED)"
 [ $host_status -eq 0 ] && [ $windows_status -eq 0 ]

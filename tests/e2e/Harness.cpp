@@ -224,6 +224,13 @@ CKiosk::~CKiosk() {
     }
 }
 
+void CKiosk::Kill() {
+    if (m_hProcess) {
+        ::TerminateProcess(m_hProcess, 9);
+        ::WaitForSingleObject(m_hProcess, 10000);
+    }
+}
+
 bool CKiosk::HasExited(DWORD waitMs) const {
     return m_hProcess && ::WaitForSingleObject(m_hProcess, waitMs) == WAIT_OBJECT_0;
 }
@@ -304,8 +311,12 @@ bool CKiosk::ShowPage() {
     Tap((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
     return WaitUntil([&] {
         const RECT rcMain = WindowRect(m_hMain);
-        return IsShown(m_hMain) && rcMain.left == 0 && rcMain.top == 0 && rcMain.right == ScreenWidth() &&
-               rcMain.bottom == ScreenHeight();
+        if (!IsShown(m_hMain) || rcMain.left != 0 || rcMain.top != 0 || rcMain.right != ScreenWidth() ||
+            rcMain.bottom != ScreenHeight())
+            return false;
+        // and in front: a press on it reaches the page, not a window behind
+        HWND hTop = ::WindowFromPoint({ScreenWidth() - 5, 5});
+        return hTop && ::GetAncestor(hTop, GA_ROOT) == m_hMain;
     });
 }
 
@@ -331,6 +342,7 @@ void ReleaseRight(int x, int y) {
 
 void Tap(int x, int y) {
     MoveTo(x, y);
+    ::Sleep(60); // let the pointer settle where it will press
     Press(x, y);
     Release(x, y);
 }

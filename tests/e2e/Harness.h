@@ -71,6 +71,8 @@ public:
     HWND Main() const { return m_hMain; }
     const std::wstring& Folder() const { return m_folder; }
     bool HasExited(DWORD waitMs = 0) const;
+    // Ends the kiosk at once, as a crash or power cut would.
+    void Kill();
     DWORD ExitCode() const;
     DWORD GdiObjects() const;
     DWORD UserObjects() const;

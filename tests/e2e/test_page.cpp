@@ -230,22 +230,33 @@ E2E_TEST(PenCursorOverThePadOnly) {
     REQUIRE(kiosk.Started());
     REQUIRE(kiosk.ShowPage());
     const StartupLayout layout = ComputeStartupLayout(ScreenWidth(), ScreenHeight());
-    auto cursorAt = [](POINT pt) {
-        MoveTo(pt.x, pt.y);
-        MoveTo(pt.x + 1, pt.y);
-        Pause(200);
+    auto current = [] {
         CURSORINFO ci{};
         ci.cbSize = sizeof(ci);
         return ::GetCursorInfo(&ci) ? ci.hCursor : nullptr;
     };
-    const HCURSOR hArrow = cursorAt({layout.palette.left + 10, layout.palette.top + 10});
-    const HCURSOR hPen = cursorAt({(layout.pad.left + layout.pad.right) / 2, (layout.pad.top + layout.pad.bottom) / 2});
-    REQUIRE(hPen != nullptr);
-    CHECK(hPen != hArrow);
+    auto moveTo = [](POINT pt) {
+        MoveTo(pt.x, pt.y);
+        MoveTo(pt.x + 1, pt.y);
+    };
+    const POINT palette{layout.palette.left + 10, layout.palette.top + 10};
+    const POINT padCentre{(layout.pad.left + layout.pad.right) / 2, (layout.pad.top + layout.pad.bottom) / 2};
+    moveTo(palette);
+    Pause(300);
+    const HCURSOR hArrow = current();
+    moveTo(padCentre);
+    REQUIRE(WaitUntil([&] { return current() != hArrow && current() != nullptr; }, 5000));
+    const HCURSOR hPen = current();
     // the same pen over the whole pad, and not below it
-    CHECK(cursorAt({layout.pad.left + 3, layout.pad.top + 3}) == hPen);
-    CHECK(cursorAt({layout.pad.right - 4, layout.pad.bottom - 3}) == hPen);
-    CHECK(cursorAt({layout.pad.left + 20, layout.pad.bottom + 20}) != hPen);
+    for (const POINT pt : {POINT{layout.pad.left + 3, layout.pad.top + 3},
+                           POINT{layout.pad.right - 4, layout.pad.bottom - 3}}) {
+        moveTo(palette);
+        REQUIRE(WaitUntil([&] { return current() != hPen; }, 5000));
+        moveTo(pt);
+        CHECK(WaitUntil([&] { return current() == hPen; }, 5000));
+    }
+    moveTo({layout.pad.left + 20, layout.pad.bottom + 20});
+    CHECK(WaitUntil([&] { return current() != hPen; }, 5000));
     // where the system lets us read it (Windows), it is the pen: hot spot at the nib
     ICONINFO ii{};
     if (::GetIconInfo(hPen, &ii)) {

@@ -1,0 +1,25 @@
+// The frame handler: writes one camera frame as the photo file and tells the
+// main dialog by a posted message.
+#pragma once
+
+#include <windows.h>
+
+#include "capture/CaptureVideo.h"
+
+// Posted to m_hNotifyWnd once a frame was written to ".\photo.bmp".
+constexpr UINT WM_PHOTO_TAKEN = WM_USER + 0x190;
+
+class CVdoFrameHandler {
+public:
+    // Runs on DirectShow's streaming thread.
+    virtual void OnFrame(LONG lWidth, LONG lHeight, BYTE* pFrame, LONG lLength) = 0;
+    virtual ~CVdoFrameHandler() = default;
+};
+
+class CCaptureImage : public CVdoFrameHandler {
+public:
+    void OnFrame(LONG lWidth, LONG lHeight, BYTE* pFrame, LONG lLength) override;
+
+    HWND m_hNotifyWnd = nullptr;
+    CCaptureVideo m_video;
+};

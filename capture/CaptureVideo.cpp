@@ -1,0 +1,259 @@
+#include "CaptureVideo.h"
+
+#include "SampleGrabberCB.h"
+
+namespace {
+
+void Report(const wchar_t* pszText) {
+    ::MessageBoxW(nullptr, pszText, nullptr, MB_OK);
+}
+
+// S_OK only: an empty category answers S_FALSE with no enumerator.
+HRESULT CreateVideoInputEnum(CComPtr<ICreateDevEnum>& pDevEnum, CComPtr<IEnumMoniker>& pClassEnum) {
+    HRESULT hr = ::CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                    reinterpret_cast<void**>(pDevEnum.Put()));
+    if (FAILED(hr))
+        return hr;
+    hr = pDevEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, pClassEnum.Put(), 0);
+    if (hr != S_OK || !pClassEnum)
+        return hr == S_OK ? E_FAIL : hr;
+    return S_OK;
+}
+
+// The device's friendly name, or false when it has none that reads as text.
+bool ReadFriendlyName(IMoniker* pMoniker, wchar_t* pszName, int cchName) {
+    CComPtr<IPropertyBag> pBag;
+    if (FAILED(pMoniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(pBag.Put()))))
+        return false;
+    VARIANT var;
+    ::VariantInit(&var);
+    var.vt = VT_BSTR;
+    bool bNamed = false;
+    if (pBag->Read(L"FriendlyName", &var, nullptr) == S_OK) {
+        bNamed = true;
+        if (pszName) {
+            // a longer name is cut to the buffer
+            ::lstrcpynW(pszName, var.vt == VT_BSTR && var.bstrVal ? var.bstrVal : L"", cchName);
+        }
+    }
+    ::VariantClear(&var);
+    return bNamed;
+}
+
+void FreeMediaTypeContents(AM_MEDIA_TYPE& mt) {
+    if (mt.cbFormat != 0) {
+        ::CoTaskMemFree(mt.pbFormat);
+        mt.cbFormat = 0;
+        mt.pbFormat = nullptr;
+    }
+    if (mt.pUnk) {
+        mt.pUnk->Release();
+        mt.pUnk = nullptr;
+    }
+}
+
+} // namespace
+
+CCaptureVideo::CCaptureVideo() : m_hrCoInit(::CoInitialize(nullptr)) {
+    if (FAILED(m_hrCoInit))
+        Report(L"CCaptureVideo CoInitialize Failed!\r\n");
+}
+
+CCaptureVideo::~CCaptureVideo() {
+    ReleaseGraph();
+    if (SUCCEEDED(m_hrCoInit))
+        ::CoUninitialize();
+}
+
+int CCaptureVideo::ListDevices(HWND hList) {
+    CComPtr<ICreateDevEnum> pDevEnum;
+    CComPtr<IEnumMoniker> pClassEnum;
+    if (CreateVideoInputEnum(pDevEnum, pClassEnum) != S_OK)
+        return -1;
+    pClassEnum->Reset();
+    int nCount = 0;
+    CComPtr<IMoniker> pMoniker;
+    while (pClassEnum->Next(1, pMoniker.Put(), nullptr) == S_OK) {
+        wchar_t szName[2048] = L"";
+        if (ReadFriendlyName(pMoniker.Get(), szName, ARRAYSIZE(szName))) {
+            ++nCount;
+            // the list is sorted: the name goes to its alphabetical place
+            ::SendMessageW(hList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(szName));
+        }
+    }
+    return nCount;
+}
+
+// The index is a position in the enumeration, counting unnamed devices too,
+// though only a named device at that position is bound.
+int CCaptureVideo::BindDevice(int nIndex, IBaseFilter** ppFilter) {
+    CComPtr<ICreateDevEnum> pDevEnum;
+    CComPtr<IEnumMoniker> pClassEnum;
+    if (CreateVideoInputEnum(pDevEnum, pClassEnum) != S_OK)
+        return 0;
+    pClassEnum->Reset();
+    CComPtr<IMoniker> pMoniker;
+    for (int i = 0; i <= nIndex && pClassEnum->Next(1, pMoniker.Put(), nullptr) == S_OK; ++i) {
+        if (ReadFriendlyName(pMoniker.Get(), nullptr, 0) && i == nIndex)
+            pMoniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(ppFilter));
+    }
+    return 1;
+}
+
+HRESULT CCaptureVideo::CreateGraphInterfaces() {
+    HRESULT hr = ::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                    reinterpret_cast<void**>(m_pGraph.Put()));
+    if (FAILED(hr))
+        return hr;
+    hr = ::CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC, IID_ICaptureGraphBuilder2,
+                            reinterpret_cast<void**>(m_pBuilder.Put()));
+    if (FAILED(hr))
+        return hr;
+    m_pBuilder->SetFiltergraph(m_pGraph.Get());
+    hr = m_pGraph.QueryInterface(IID_IMediaControl, m_pControl);
+    if (FAILED(hr))
+        return hr;
+    return m_pGraph.QueryInterface(IID_IVideoWindow, m_pVideoWindow);
+}
+
+HRESULT CCaptureVideo::StartPreview(int nIndex, HWND hPreview) {
+    // a graph left from an earlier build is torn down before a new one starts
+    ReleaseGraph();
+    const HRESULT hr = BuildGraph(nIndex, hPreview);
+    if (hr != S_OK) {
+        // a preview that did not start holds nothing, so retries leak nothing
+        ReleaseGraph();
+        return hr;
+    }
+    m_bStopped = 0;
+    return S_OK;
+}
+
+HRESULT CCaptureVideo::BuildGraph(int nIndex, HWND hPreview) {
+    HRESULT hr = CreateGraphInterfaces();
+    if (FAILED(hr)) {
+        Report(L"Failed to get video interfaces!");
+        return hr;
+    }
+    if (nIndex < 0)
+        return 1; // no camera listed
+    if (!BindDevice(nIndex, m_pCaptureFilter.Put()))
+        return 1;
+    if (m_pCaptureFilter)
+        m_pGraph->AddFilter(m_pCaptureFilter.Get(), L"Capture Filter");
+
+    hr = ::CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
+                            reinterpret_cast<void**>(m_pGrabber.Put()));
+    if (FAILED(hr)) {
+        Report(L"Fail to create SampleGrabber, maybe qedit.dll is not registered?");
+        return hr;
+    }
+    CComPtr<IBaseFilter> pGrabberFilter;
+    m_pGrabber.QueryInterface(IID_IBaseFilter, pGrabberFilter);
+
+    AM_MEDIA_TYPE mt{};
+    mt.majortype = MEDIATYPE_Video;
+    mt.subtype = MEDIASUBTYPE_RGB24;
+    hr = m_pGrabber->SetMediaType(&mt);
+    if (FAILED(hr)) {
+        Report(L"Fail to set media type!");
+        return hr;
+    }
+    hr = m_pGraph->AddFilter(pGrabberFilter.Get(), L"Grabber");
+    if (FAILED(hr)) {
+        Report(L"Fail to put sample grabber in graph");
+        return hr;
+    }
+
+    // the builder adds the default renderer behind the grabber; a camera with
+    // only a capture pin gets a tee and VFW_S_NOPREVIEWPIN, which is success
+    if (!m_pCaptureFilter) {
+        // nothing was bound at that position: the builder would fault on a
+        // null source rather than fail
+        Report(L"Can't build the graph");
+        return VFW_E_NOT_CONNECTED;
+    }
+    hr = m_pBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, m_pCaptureFilter.Get(), pGrabberFilter.Get(),
+                                  nullptr);
+    if (FAILED(hr)) {
+        hr = m_pBuilder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_pCaptureFilter.Get(),
+                                      pGrabberFilter.Get(), nullptr);
+        if (FAILED(hr)) {
+            Report(L"Can't build the graph");
+            return hr;
+        }
+    }
+
+    AM_MEDIA_TYPE connected{};
+    hr = m_pGrabber->GetConnectedMediaType(&connected);
+    if (SUCCEEDED(hr) && (connected.formattype != FORMAT_VideoInfo || !connected.pbFormat ||
+                          connected.cbFormat < sizeof(VIDEOINFOHEADER))) {
+        FreeMediaTypeContents(connected);
+        hr = VFW_E_INVALIDMEDIATYPE;
+    }
+    if (FAILED(hr)) {
+        Report(L"Failt to read the connected media type");
+        return hr;
+    }
+    const auto* pVih = reinterpret_cast<const VIDEOINFOHEADER*>(connected.pbFormat);
+    g_GrabberCB.m_lWidth = pVih->bmiHeader.biWidth;
+    g_GrabberCB.m_lHeight = pVih->bmiHeader.biHeight;
+    // a request armed while no graph ran is dropped
+    g_GrabberCB.m_bGrab = 0;
+    g_GrabberCB.m_pHandler = nullptr;
+    FreeMediaTypeContents(connected);
+
+    m_pGrabber->SetBufferSamples(FALSE);
+    m_pGrabber->SetOneShot(FALSE);
+    m_pGrabber->SetCallback(&g_GrabberCB, 1); // 1: BufferCB
+
+    // the renderer's window belongs to this thread; it is placed now that
+    // RenderStream has made it
+    m_hPreviewWnd = hPreview;
+    SetupPreviewWindow();
+
+    hr = m_pControl->Run();
+    m_bGraphRan = true; // even a failed Run may have paused part of the graph
+    if (FAILED(hr)) {
+        Report(L"Couldn't run the graph!");
+        return hr;
+    }
+    return S_OK;
+}
+
+void CCaptureVideo::SetupPreviewWindow() {
+    if (FAILED(m_pVideoWindow->put_Owner(reinterpret_cast<OAHWND>(m_hPreviewWnd))))
+        return;
+    if (FAILED(m_pVideoWindow->put_WindowStyle(WS_CHILD | WS_CLIPCHILDREN)))
+        return;
+    RECT rc{};
+    ::GetClientRect(m_hPreviewWnd, &rc);
+    m_pVideoWindow->SetWindowPosition(0, 0, rc.right, rc.bottom);
+    m_pVideoWindow->put_Visible(OATRUE);
+}
+
+HRESULT CCaptureVideo::StopPreview() {
+    ReleaseGraph();
+    m_bStopped = 1;
+    return 0;
+}
+
+void CCaptureVideo::ReleaseGraph() {
+    if (m_pControl) {
+        // from the running state this returns once no callback can run any
+        // more; a graph that never ran has nothing to stop
+        if (m_bGraphRan)
+            m_pControl->StopWhenReady();
+    }
+    m_bGraphRan = false;
+    if (m_pVideoWindow) {
+        m_pVideoWindow->put_Visible(OAFALSE);
+        m_pVideoWindow->put_Owner(0);
+    }
+    m_pControl.Release();
+    m_pVideoWindow.Release();
+    m_pGraph.Release();
+    m_pCaptureFilter.Release();
+    m_pGrabber.Release();
+    m_pBuilder.Release();
+}

@@ -1,0 +1,21 @@
+// Names of sign-in records: the local date and time of the save. Needs
+// nothing from the platform.
+#pragma once
+
+#include <string>
+
+struct RecordTime {
+    int year, month, day, hour, minute, second;
+};
+
+constexpr wchar_t kRecordFolder[] = L"SignIn";
+
+// "SignIn\2024年03月07日09时05分03秒.bmp" for the first record of that second.
+// When that name is taken (the clock was set back), copy 2, 3, ... get
+// "...03秒(2).bmp": still listed by the history, next to the first, with the
+// same caption up to the seconds.
+std::wstring RecordFileName(const RecordTime& t, int nCopy = 1);
+
+// The file a record is written to before it takes its name; the history
+// never lists it, since it does not contain ".bmp".
+std::wstring RecordTempFileName(unsigned long processId);

@@ -1,0 +1,492 @@
+// The camera on the sign-in page, through the real DirectShow path with our
+// test camera (TestCam.dll beside this program): the device list, the live
+// preview in the photo area, the photo file and its display, failures that
+// must not stop the kiosk, and no growth over many photos.
+#include "Harness.h"
+
+#include "shell/Layout.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+const wchar_t kTestCamClsid[] = L"{B31F1697-C987-4DC2-AD56-B3FEAC6AACF7}";
+const wchar_t kClassKey[] = L"Software\\Classes\\CLSID\\{B31F1697-C987-4DC2-AD56-B3FEAC6AACF7}";
+const wchar_t kInstanceKey[] = L"Software\\Classes\\CLSID\\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\Instance";
+constexpr int kPreviewFrameId = 1011;
+constexpr int kCameraListId = 1012;
+
+struct CameraInstance {
+    const wchar_t* key;  // devices enumerate in the order of these names
+    const wchar_t* name; // null: no friendly name
+    DWORD width, height;
+    const wchar_t* mode;
+};
+
+bool SetString(HKEY hKey, const wchar_t* name, const std::wstring& value) {
+    return ::RegSetValueExW(hKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool SetDword(HKEY hKey, const wchar_t* name, DWORD value) {
+    return ::RegSetValueExW(hKey, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+           ERROR_SUCCESS;
+}
+
+bool WriteKey(const std::wstring& path, const std::function<bool(HKEY)>& fill) {
+    HKEY hKey = nullptr;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr, &hKey,
+                          nullptr) != ERROR_SUCCESS)
+        return false;
+    const bool ok = fill(hKey);
+    ::RegCloseKey(hKey);
+    return ok;
+}
+
+void DeleteKey(const wchar_t* path) {
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &hKey) != ERROR_SUCCESS)
+        return;
+    ::RegDeleteTreeW(hKey, nullptr);
+    ::RegCloseKey(hKey);
+    ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY, 0);
+}
+
+std::wstring TestCamPath() {
+    wchar_t szPath[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
+    std::wstring path = szPath;
+    path.resize(path.rfind(L'\\') + 1);
+    return path + L"TestCam.dll";
+}
+
+// Registers the test camera and exactly the given devices before the kiosk
+// starts; leaves no video input device behind, so other tests see none.
+class CCameraSetup {
+public:
+    explicit CCameraSetup(std::initializer_list<CameraInstance> instances) {
+        DeleteKey(kInstanceKey);
+        m_bOk = ::GetFileAttributesW(TestCamPath().c_str()) != INVALID_FILE_ATTRIBUTES;
+        m_bOk = m_bOk && WriteKey(kClassKey, [](HKEY h) { return SetString(h, nullptr, L"Velmo Test Camera"); });
+        m_bOk = m_bOk && WriteKey(std::wstring(kClassKey) + L"\\InprocServer32", [](HKEY h) {
+                    return SetString(h, nullptr, TestCamPath()) && SetString(h, L"ThreadingModel", L"Both");
+                });
+        for (const CameraInstance& cam : instances) {
+            m_bOk = m_bOk && WriteKey(std::wstring(kInstanceKey) + L"\\" + cam.key, [&](HKEY h) {
+                        bool ok = SetString(h, L"CLSID", kTestCamClsid) && SetDword(h, L"Width", cam.width) &&
+                                  SetDword(h, L"Height", cam.height) && SetString(h, L"Mode", cam.mode);
+                        if (cam.name)
+                            ok = ok && SetString(h, L"FriendlyName", cam.name);
+                        return ok;
+                    });
+        }
+        if (instances.size() == 0) // the category must exist, empty
+            m_bOk = m_bOk && WriteKey(kInstanceKey, [](HKEY) { return true; });
+    }
+    ~CCameraSetup() {
+        DeleteKey(kInstanceKey);
+        DeleteKey(kClassKey);
+    }
+    bool Ok() const { return m_bOk; }
+
+private:
+    bool m_bOk = false;
+};
+
+POINT CentreOf(const LayoutRect& rc) {
+    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+LayoutRect PhotoRect() {
+    return ComputeStartupLayout(ScreenWidth(), ScreenHeight()).photo;
+}
+
+POINT PhotoButton() {
+    return CentreOf(ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[static_cast<int>(PageButton::Photo)]);
+}
+
+HWND PreviewFrame(const CKiosk& kiosk) {
+    return ::GetDlgItem(kiosk.Main(), kPreviewFrameId);
+}
+
+// OnInitDialog has gone past the preview start once the pad exists.
+bool WaitForStartup(const CKiosk& kiosk) {
+    return WaitUntil([&] { return ::FindWindowExW(kiosk.Main(), nullptr, L"#32770", nullptr) != nullptr; });
+}
+
+DWORD ProcessOf(HWND hWnd) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    return pid;
+}
+
+// A visible top-level window of the kiosk other than its popup and page: a
+// message box.
+HWND FindKioskMessageBox(const CKiosk& kiosk) {
+    struct Search {
+        DWORD pid;
+        HWND hPopup, hMain, hFound;
+    } search{ProcessOf(kiosk.Main()), kiosk.Popup(), kiosk.Main(), nullptr};
+    ::EnumWindows(
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            if (hWnd == s->hPopup || hWnd == s->hMain || !::IsWindowVisible(hWnd) || ProcessOf(hWnd) != s->pid)
+                return TRUE;
+            s->hFound = hWnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+std::wstring MessageBoxText(HWND hBox) {
+    wchar_t szText[256] = L"";
+    ::GetDlgItemTextW(hBox, 0xFFFF, szText, ARRAYSIZE(szText)); // the message box's text control
+    return szText;
+}
+
+// The control's own text: GetWindowTextW would read only the window title of
+// another process's window, which a combo box never updates.
+std::wstring ControlText(HWND hWnd) {
+    wchar_t szText[256] = L"";
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(hWnd, WM_GETTEXT, ARRAYSIZE(szText), reinterpret_cast<LPARAM>(szText), SMTO_ABORTIFHUNG, 5000,
+                          &result);
+    return szText;
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return bytes;
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(h, &size) && size.QuadPart < (64 << 20)) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        if (!bytes.empty() &&
+            (!::ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()))
+            bytes.clear();
+    }
+    ::CloseHandle(h);
+    return bytes;
+}
+
+uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
+
+bool Near(int a, int b) {
+    return a - b <= 40 && b - a <= 40;
+}
+bool IsRed(COLORREF c) {
+    return Near(GetRValue(c), 255) && Near(GetGValue(c), 0) && Near(GetBValue(c), 0);
+}
+bool IsBlue(COLORREF c) {
+    return Near(GetRValue(c), 0) && Near(GetGValue(c), 0) && Near(GetBValue(c), 255);
+}
+bool IsGreen(COLORREF c) {
+    return GetGValue(c) > 150 && GetRValue(c) < 100 && GetBValue(c) < 100;
+}
+
+// Nine points across a row of the photo area; the moving green column covers
+// at most one of them.
+int CountOnRow(int y, bool (*test)(COLORREF)) {
+    const LayoutRect rc = PhotoRect();
+    int n = 0;
+    for (int i = 1; i <= 9; ++i)
+        n += test(ScreenPixel(rc.left + rc.Width() * i / 10, y)) ? 1 : 0;
+    return n;
+}
+
+bool ScreenShowsPattern() {
+    const LayoutRect rc = PhotoRect();
+    return CountOnRow(rc.top + rc.Height() / 4, IsRed) >= 8 && CountOnRow(rc.top + rc.Height() * 3 / 4, IsBlue) >= 8;
+}
+
+// The left edge of the green column on a row of the photo area, or -1.
+int GreenColumnOnScreen() {
+    const LayoutRect rc = PhotoRect();
+    const int y = rc.top + rc.Height() / 4;
+    HDC hdc = ::GetDC(nullptr);
+    int x = -1;
+    for (int px = rc.left + 2; px < rc.right - 2 && x < 0; ++px) {
+        if (IsGreen(::GetPixel(hdc, px, y)))
+            x = px;
+    }
+    ::ReleaseDC(nullptr, hdc);
+    return x;
+}
+
+struct PhotoFile {
+    std::vector<uint8_t> bytes;
+    int32_t width = 0, height = 0;
+    uint32_t stride = 0;
+    // the file's pixel at (x, row from the top of the picture) as RGB
+    COLORREF Pixel(int x, int rowFromTop) const {
+        const size_t at = 54 + static_cast<size_t>(height - 1 - rowFromTop) * stride + static_cast<size_t>(x) * 3;
+        return RGB(bytes[at + 2], bytes[at + 1], bytes[at]);
+    }
+};
+
+// Checks the headers and returns the file, or an empty one.
+PhotoFile CheckPhotoFile(const std::wstring& path, int32_t width, int32_t height) {
+    PhotoFile file;
+    file.bytes = ReadFileBytes(path);
+    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+    const size_t expected = 54 + static_cast<size_t>(stride) * height;
+    CHECK_EQ(file.bytes.size(), expected);
+    if (file.bytes.size() != expected)
+        return {};
+    CHECK(file.bytes[0] == 'B' && file.bytes[1] == 'M');
+    CHECK_EQ(U32(file.bytes, 2), static_cast<uint32_t>(expected)); // bfSize
+    CHECK_EQ(U32(file.bytes, 10), 54u);                            // bfOffBits
+    CHECK_EQ(U32(file.bytes, 14), 40u);                            // biSize
+    CHECK_EQ(static_cast<int32_t>(U32(file.bytes, 18)), width);
+    CHECK_EQ(static_cast<int32_t>(U32(file.bytes, 22)), height); // positive: bottom row first
+    CHECK_EQ(U32(file.bytes, 26), 24u << 16 | 1u);               // biPlanes 1, biBitCount 24
+    CHECK_EQ(U32(file.bytes, 30), 0u);                           // BI_RGB
+    CHECK_EQ(U32(file.bytes, 34), 0u);                           // biSizeImage
+    file.width = width;
+    file.height = height;
+    file.stride = stride;
+    return file;
+}
+
+// The test pattern the right way up: red on top, blue below, away from the
+// green column.
+void CheckPhotoPattern(const PhotoFile& file) {
+    if (file.bytes.empty())
+        return;
+    int red = 0, blue = 0;
+    for (int i = 1; i <= 9; ++i) {
+        const int x = file.width * i / 10;
+        red += IsRed(file.Pixel(x, file.height / 4)) ? 1 : 0;
+        blue += IsBlue(file.Pixel(x, file.height * 3 / 4)) ? 1 : 0;
+    }
+    CHECK(red >= 8);
+    CHECK(blue >= 8);
+}
+
+// Presses Photo while the preview runs and waits for the photo to replace it.
+bool TakePhoto(const CKiosk& kiosk) {
+    const std::wstring photo = kiosk.Folder() + L"\\photo.bmp";
+    ::DeleteFileW(photo.c_str());
+    const POINT pt = PhotoButton();
+    Tap(pt.x, pt.y);
+    return WaitUntil([&] {
+        return ::GetFileAttributesW(photo.c_str()) != INVALID_FILE_ATTRIBUTES && !IsShown(PreviewFrame(kiosk));
+    });
+}
+
+// Presses Photo while the photo is shown and waits for the live preview.
+bool RestartPreview(const CKiosk& kiosk) {
+    const POINT pt = PhotoButton();
+    Tap(pt.x, pt.y);
+    return WaitUntil([&] { return IsShown(PreviewFrame(kiosk)); });
+}
+
+void HoldForScreenshot(const char* what) {
+    // VELMO_CAMERA_HOLD=1 keeps each state up long enough for a screenshot
+    if (::GetEnvironmentVariableW(L"VELMO_CAMERA_HOLD", nullptr, 0) > 0) {
+        std::printf("  holding for a screenshot: %s\n", what);
+        std::fflush(stdout);
+        Pause(5000);
+    }
+}
+
+} // namespace
+
+E2E_TEST(NoCameraStartsQuietly) {
+    CCameraSetup cameras({});
+    REQUIRE(cameras.Ok());
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(WaitForStartup(kiosk));
+    CHECK(FindKioskMessageBox(kiosk) == nullptr);
+    CHECK(ControlText(::GetDlgItem(kiosk.Main(), kCameraListId)).empty());
+
+    REQUIRE(kiosk.ShowPage());
+    // without a camera the first paint hides the preview frame
+    CHECK(WaitUntil([&] { return !IsShown(PreviewFrame(kiosk)); }));
+
+    const POINT pt = PhotoButton();
+    Tap(pt.x, pt.y);
+    Tap(pt.x, pt.y);
+    CHECK(WaitUntil([&] { return !IsShown(PreviewFrame(kiosk)); }));
+    Pause(500); // a wrongly started build would show its message box by now
+    CHECK(FindKioskMessageBox(kiosk) == nullptr);
+    CHECK(!kiosk.HasExited());
+    CHECK(IsShown(kiosk.Main()));
+    CHECK(::GetFileAttributesW((kiosk.Folder() + L"\\photo.bmp").c_str()) == INVALID_FILE_ATTRIBUTES);
+}
+
+E2E_TEST(LivePreviewPhotoAndBackToLive) {
+    CCameraSetup cameras({{L"0", L"Test Camera", 640, 480, L"preview"}});
+    REQUIRE(cameras.Ok());
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(WaitForStartup(kiosk));
+    CHECK(FindKioskMessageBox(kiosk) == nullptr);
+    CHECK(ControlText(::GetDlgItem(kiosk.Main(), kCameraListId)) == L"Test Camera");
+    REQUIRE(kiosk.ShowPage());
+
+    // the live pattern inside the photo rectangle, with the frame over it
+    CHECK(IsShown(PreviewFrame(kiosk)));
+    const RECT rcFrame = WindowRect(PreviewFrame(kiosk));
+    const LayoutRect photo = PhotoRect();
+    CHECK(rcFrame.left == photo.left && rcFrame.top == photo.top && rcFrame.right == photo.right &&
+          rcFrame.bottom == photo.bottom);
+    CHECK(WaitUntil(ScreenShowsPattern));
+    HoldForScreenshot("live preview");
+
+    REQUIRE(TakePhoto(kiosk));
+    const PhotoFile file = CheckPhotoFile(kiosk.Folder() + L"\\photo.bmp", 640, 480);
+    CheckPhotoPattern(file);
+    // the still photo is drawn where the preview was, and stays still
+    CHECK(WaitUntil(ScreenShowsPattern));
+    const int stillColumn = GreenColumnOnScreen();
+    Pause(300);
+    CHECK_EQ(GreenColumnOnScreen(), stillColumn);
+    HoldForScreenshot("still photo");
+
+    // Photo again: live once more, the column moves between two samples
+    REQUIRE(RestartPreview(kiosk));
+    CHECK(WaitUntil(ScreenShowsPattern));
+    int firstColumn = -1;
+    CHECK(WaitUntil([&] { return (firstColumn = GreenColumnOnScreen()) >= 0; }));
+    CHECK(WaitUntil([&] {
+        const int x = GreenColumnOnScreen();
+        return x >= 0 && x != firstColumn;
+    }));
+    CHECK(FindKioskMessageBox(kiosk) == nullptr);
+}
+
+E2E_TEST(OddWidthRowsArePadded) {
+    CCameraSetup cameras({{L"0", L"Narrow Camera", 162, 120, L"captureonly"}});
+    REQUIRE(cameras.Ok());
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(WaitForStartup(kiosk));
+    REQUIRE(kiosk.ShowPage());
+    REQUIRE(WaitUntil(ScreenShowsPattern));
+    REQUIRE(TakePhoto(kiosk));
+    // 162 pixels are 486 bytes, padded to 488
+    const PhotoFile file = CheckPhotoFile(kiosk.Folder() + L"\\photo.bmp", 162, 120);
+    REQUIRE(!file.bytes.empty());
+    CHECK_EQ(file.stride, 488u);
+    CheckPhotoPattern(file);
+    bool padZero = true;
+    for (int row = 0; row < 120; ++row)
+        padZero = padZero && file.bytes[54 + row * 488 + 486] == 0 && file.bytes[54 + row * 488 + 487] == 0;
+    CHECK(padZero);
+}
+
+E2E_TEST(SelectionNamesAPositionInTheEnumeration) {
+    // "Zulu" enumerates first, "Alpha" lists first
+    CCameraSetup cameras({{L"0", L"Zulu Camera", 320, 240, L"preview"}, {L"1", L"Alpha Camera", 160, 120, L"preview"}});
+    REQUIRE(cameras.Ok());
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(WaitForStartup(kiosk));
+    CHECK(ControlText(::GetDlgItem(kiosk.Main(), kCameraListId)) == L"Alpha Camera");
+    REQUIRE(kiosk.ShowPage());
+    REQUIRE(WaitUntil(ScreenShowsPattern));
+    REQUIRE(TakePhoto(kiosk));
+    // selection 0 bound the first enumerated device
+    CheckPhotoFile(kiosk.Folder() + L"\\photo.bmp", 320, 240);
+}
+
+E2E_TEST(UnnamedFirstDeviceCannotBuildTheGraph) {
+    CCameraSetup cameras({{L"0", nullptr, 320, 240, L"preview"}, {L"1", L"Named Camera", 160, 120, L"preview"}});
+    REQUIRE(cameras.Ok());
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    auto answerMessageBox = [&] {
+        HWND hBox = nullptr;
+        if (!WaitUntil([&] { return (hBox = FindKioskMessageBox(kiosk)) != nullptr; }))
+            return false;
+        const std::wstring text = MessageBoxText(hBox);
+        CHECK(text == L"Can't build the graph");
+        ::PostMessageW(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return WaitUntil([&] { return !::IsWindow(hBox); });
+    };
+    REQUIRE(answerMessageBox());
+    REQUIRE(WaitForStartup(kiosk));
+    CHECK(ControlText(::GetDlgItem(kiosk.Main(), kCameraListId)) == L"Named Camera");
+
+    // the kiosk keeps working: the page comes up, Photo tries again
+    REQUIRE(kiosk.ShowPage());
+    CHECK(WaitUntil([&] { return !IsShown(PreviewFrame(kiosk)); }));
+    const POINT pt = PhotoButton();
+    Tap(pt.x, pt.y);
+    REQUIRE(answerMessageBox());
+    CHECK(!kiosk.HasExited());
+    CHECK(WaitUntil([&] { return !IsShown(PreviewFrame(kiosk)); }));
+    CHECK(IsShown(kiosk.Main()));
+}
+
+E2E_TEST(EscapeWhileStreamingEndsTheProgram) {
+    CCameraSetup cameras({{L"0", L"Test Camera", 640, 480, L"preview"}});
+    REQUIRE(cameras.Ok());
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(WaitForStartup(kiosk));
+    REQUIRE(kiosk.ShowPage());
+    REQUIRE(WaitUntil(ScreenShowsPattern));
+    ::SetForegroundWindow(kiosk.Main());
+    Pause(200);
+    const DWORD start = ::GetTickCount();
+    Key(VK_ESCAPE);
+    CHECK(kiosk.HasExited(5000));
+    if (kiosk.HasExited()) {
+        std::printf("  exited %lu ms after Escape\n", ::GetTickCount() - start);
+        CHECK_EQ(kiosk.ExitCode(), 0ul);
+    }
+}
+
+E2E_TEST(ManyPhotosLeakNothing) {
+    if (ScreenWidth() != 1920) {
+        std::printf("  runs at 1920 x 1080 only, to keep the suite short\n");
+        return;
+    }
+    CCameraSetup cameras({{L"0", L"Test Camera", 640, 480, L"preview"}});
+    REQUIRE(cameras.Ok());
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(WaitForStartup(kiosk));
+    REQUIRE(kiosk.ShowPage());
+    REQUIRE(WaitUntil(ScreenShowsPattern));
+    auto cycle = [&] { return TakePhoto(kiosk) && RestartPreview(kiosk); };
+    for (int i = 0; i < 10; ++i)
+        REQUIRE(cycle());
+    const DWORD handlesBefore = kiosk.KernelHandles();
+    const SIZE_T bytesBefore = kiosk.PrivateBytes();
+    const unsigned long anonBefore = kiosk.WineAnonKiB();
+    const DWORD start = ::GetTickCount();
+    for (int i = 0; i < 100; ++i)
+        REQUIRE(cycle());
+    const DWORD elapsed = ::GetTickCount() - start;
+    const DWORD handlesAfter = kiosk.KernelHandles();
+    const SIZE_T bytesAfter = kiosk.PrivateBytes();
+    const unsigned long anonAfter = kiosk.WineAnonKiB();
+    std::printf("  100 cycles in %lu ms; kernel handles %lu -> %lu, private KiB %lu -> %lu\n", elapsed, handlesBefore,
+                handlesAfter, static_cast<unsigned long>(bytesBefore / 1024),
+                static_cast<unsigned long>(bytesAfter / 1024));
+    CHECK(handlesAfter <= handlesBefore + 5);
+    // a stopped graph has let go of its frame buffers, so one leaked graph
+    // per cycle adds only about 16 KiB: the margin is kept tight
+    CHECK(bytesAfter <= bytesBefore + 1024 * 1024);
+    if (RunningUnderWine()) {
+        std::printf("  under Wine: resident anonymous memory %lu KiB -> %lu KiB\n", anonBefore, anonAfter);
+        CHECK(anonBefore > 0);
+        CHECK(anonAfter <= anonBefore + 1024);
+    }
+    CHECK(WaitUntil(ScreenShowsPattern));
+}
