@@ -97,8 +97,11 @@ E2E_TEST(SaveWritesWhatTheVisitorSaw) {
     const int x0 = layout.pad.left + 100, x1 = layout.pad.left + 400;
     WriteStroke(x0, x1, y);
     REQUIRE(WaitUntil([&] { return !PadIsWhiteAt((x0 + x1) / 2, y); }, 3000));
+    const DWORD pressedAt = ::GetTickCount();
     PressSave();
     REQUIRE(WaitUntil([&] { return Records(kiosk).size() == 1; }, 5000));
+    std::printf("  record on disk %lu ms after the press (input delivery included)\n",
+                static_cast<unsigned long>(::GetTickCount() - pressedAt));
     const Record record = Records(kiosk)[0];
     const std::optional<BmpFileView> view = ParseBmpFile(record.bytes.data(), record.bytes.size());
     REQUIRE(view.has_value());
