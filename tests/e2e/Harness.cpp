@@ -192,6 +192,7 @@ CKiosk::CKiosk(const std::string& configIni) {
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
+    const DWORD startedAt = ::GetTickCount();
     if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, otherDir.c_str(), &si, &pi)) {
         Fail(__FILE__, __LINE__, "Velmo.exe could not be started");
         return;
@@ -209,6 +210,7 @@ CKiosk::CKiosk(const std::string& configIni) {
         Fail(__FILE__, __LINE__, "the launcher did not appear");
         return;
     }
+    m_dwStartupMs = ::GetTickCount() - startedAt;
     m_hPopup = data.hPopup;
     m_hMain = data.hMain;
     ::Sleep(300); // let the first paints settle

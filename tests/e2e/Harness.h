@@ -70,6 +70,8 @@ public:
     HWND Popup() const { return m_hPopup; }
     HWND Main() const { return m_hMain; }
     const std::wstring& Folder() const { return m_folder; }
+    // Milliseconds from starting the process to a visible launcher.
+    DWORD StartupMs() const { return m_dwStartupMs; }
     bool HasExited(DWORD waitMs = 0) const;
     // Ends the kiosk at once, as a crash or power cut would.
     void Kill();
@@ -90,6 +92,7 @@ private:
     std::wstring m_folder;
     HANDLE m_hProcess = nullptr;
     DWORD m_pid = 0;
+    DWORD m_dwStartupMs = 0;
     HWND m_hPopup = nullptr;
     HWND m_hMain = nullptr;
 };

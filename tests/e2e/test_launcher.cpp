@@ -26,6 +26,7 @@ RECT Center(HWND hWnd, POINT& pt) {
 E2E_TEST(OnlyTheLauncherShowsAfterStart) {
     CKiosk kiosk;
     REQUIRE(kiosk.Started());
+    std::printf("  launcher visible %lu ms after the process was started\n", kiosk.StartupMs());
     HWND hPopup = kiosk.Popup();
     const RECT rc = WindowRect(hPopup);
     CHECK(IsShown(hPopup));
