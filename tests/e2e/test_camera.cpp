@@ -69,7 +69,7 @@ std::wstring TestCamPath() {
 // starts; leaves no video input device behind, so other tests see none.
 class CCameraSetup {
 public:
-    explicit CCameraSetup(std::initializer_list<CameraInstance> instances) {
+    explicit CCameraSetup(const std::vector<CameraInstance>& instances) {
         DeleteKey(kInstanceKey);
         m_bOk = ::GetFileAttributesW(TestCamPath().c_str()) != INVALID_FILE_ATTRIBUTES;
         m_bOk = m_bOk && WriteKey(kClassKey, [](HKEY h) { return SetString(h, nullptr, L"Velmo Test Camera"); });
@@ -85,7 +85,7 @@ public:
                         return ok;
                     });
         }
-        if (instances.size() == 0) // the category must exist, empty
+        if (instances.empty()) // the category must exist, empty
             m_bOk = m_bOk && WriteKey(kInstanceKey, [](HKEY) { return true; });
     }
     ~CCameraSetup() {
@@ -403,33 +403,51 @@ E2E_TEST(SelectionNamesAPositionInTheEnumeration) {
     CheckPhotoFile(kiosk.Folder() + L"\\photo.bmp", 320, 240);
 }
 
-E2E_TEST(UnnamedFirstDeviceCannotBuildTheGraph) {
-    CCameraSetup cameras({{L"0", nullptr, 320, 240, L"preview"}, {L"1", L"Named Camera", 160, 120, L"preview"}});
-    REQUIRE(cameras.Ok());
-    CKiosk kiosk;
-    REQUIRE(kiosk.Started());
-    auto answerMessageBox = [&] {
-        HWND hBox = nullptr;
-        if (!WaitUntil([&] { return (hBox = FindKioskMessageBox(kiosk)) != nullptr; }))
-            return false;
-        const std::wstring text = MessageBoxText(hBox);
-        CHECK(text == L"Can't build the graph");
-        ::PostMessageW(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        return WaitUntil([&] { return !::IsWindow(hBox); });
+E2E_TEST(CameraThatCannotBeBoundIsReportedAndRetried) {
+    struct Case {
+        const char* name;
+        std::vector<CameraInstance> cameras;
+        const wchar_t* listed;
     };
-    REQUIRE(answerMessageBox());
-    REQUIRE(WaitForStartup(kiosk));
-    CHECK(ControlText(::GetDlgItem(kiosk.Main(), kCameraListId)) == L"Named Camera");
+    const Case cases[] = {
+        // listed second, yet selection 0 names enumeration position 0
+        {"first device without a name",
+         {{L"0", nullptr, 320, 240, L"preview"}, {L"1", L"Named Camera", 160, 120, L"preview"}},
+         L"Named Camera"},
+        {"device that refuses to bind", {{L"0", L"Broken Camera", 320, 240, L"failbind"}}, L"Broken Camera"},
+    };
+    for (const Case& c : cases) {
+        std::printf("  case: %s\n", c.name);
+        CCameraSetup cameras(c.cameras);
+        REQUIRE(cameras.Ok());
+        CKiosk kiosk;
+        REQUIRE(kiosk.Started());
+        auto answerMessageBox = [&] {
+            HWND hBox = nullptr;
+            if (!WaitUntil([&] { return (hBox = FindKioskMessageBox(kiosk)) != nullptr; }))
+                return false;
+            CHECK(MessageBoxText(hBox) == L"Can't build the graph");
+            ::PostMessageW(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            return WaitUntil([&] { return !::IsWindow(hBox); });
+        };
+        REQUIRE(answerMessageBox());
+        REQUIRE(WaitForStartup(kiosk));
+        CHECK(ControlText(::GetDlgItem(kiosk.Main(), kCameraListId)) == c.listed);
 
-    // the kiosk keeps working: the page comes up, Photo tries again
-    REQUIRE(kiosk.ShowPage());
-    CHECK(WaitUntil([&] { return !IsShown(PreviewFrame(kiosk)); }));
-    const POINT pt = PhotoButton();
-    Tap(pt.x, pt.y);
-    REQUIRE(answerMessageBox());
-    CHECK(!kiosk.HasExited());
-    CHECK(WaitUntil([&] { return !IsShown(PreviewFrame(kiosk)); }));
-    CHECK(IsShown(kiosk.Main()));
+        // the kiosk keeps working: the page comes up, and each Photo press
+        // tries the preview again
+        REQUIRE(kiosk.ShowPage());
+        CHECK(WaitUntil([&] { return !IsShown(PreviewFrame(kiosk)); }));
+        const POINT pt = PhotoButton();
+        for (int i = 0; i < 3; ++i) {
+            Tap(pt.x, pt.y);
+            REQUIRE(answerMessageBox());
+        }
+        CHECK(!kiosk.HasExited());
+        CHECK(WaitUntil([&] { return !IsShown(PreviewFrame(kiosk)); }));
+        CHECK(IsShown(kiosk.Main()));
+        CHECK(FindKioskMessageBox(kiosk) == nullptr);
+    }
 }
 
 E2E_TEST(EscapeWhileStreamingEndsTheProgram) {
