@@ -167,6 +167,7 @@ void CDlgShow::RestoreMainWindow() {
     // let whatever lies behind the launcher repaint before the screen copy,
     // or the page's transparent parts would show the launcher itself
     ::RedrawWindow(::GetDesktopWindow(), &rcPopup, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::Sleep(120);
     const int cy = ::GetSystemMetrics(SM_CYSCREEN);
     const int cx = ::GetSystemMetrics(SM_CXSCREEN);
     auto* pMain = static_cast<CVelmoDlg*>(CWinApp::GetApp()->m_pMainWnd);

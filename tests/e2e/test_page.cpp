@@ -149,8 +149,13 @@ E2E_TEST(DesktopShowsThroughTheTransparentCorner) {
     CColourWindow desktop({0, 0, ScreenWidth(), ScreenHeight()}, RGB(200, 0, 200));
     CKiosk kiosk;
     REQUIRE(kiosk.Started());
+    // where the launcher was: the page's copy of the desktop must not show it
+    const RECT rcLauncher = WindowRect(kiosk.Popup());
+    const POINT under{(rcLauncher.left + rcLauncher.right) / 2, (rcLauncher.top + rcLauncher.bottom) / 2};
     REQUIRE(kiosk.ShowPage());
     CHECK(WaitUntil([&] { return ColorNear(ScreenPixel(probe.x, probe.y), RGB(200, 0, 200), 8); }, 5000));
+    if (corner.Contains(under.x, under.y))
+        CHECK(ColorNear(ScreenPixel(under.x, under.y), RGB(200, 0, 200), 8));
 
     // leave, change the desktop, come back: the new desktop shows
     const POINT exit = CentreOf(ComputePressRegions(ScreenWidth(), ScreenHeight()).exit);
