@@ -410,6 +410,14 @@ E2E_TEST(MissingBrushIsReportedAndABuiltInBrushWrites) {
     Tap((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
     REQUIRE(WaitUntil([&] { return !IsShown(found.hPopup); }));
     const POINT from = OnPad(200, 250), to = OnPad(500, 250);
+    // the page must be in front before the stroke, or the stroke lands behind it
+    REQUIRE(WaitUntil([&] {
+        HWND hRoot = ::GetAncestor(::WindowFromPoint(from), GA_ROOT);
+        wchar_t szTitle[16] = L"x";
+        ::GetWindowTextW(hRoot, szTitle, 16);
+        return hRoot && hRoot != found.hPopup && szTitle[0] == L'\0' && IsShown(hRoot);
+    }));
+    Pause(300);
     Stroke(from, to, 3);
     CHECK(WaitUntil([&] { return InkAlong(from, to); }, 5000));
 }
