@@ -185,6 +185,10 @@ bool WriteTextFile(const std::wstring& path, const std::string& text) {
 CKiosk::CKiosk(const std::string& configIni) {
     m_folder = TempFolder(Widen(g_pszCurrent));
     CopyFolder(BuildProgramFolder(), m_folder);
+    // every test starts with no records, whatever a hand run left in the build
+    DeleteTree(m_folder + L"\\SignIn");
+    ::CreateDirectoryW((m_folder + L"\\SignIn").c_str(), nullptr);
+    ::DeleteFileW((m_folder + L"\\photo.bmp").c_str());
     WriteTextFile(m_folder + L"\\Config.ini", configIni);
     // started from another directory: the kiosk must find its files by itself
     const std::wstring otherDir = TempFolder(L"cwd");

@@ -4,10 +4,12 @@
 // must not stop the kiosk, and no growth over many photos.
 #include "Harness.h"
 
+#include "records/BmpFormat.h"
 #include "shell/Layout.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -507,4 +509,73 @@ E2E_TEST(ManyPhotosLeakNothing) {
         CHECK(anonAfter <= anonBefore + 1024);
     }
     CHECK(WaitUntil(ScreenShowsPattern));
+}
+
+namespace {
+// A pixel of a bottom-up 24- or 32-bit BMP file image, as RGB.
+COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y) {
+    const std::optional<BmpFileView> view = ParseBmpFile(bytes.data(), bytes.size());
+    if (!view || view->bitCount < 24)
+        return CLR_INVALID;
+    const int row = view->height > 0 ? view->height - 1 - y : y;
+    const size_t at = view->pixelOffset + static_cast<size_t>(row) * BmpRowBytes(view->width, view->bitCount) +
+                      static_cast<size_t>(x) * (view->bitCount / 8);
+    return RGB(bytes[at + 2], bytes[at + 1], bytes[at]);
+}
+
+std::wstring OnlyRecord(const CKiosk& kiosk) {
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = ::FindFirstFileW((kiosk.Folder() + L"\\SignIn\\*.bmp").c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return {};
+    std::wstring name = data.cFileName;
+    const bool bMore = ::FindNextFileW(hFind, &data);
+    ::FindClose(hFind);
+    return bMore ? std::wstring() : kiosk.Folder() + L"\\SignIn\\" + name;
+}
+} // namespace
+
+E2E_TEST(SignatureAndPhotoMakeOneRecord) {
+    CCameraSetup cameras({{L"0", L"Test Camera", 640, 480, L"preview"}});
+    REQUIRE(cameras.Ok());
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(WaitForStartup(kiosk));
+    REQUIRE(kiosk.ShowPage());
+    const StartupLayout layout = ComputeStartupLayout(ScreenWidth(), ScreenHeight());
+    // blue ink: the right column's sixth cell (0, 0, 255)
+    const int cell = layout.palette.Height() / 9;
+    Tap(layout.palette.left + layout.palette.Width() * 3 / 4, layout.palette.top + 5 * cell + cell / 2);
+    const int y = layout.pad.top + layout.pad.Height() / 3;
+    const int x0 = layout.pad.left + 150, x1 = layout.pad.left + 450;
+    MoveTo(x0, y);
+    Press(x0, y);
+    for (int x = x0; x <= x1; x += 3)
+        MoveTo(x, y);
+    Release(x1, y);
+    REQUIRE(TakePhoto(kiosk));
+    Pause(1100); // the first save of a fresh kiosk must not fall in its first second
+    const POINT save = CentreOf(ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[3]);
+    Tap(save.x, save.y);
+    std::wstring path;
+    REQUIRE(WaitUntil([&] { return !(path = OnlyRecord(kiosk)).empty(); }, 5000));
+    Pause(200);
+    const std::vector<uint8_t> record = ReadFileBytes(path);
+    const std::optional<BmpFileView> view = ParseBmpFile(record.data(), record.size());
+    REQUIRE(view.has_value());
+    CHECK_EQ(view->width, layout.signCapture.Width());
+    CHECK_EQ(view->height, layout.signCapture.Height());
+    // the blue ink where it was written
+    const COLORREF ink = BmpPixel(record, (x0 + x1) / 2 - layout.signCapture.left, y - layout.signCapture.top);
+    CHECK(GetBValue(ink) > GetRValue(ink) + 40 && GetBValue(ink) > GetGValue(ink) + 40);
+    // the camera's frame scaled into the photo rectangle: red above, blue below
+    const LayoutRect& p = layout.photo;
+    int red = 0, blue = 0;
+    for (int i = 1; i <= 9; ++i) {
+        const int x = p.left + p.Width() * i / 10 - layout.signCapture.left;
+        red += IsRed(BmpPixel(record, x, p.top + p.Height() / 4 - layout.signCapture.top)) ? 1 : 0;
+        blue += IsBlue(BmpPixel(record, x, p.top + p.Height() * 3 / 4 - layout.signCapture.top)) ? 1 : 0;
+    }
+    CHECK(red >= 8);
+    CHECK(blue >= 8);
 }
