@@ -1,5 +1,9 @@
 #include "Harness.h"
 
+#include "records/BmpFormat.h"
+
+#include <optional>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -180,6 +184,33 @@ bool WriteTextFile(const std::wstring& path, const std::string& text) {
     const BOOL ok = ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     ::CloseHandle(h);
     return ok && written == text.size();
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return bytes;
+    LARGE_INTEGER size{};
+    ::GetFileSizeEx(h, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD n = 0;
+    if (!bytes.empty() &&
+        (!::ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) || n != bytes.size()))
+        bytes.clear();
+    ::CloseHandle(h);
+    return bytes;
+}
+
+COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y) {
+    const std::optional<BmpFileView> view = ParseBmpFile(bytes.data(), bytes.size());
+    if (!view || view->bitCount < 24 || x < 0 || y < 0 || x >= view->width || y >= std::abs(view->height))
+        return CLR_INVALID;
+    const int row = view->height > 0 ? view->height - 1 - y : y;
+    const size_t at = view->pixelOffset + static_cast<size_t>(row) * BmpRowBytes(view->width, view->bitCount) +
+                      static_cast<size_t>(x) * (view->bitCount / 8);
+    return RGB(bytes[at + 2], bytes[at + 1], bytes[at]);
 }
 
 CKiosk::CKiosk(const std::string& configIni) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -55,6 +56,11 @@ void Pause(DWORD ms);
 std::wstring BuildProgramFolder();   // the assembled Velmo folder of the build
 std::wstring TempFolder(const std::wstring& name);
 bool WriteTextFile(const std::wstring& path, const std::string& text);
+// The whole file, or nothing when it cannot be read.
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
+// A pixel of a 24- or 32-bit BMP file image as RGB, y counted from the top;
+// CLR_INVALID for anything else.
+COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y);
 
 class CKiosk {
 public:

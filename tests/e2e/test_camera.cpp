@@ -162,23 +162,6 @@ std::wstring ControlText(HWND hWnd) {
     return szText;
 }
 
-std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
-    std::vector<uint8_t> bytes;
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return bytes;
-    LARGE_INTEGER size{};
-    if (::GetFileSizeEx(h, &size) && size.QuadPart < (64 << 20)) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD read = 0;
-        if (!bytes.empty() &&
-            (!::ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()))
-            bytes.clear();
-    }
-    ::CloseHandle(h);
-    return bytes;
-}
 
 uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
@@ -512,16 +495,6 @@ E2E_TEST(ManyPhotosLeakNothing) {
 }
 
 namespace {
-// A pixel of a bottom-up 24- or 32-bit BMP file image, as RGB.
-COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y) {
-    const std::optional<BmpFileView> view = ParseBmpFile(bytes.data(), bytes.size());
-    if (!view || view->bitCount < 24)
-        return CLR_INVALID;
-    const int row = view->height > 0 ? view->height - 1 - y : y;
-    const size_t at = view->pixelOffset + static_cast<size_t>(row) * BmpRowBytes(view->width, view->bitCount) +
-                      static_cast<size_t>(x) * (view->bitCount / 8);
-    return RGB(bytes[at + 2], bytes[at + 1], bytes[at]);
-}
 
 std::wstring OnlyRecord(const CKiosk& kiosk) {
     WIN32_FIND_DATAW data;

@@ -16,22 +16,6 @@ struct Record {
     std::vector<uint8_t> bytes;
 };
 
-std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
-    std::vector<uint8_t> bytes;
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return bytes;
-    LARGE_INTEGER size{};
-    ::GetFileSizeEx(h, &size);
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD n = 0;
-    if (!bytes.empty() && (!::ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) ||
-                           n != bytes.size()))
-        bytes.clear();
-    ::CloseHandle(h);
-    return bytes;
-}
 
 // Every file in the record folder, with its bytes.
 std::vector<Record> Records(const CKiosk& kiosk) {
@@ -49,16 +33,6 @@ std::vector<Record> Records(const CKiosk& kiosk) {
     return records;
 }
 
-// A pixel of a bottom-up 24- or 32-bit record, as RGB.
-COLORREF RecordPixel(const std::vector<uint8_t>& bytes, int x, int y) {
-    const std::optional<BmpFileView> view = ParseBmpFile(bytes.data(), bytes.size());
-    if (!view || view->bitCount < 24)
-        return CLR_INVALID;
-    const int row = view->height > 0 ? view->height - 1 - y : y;
-    const size_t at = view->pixelOffset + static_cast<size_t>(row) * BmpRowBytes(view->width, view->bitCount) +
-                      static_cast<size_t>(x) * (view->bitCount / 8);
-    return RGB(bytes[at + 2], bytes[at + 1], bytes[at]);
-}
 
 POINT CentreOf(const LayoutRect& rc) {
     return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
@@ -110,17 +84,17 @@ E2E_TEST(SaveWritesWhatTheVisitorSaw) {
     if (ScreenWidth() == 1920 && view->bitCount == 32)
         CHECK_EQ(record.bytes.size(), size_t{5174574});
     // the ink where it was written, the page's white pad beside it
-    const COLORREF ink = RecordPixel(record.bytes, (x0 + x1) / 2 - layout.signCapture.left, y - layout.signCapture.top);
+    const COLORREF ink = BmpPixel(record.bytes, (x0 + x1) / 2 - layout.signCapture.left, y - layout.signCapture.top);
     // red ink (dense strokes saturate toward dark red)
     CHECK(GetRValue(ink) > GetGValue(ink) + 40 && GetRValue(ink) > GetBValue(ink) + 40);
-    const COLORREF paper = RecordPixel(record.bytes, (x0 + x1) / 2 - layout.signCapture.left,
+    const COLORREF paper = BmpPixel(record.bytes, (x0 + x1) / 2 - layout.signCapture.left,
                                        y - 60 - layout.signCapture.top);
     CHECK(ColorNear(paper, RGB(255, 255, 255), 10));
     // no photo taken: the placeholder fills the photo area
     const std::vector<uint8_t> placeholder = ReadFileBytes(kiosk.Folder() + L"\\Picture\\photobk.bmp");
     const POINT photo = CentreOf(layout.photo);
-    const COLORREF expected = RecordPixel(placeholder, 320, 60); // the card's plain top
-    const COLORREF got = RecordPixel(record.bytes, photo.x - layout.signCapture.left,
+    const COLORREF expected = BmpPixel(placeholder, 320, 60); // the card's plain top
+    const COLORREF got = BmpPixel(record.bytes, photo.x - layout.signCapture.left,
                                      layout.photo.top + layout.photo.Height() / 8 - layout.signCapture.top);
     CHECK(ColorNear(got, expected, 24));
     // the pad is empty after the press
