@@ -330,16 +330,16 @@ make_scrollbar() {
 }
 
 make_icon() {
-    local s specs=()
+    local s sizes_and_files=()
     for s in 48 32 16; do
         python3 "$TOOLS/win_images.py" pen "$s" light "$WORK/ipen$s.png"
         local rad=$((s * 22 / 100))
         convert -size "${s}x$s" xc:none -fill "$NAVY" \
             -draw "roundrectangle 0,0 $((s - 1)),$((s - 1)) $rad,$rad" \
             "$WORK/ipen$s.png" -composite -depth 8 "rgba:$WORK/icon$s.rgba"
-        specs+=("$WORK/icon$s.rgba:$s")
+        sizes_and_files+=("$WORK/icon$s.rgba:$s")
     done
-    python3 "$TOOLS/win_images.py" icon "$RES/Velmo.ico" "${specs[@]}"
+    python3 "$TOOLS/win_images.py" icon "$RES/Velmo.ico" "${sizes_and_files[@]}"
 }
 
 main() {
