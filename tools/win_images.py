@@ -158,10 +158,10 @@ def dib_32(size, rows):
     return info + bytes(xor) + bytes(mask)
 
 
-def icon(path, images):
+def icon(path, sources):
     images = []
-    for image in images:
-        raw, size = image.rsplit(":", 1)
+    for source in sources:
+        raw, size = source.rsplit(":", 1)
         size = int(size)
         images.append((size, dib_32(size, read_raw(raw, size))))
     out = struct.pack("<HHH", 0, 1, len(images))
