@@ -30,6 +30,9 @@ CMessageMap CPaintDlg::GetMessageMap() const {
         {WM_ERASEBKGND, msg::EraseBackground<&CPaintDlg::OnEraseBackground>},
         // void OnLButtonDown(UINT nFlags, POINT point)
         {WM_LBUTTONDOWN, msg::Mouse<&CPaintDlg::OnLButtonDown>},
+        // a quick second stroke starting where the last began arrives as a
+        // double-click: it is a press too, or the stroke would be lost
+        {WM_LBUTTONDBLCLK, msg::Mouse<&CPaintDlg::OnLButtonDown>},
         // void OnLButtonUp(UINT nFlags, POINT point)
         {WM_LBUTTONUP, msg::Mouse<&CPaintDlg::OnLButtonUp>},
         // void OnMouseMove(UINT nFlags, POINT point)

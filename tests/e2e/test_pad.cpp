@@ -237,6 +237,18 @@ E2E_TEST(PaletteColoursTheInk) {
     CHECK_EQ(StrokePixelWithLeast(greyFrom.x + 120, greyFrom.y, CScreenShot::Lightness), grey);
 }
 
+E2E_TEST(AQuickSecondStrokeIsNotLost) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    // a dot, then at once a stroke from the same place: the system reports
+    // the second press as a double-click
+    const POINT from = OnPad(200, 300), to = OnPad(500, 300);
+    Stroke(from, {from.x + 2, from.y}, 1);
+    Stroke(from, to, 3);
+    CHECK(WaitUntil([&] { return InkAlong(from, to); }, 5000));
+}
+
 E2E_TEST(ClearEmptiesThePadAndWritingGoesOn) {
     CKiosk kiosk;
     REQUIRE(kiosk.Started());
