@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "SampleGrabber.h"
+#include "../../capture/SampleGrabber.h"
 
 // Empty when the bottom-up RGB24 frame shows the test picture: upper half red,
 // lower half blue, one green column 4 pixels wide (fewer at the right edge),

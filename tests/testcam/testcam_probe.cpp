@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "ProbeGrabberCB.h"
-#include "SampleGrabber.h"
+#include "../../capture/SampleGrabber.h"
 
 namespace {
 struct CProbeOptions {
