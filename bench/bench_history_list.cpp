@@ -14,15 +14,12 @@ namespace {
 
 constexpr int kRecords = 100000;
 
-std::wstring TwoDigits(int n)
-{
-    return std::wstring(1, static_cast<wchar_t>(L'0' + n / 10 % 10)) +
-           static_cast<wchar_t>(L'0' + n % 10);
+std::wstring TwoDigits(int n) {
+    return std::wstring(1, static_cast<wchar_t>(L'0' + n / 10 % 10)) + static_cast<wchar_t>(L'0' + n % 10);
 }
 
 // Names as records are saved: date and time in fixed-width fields, one a second.
-std::vector<std::wstring> RecordNames(bool bShuffled)
-{
+std::vector<std::wstring> RecordNames(bool bShuffled) {
     std::vector<std::wstring> names;
     names.reserve(kRecords);
     for (int i = 0; i < kRecords; ++i) {
@@ -35,8 +32,7 @@ std::vector<std::wstring> RecordNames(bool bShuffled)
     return names;
 }
 
-std::vector<HistoryDirEntry> Enumeration(const std::vector<std::wstring>& names)
-{
+std::vector<HistoryDirEntry> Enumeration(const std::vector<std::wstring>& names) {
     std::vector<HistoryDirEntry> entries{{L".", true}, {L"..", true}};
     for (const std::wstring& name : names)
         entries.push_back({name, false});
@@ -44,8 +40,7 @@ std::vector<HistoryDirEntry> Enumeration(const std::vector<std::wstring>& names)
 }
 
 // Heap and vector bytes the list holds, short-string buffers counted once.
-double RetainedBytes(const std::vector<std::wstring>& files)
-{
+double RetainedBytes(const std::vector<std::wstring>& files) {
     double bytes = static_cast<double>(files.capacity() * sizeof(std::wstring));
     for (const std::wstring& s : files) {
         const auto* p = reinterpret_cast<const char*>(s.data());
@@ -56,8 +51,7 @@ double RetainedBytes(const std::vector<std::wstring>& files)
     return bytes;
 }
 
-void LoadBenchmark(benchmark::State& state, bool bShuffled)
-{
+void LoadBenchmark(benchmark::State& state, bool bShuffled) {
     const std::vector<std::wstring> names = RecordNames(bShuffled);
     const std::vector<HistoryDirEntry> entries = Enumeration(names);
     CHistoryList list;
@@ -68,22 +62,19 @@ void LoadBenchmark(benchmark::State& state, bool bShuffled)
     state.SetItemsProcessed(static_cast<int64_t>(kRecords) * state.iterations());
     state.counters["records"] = static_cast<double>(list.Files().size());
     state.counters["max_row"] = list.MaxRow();
-    state.counters["bytes_per_entry"] =
-        RetainedBytes(list.Files()) / static_cast<double>(list.Files().size());
+    state.counters["bytes_per_entry"] = RetainedBytes(list.Files()) / static_cast<double>(list.Files().size());
 }
 
-void BM_LoadShuffledFolder(benchmark::State& state)
-{
+void BM_LoadShuffledFolder(benchmark::State& state) {
     LoadBenchmark(state, true);
 }
 BENCHMARK(BM_LoadShuffledFolder)->Unit(benchmark::kMillisecond);
 
-void BM_LoadFolderInNtfsOrder(benchmark::State& state)
-{
+void BM_LoadFolderInNtfsOrder(benchmark::State& state) {
     LoadBenchmark(state, false);
 }
 BENCHMARK(BM_LoadFolderInNtfsOrder)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

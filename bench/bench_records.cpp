@@ -58,11 +58,10 @@ int wmain() {
     std::vector<uint8_t> file;
     const double encodeMs = MedianMs(15, [&](int) { canvas.EncodeBmp(file); });
     ::CreateDirectoryW(L"SignIn", nullptr);
-    const double writeMs = MedianMs(15, [&](int i) {
-        WriteSignInRecord(file, RecordTime{2030, 1, 1, 0, 0, i});
-    });
+    const double writeMs = MedianMs(15, [&](int i) { WriteSignInRecord(file, RecordTime{2030, 1, 1, 0, 0, i}); });
     const double plainMs = MedianMs(15, [&](int) {
-        CHandle h(::CreateFileW(L"plain.bin", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CHandle h(
+            ::CreateFileW(L"plain.bin", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD n = 0;
         ::WriteFile(h.Get(), file.data(), static_cast<DWORD>(file.size()), &n, nullptr);
         ::FlushFileBuffers(h.Get());

@@ -12,8 +12,7 @@ constexpr int kPadW = 475;
 constexpr int kPadH = 274;
 
 // Zigzags by (6, 8) and back so the pointer stays on the pad.
-size_t WriteSignature(CStrokeModel& model)
-{
+size_t WriteSignature(CStrokeModel& model) {
     model.OnLButtonDown(100, 100);
     int step = 0;
     while (model.Points().size() < kStamps) {
@@ -24,31 +23,27 @@ size_t WriteSignature(CStrokeModel& model)
     return model.Points().size();
 }
 
-void SetCounters(benchmark::State& state, const CStrokeModel& model, size_t nStamps)
-{
+void SetCounters(benchmark::State& state, const CStrokeModel& model, size_t nStamps) {
     state.SetItemsProcessed(static_cast<int64_t>(nStamps) * state.iterations());
     state.counters["stamps"] = static_cast<double>(model.Points().size());
-    state.counters["bytes_per_stamp"] =
-        static_cast<double>(model.Points().capacity() * sizeof(StrokePoint)) /
-        static_cast<double>(model.Points().size());
+    state.counters["bytes_per_stamp"] = static_cast<double>(model.Points().capacity() * sizeof(StrokePoint)) /
+                                        static_cast<double>(model.Points().size());
 }
 
-void BM_AppendStampsFreshPad(benchmark::State& state)
-{
+void BM_AppendStampsFreshPad(benchmark::State& state) {
     size_t nStamps = 0;
     for (auto _ : state) {
         CStrokeModel model;
         nStamps = WriteSignature(model);
         benchmark::DoNotOptimize(model.Points().data());
     }
-    CStrokeModel sample;  // outside the timing, for the memory figures
+    CStrokeModel sample; // outside the timing, for the memory figures
     WriteSignature(sample);
     SetCounters(state, sample, nStamps);
 }
 BENCHMARK(BM_AppendStampsFreshPad)->Unit(benchmark::kMicrosecond);
 
-void BM_AppendStampsAfterClear(benchmark::State& state)
-{
+void BM_AppendStampsAfterClear(benchmark::State& state) {
     CStrokeModel model;
     WriteSignature(model);
     size_t nStamps = 0;
@@ -61,6 +56,6 @@ void BM_AppendStampsAfterClear(benchmark::State& state)
 }
 BENCHMARK(BM_AppendStampsAfterClear)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

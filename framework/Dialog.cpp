@@ -9,8 +9,7 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& control) {
         control.Attach(::GetDlgItem(pDX->m_dlg.m_hWnd, nIDC));
 }
 
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
-    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
 
 CDialog::~CDialog() {
     DestroyWindow();
@@ -41,9 +40,8 @@ HWND CDialog::CreateFromTemplate(HWND hParent) {
     m_bTemplateVisible = (*pStyle & WS_VISIBLE) != 0;
     *pStyle &= ~WS_VISIBLE;
     m_bHiddenExplicitly = false;
-    HWND hWnd = ::CreateDialogIndirectParamW(
-        hInst, reinterpret_cast<LPCDLGTEMPLATEW>(tmpl.data()), hParent, DialogProc,
-        reinterpret_cast<LPARAM>(this));
+    HWND hWnd = ::CreateDialogIndirectParamW(hInst, reinterpret_cast<LPCDLGTEMPLATEW>(tmpl.data()), hParent, DialogProc,
+                                             reinterpret_cast<LPARAM>(this));
     if (hWnd && m_bTemplateVisible && !m_bHiddenExplicitly)
         ::ShowWindow(hWnd, (::GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD) ? SW_SHOW : SW_SHOWNORMAL);
     return hWnd;

@@ -24,8 +24,8 @@ bool CGpImage::Load(const wchar_t* pszFile) {
     Reset();
     // read the bytes ourselves: an image loaded from a file path keeps the
     // file locked for the image's lifetime, and the photo file is rewritten
-    CHandle file(::CreateFileW(pszFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    CHandle file(::CreateFileW(pszFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart > (256 << 20))
         return false;

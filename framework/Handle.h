@@ -37,8 +37,7 @@ private:
 // A directory search from FindFirstFileW, closed with FindClose.
 class CFindHandle {
 public:
-    CFindHandle(const wchar_t* pszPattern, WIN32_FIND_DATAW& data)
-        : m_h(::FindFirstFileW(pszPattern, &data)) {}
+    CFindHandle(const wchar_t* pszPattern, WIN32_FIND_DATAW& data) : m_h(::FindFirstFileW(pszPattern, &data)) {}
     ~CFindHandle() {
         if (m_h != INVALID_HANDLE_VALUE)
             ::FindClose(m_h);

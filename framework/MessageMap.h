@@ -19,9 +19,7 @@ using CMessageMap = std::span<const CMsgEntry>;
 namespace msg {
 
 template <class F> struct ClassOf;
-template <class T, class R, class... A> struct ClassOf<R (T::*)(A...)> {
-    using type = T;
-};
+template <class T, class R, class... A> struct ClassOf<R (T::*)(A...)> { using type = T; };
 template <auto F> using ClassOf_t = typename ClassOf<decltype(F)>::type;
 
 template <auto F> ClassOf_t<F>& Self(CWnd& wnd) {
@@ -87,8 +85,7 @@ template <auto F> bool Timer(CWnd& w, WPARAM wParam, LPARAM, LRESULT&) {
 
 // void OnSize(UINT nType, int cx, int cy), followed by default processing.
 template <auto F> bool Size(CWnd& w, WPARAM wParam, LPARAM lParam, LRESULT&) {
-    (Self<F>(w).*F)(static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)),
-                    static_cast<short>(HIWORD(lParam)));
+    (Self<F>(w).*F)(static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
     return false;
 }
 

@@ -28,37 +28,30 @@ constexpr DesignRect kUpButton{117, 810, 296, 930};
 constexpr DesignRect kDownButton{368, 810, 538, 930};
 constexpr DesignRect kCloseButton{648, 810, 850, 930};
 
-uint32_t CodeUnit(wchar_t c)
-{
+uint32_t CodeUnit(wchar_t c) {
     return static_cast<uint32_t>(c);
 }
 
-uint32_t FoldedUnit(wchar_t c)
-{
+uint32_t FoldedUnit(wchar_t c) {
     const uint32_t u = CodeUnit(c);
     return (u >= 'a' && u <= 'z') ? u - ('a' - 'A') : u;
 }
 
-int Scale(int design, double factor)
-{
+int Scale(int design, double factor) {
     return static_cast<int>(design * factor);
 }
 
-}  // namespace
+} // namespace
 
-bool IsRecordName(std::wstring_view name)
-{
-    return name.find(L".bmp") != std::wstring_view::npos ||
-           name.find(L".BMP") != std::wstring_view::npos;
+bool IsRecordName(std::wstring_view name) {
+    return name.find(L".bmp") != std::wstring_view::npos || name.find(L".BMP") != std::wstring_view::npos;
 }
 
-bool IsDotEntry(std::wstring_view name)
-{
+bool IsDotEntry(std::wstring_view name) {
     return name == L"." || name == L"..";
 }
 
-bool RecordNameLess(std::wstring_view a, std::wstring_view b)
-{
+bool RecordNameLess(std::wstring_view a, std::wstring_view b) {
     const size_t n = std::min(a.size(), b.size());
     // Records share a long date prefix; identical units need no folding.
     size_t first = 0;
@@ -75,44 +68,36 @@ bool RecordNameLess(std::wstring_view a, std::wstring_view b)
     return first < n && CodeUnit(a[first]) < CodeUnit(b[first]);
 }
 
-void SortRecordNames(std::vector<std::wstring>& names)
-{
-    const auto less = [](const std::wstring& a, const std::wstring& b) {
-        return RecordNameLess(a, b);
-    };
+void SortRecordNames(std::vector<std::wstring>& names) {
+    const auto less = [](const std::wstring& a, const std::wstring& b) { return RecordNameLess(a, b); };
     // NTFS already lists in this order; the check saves the sort there.
     if (!std::is_sorted(names.begin(), names.end(), less))
         std::sort(names.begin(), names.end(), less);
 }
 
-int MaxRow(size_t count)
-{
+int MaxRow(size_t count) {
     const size_t rows = count / kHistoryColumns;
     if (rows <= 2)
         return 0;
     return static_cast<int>(std::min<size_t>(rows - 2, INT_MAX));
 }
 
-std::ptrdiff_t RecordIndexForCell(size_t count, int firstRow, int t)
-{
+std::ptrdiff_t RecordIndexForCell(size_t count, int firstRow, int t) {
     if (t < 0 || t >= kHistoryCells || firstRow < 0)
         return -1;
-    const uint64_t skipped =
-        uint64_t{3} * static_cast<uint64_t>(firstRow) + static_cast<uint64_t>(t);
+    const uint64_t skipped = uint64_t{3} * static_cast<uint64_t>(firstRow) + static_cast<uint64_t>(t);
     if (skipped >= count)
         return -1;
     return static_cast<std::ptrdiff_t>(count - 1 - skipped);
 }
 
-std::wstring CaptionOf(std::wstring_view path)
-{
+std::wstring CaptionOf(std::wstring_view path) {
     if (path.size() <= kCaptionPrefix + kCaptionSuffix)
         return {};
     return std::wstring(path.substr(kCaptionPrefix, path.size() - kCaptionPrefix - kCaptionSuffix));
 }
 
-int ThumbTop(int firstRow, int maxRow, int clientHeight, int thumbHeight)
-{
+int ThumbTop(int firstRow, int maxRow, int clientHeight, int thumbHeight) {
     int ty = clientHeight - thumbHeight;
     if (maxRow > 0)
         ty = static_cast<int>(static_cast<double>(firstRow) / maxRow * clientHeight);
@@ -121,8 +106,7 @@ int ThumbTop(int firstRow, int maxRow, int clientHeight, int thumbHeight)
     return ty;
 }
 
-HistoryRect HistoryCellRect(int t, double sx, double sy, int left, int top)
-{
+HistoryRect HistoryCellRect(int t, double sx, double sy, int left, int top) {
     const int row = t / kHistoryColumns;
     const int column = t % kHistoryColumns;
     // evaluated in this order so the truncation matches the drawing code
@@ -133,25 +117,29 @@ HistoryRect HistoryCellRect(int t, double sx, double sy, int left, int top)
     return {x, y, x + w, y + h};
 }
 
-HistoryRect HistoryCaptionRect(const HistoryRect& cell, int clientHeight)
-{
+HistoryRect HistoryCaptionRect(const HistoryRect& cell, int clientHeight) {
     return {cell.left, cell.bottom, cell.right, cell.top + clientHeight / 2};
 }
 
-HistoryRect HistoryButtonRect(HistoryButton button, double sx, double sy)
-{
+HistoryRect HistoryButtonRect(HistoryButton button, double sx, double sy) {
     DesignRect rc{0, 0, 0, 0};
     switch (button) {
-    case HistoryButton::Up: rc = kUpButton; break;
-    case HistoryButton::Down: rc = kDownButton; break;
-    case HistoryButton::Close: rc = kCloseButton; break;
-    case HistoryButton::None: break;
+    case HistoryButton::Up:
+        rc = kUpButton;
+        break;
+    case HistoryButton::Down:
+        rc = kDownButton;
+        break;
+    case HistoryButton::Close:
+        rc = kCloseButton;
+        break;
+    case HistoryButton::None:
+        break;
     }
     return {Scale(rc.left, sx), Scale(rc.top, sy), Scale(rc.right, sx), Scale(rc.bottom, sy)};
 }
 
-HistoryButton HistoryButtonAt(int x, int y, double sx, double sy)
-{
+HistoryButton HistoryButtonAt(int x, int y, double sx, double sy) {
     for (HistoryButton button : {HistoryButton::Up, HistoryButton::Down, HistoryButton::Close}) {
         if (HistoryButtonRect(button, sx, sy).Contains(x, y))
             return button;
@@ -159,24 +147,20 @@ HistoryButton HistoryButtonAt(int x, int y, double sx, double sy)
     return HistoryButton::None;
 }
 
-HistoryRect HistoryDialogRect(int imageWidth, int imageHeight, double sx, double sy, int screenLeft,
-                              int screenTop)
-{
+HistoryRect HistoryDialogRect(int imageWidth, int imageHeight, double sx, double sy, int screenLeft, int screenTop) {
     const int x = static_cast<int>(screenLeft + kDialogLeft * sx);
     const int y = static_cast<int>(screenTop + kDialogTop * sy);
     return {x, y, x + static_cast<int>(imageWidth * sx), y + static_cast<int>(imageHeight * sy)};
 }
 
-void CHistoryList::BeginLoad(std::wstring_view folder)
-{
+void CHistoryList::BeginLoad(std::wstring_view folder) {
     m_strFolder.assign(folder);
     m_files.clear();
     m_nFirstRow = 0;
     m_nMaxRow = 0;
 }
 
-bool CHistoryList::AddEntry(std::wstring_view name, bool bDirectory)
-{
+bool CHistoryList::AddEntry(std::wstring_view name, bool bDirectory) {
     // subfolders are neither listed nor searched
     if (IsDotEntry(name) || bDirectory || !IsRecordName(name))
         return false;
@@ -187,39 +171,34 @@ bool CHistoryList::AddEntry(std::wstring_view name, bool bDirectory)
     return true;
 }
 
-void CHistoryList::EndLoad()
-{
+void CHistoryList::EndLoad() {
     SortRecordNames(m_files);
     m_nMaxRow = ::MaxRow(m_files.size());
     m_nFirstRow = 0;
 }
 
-void CHistoryList::Load(std::wstring_view folder, std::span<const HistoryDirEntry> entries)
-{
+void CHistoryList::Load(std::wstring_view folder, std::span<const HistoryDirEntry> entries) {
     BeginLoad(folder);
     for (const HistoryDirEntry& entry : entries)
         AddEntry(entry.name, entry.bDirectory);
     EndLoad();
 }
 
-bool CHistoryList::ScrollUp()
-{
+bool CHistoryList::ScrollUp() {
     if (m_nFirstRow <= 0)
         return false;
     --m_nFirstRow;
     return true;
 }
 
-bool CHistoryList::ScrollDown()
-{
+bool CHistoryList::ScrollDown() {
     if (m_nFirstRow >= m_nMaxRow)
         return false;
     ++m_nFirstRow;
     return true;
 }
 
-const std::wstring* CHistoryList::RecordForCell(int t) const
-{
+const std::wstring* CHistoryList::RecordForCell(int t) const {
     const std::ptrdiff_t index = RecordIndexForCell(m_files.size(), m_nFirstRow, t);
     return index < 0 ? nullptr : &m_files[static_cast<size_t>(index)];
 }

@@ -26,7 +26,7 @@ struct HistoryDirEntry {
 };
 
 constexpr int kHistoryColumns = 3;
-constexpr int kHistoryCells = 9;  // three rows of three
+constexpr int kHistoryCells = 9; // three rows of three
 
 // Contains ".bmp" or ".BMP" anywhere, in exactly that letter case.
 bool IsRecordName(std::wstring_view name);
@@ -67,8 +67,8 @@ HistoryButton HistoryButtonAt(int x, int y, double sx, double sy);
 // Where the dialog goes on the screen for a background picture of
 // imageWidth x imageHeight pixels; (screenLeft, screenTop) is the main
 // window's screen corner.
-HistoryRect HistoryDialogRect(int imageWidth, int imageHeight, double sx, double sy,
-                              int screenLeft = 0, int screenTop = 0);
+HistoryRect HistoryDialogRect(int imageWidth, int imageHeight, double sx, double sy, int screenLeft = 0,
+                              int screenTop = 0);
 
 // The record list and scroll position of one visit to the history dialog.
 class CHistoryList {
@@ -82,8 +82,8 @@ public:
     void Load(std::wstring_view folder, std::span<const HistoryDirEntry> entries);
 
     // Each returns false, changing nothing, at the end of the range.
-    bool ScrollUp();    // one row of newer records
-    bool ScrollDown();  // one row of older records
+    bool ScrollUp();   // one row of newer records
+    bool ScrollDown(); // one row of older records
 
     // The path shown in cell t, or null for an empty cell.
     const std::wstring* RecordForCell(int t) const;
@@ -94,7 +94,7 @@ public:
 
 private:
     std::wstring m_strFolder;
-    std::vector<std::wstring> m_files;  // "SignIn\name", oldest first
-    int m_nFirstRow = 0;                // rows of three above the view, from the newest
+    std::vector<std::wstring> m_files; // "SignIn\name", oldest first
+    int m_nFirstRow = 0;               // rows of three above the view, from the newest
     int m_nMaxRow = 0;
 };

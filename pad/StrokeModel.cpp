@@ -3,8 +3,7 @@
 #include <cmath>
 #include <new>
 
-void CStrokeModel::OnLButtonDown(int px, int py)
-{
+void CStrokeModel::OnLButtonDown(int px, int py) {
     m_bDrawing = true;
     m_brushSize = kPressSize;
     // A recorded position is kept: the stroke joins on from the last move seen.
@@ -14,13 +13,11 @@ void CStrokeModel::OnLButtonDown(int px, int py)
     }
 }
 
-void CStrokeModel::OnLButtonUp()
-{
+void CStrokeModel::OnLButtonUp() {
     m_bDrawing = false;
 }
 
-size_t CStrokeModel::OnMouseMove(int px, int py, int cx, int cy)
-{
+size_t CStrokeModel::OnMouseMove(int px, int py, int cx, int cy) {
     size_t nLaid = 0;
     if (m_brushSize > 0.0f && m_bHasLast) {
         // 64-bit differences so far-apart points cannot overflow
@@ -46,15 +43,13 @@ size_t CStrokeModel::OnMouseMove(int px, int py, int cx, int cy)
     return nLaid;
 }
 
-size_t CStrokeModel::LayStamps(double x0, double y0, double stepX, double stepY, int64_t count)
-{
+size_t CStrokeModel::LayStamps(double x0, double y0, double stepX, double stepY, int64_t count) {
     const size_t nBefore = m_points.size();
     try {
         for (int64_t i = 0; i <= count; ++i) {
             const double d = static_cast<double>(i);
-            m_points.push_back({static_cast<float>(x0 + d * stepX),
-                                static_cast<float>(y0 - d * stepY), m_brushSize, m_penColor.red,
-                                m_penColor.green, m_penColor.blue});
+            m_points.push_back({static_cast<float>(x0 + d * stepX), static_cast<float>(y0 - d * stepY), m_brushSize,
+                                m_penColor.red, m_penColor.green, m_penColor.blue});
         }
     } catch (const std::bad_alloc&) {
         // Keep what fitted; the stroke shows a gap instead of the pad going down.
@@ -62,8 +57,7 @@ size_t CStrokeModel::LayStamps(double x0, double y0, double stepX, double stepY,
     return m_points.size() - nBefore;
 }
 
-void CStrokeModel::AdaptToSpeed(float dist)
-{
+void CStrokeModel::AdaptToSpeed(float dist) {
     // Moves shorter than 5 px grow the brush, longer ones shrink it.
     float size = static_cast<float>(double{m_brushSize} - (double{dist} - 5.0) / 10.0);
     if (size > kMaxDrawingSize)
@@ -73,8 +67,7 @@ void CStrokeModel::AdaptToSpeed(float dist)
     m_brushSize = size;
 }
 
-void CStrokeModel::Decay()
-{
+void CStrokeModel::Decay() {
     if (m_bDrawing)
         return;
     const double size = m_brushSize;
@@ -82,8 +75,7 @@ void CStrokeModel::Decay()
     m_brushSize = next < 0.0f ? 0.0f : next;
 }
 
-void CStrokeModel::SetPenColor(uint32_t colorref)
-{
+void CStrokeModel::SetPenColor(uint32_t colorref) {
     const uint32_t r = colorref & 0xFF;
     const uint32_t g = (colorref >> 8) & 0xFF;
     const uint32_t b = (colorref >> 16) & 0xFF;
@@ -91,15 +83,13 @@ void CStrokeModel::SetPenColor(uint32_t colorref)
                   static_cast<float>(1.0 - b / 255.0)};
 }
 
-void CStrokeModel::ClearStrokes()
-{
+void CStrokeModel::ClearStrokes() {
     // clear() keeps the capacity: the next signature reuses the buffer.
     m_points.clear();
     ++m_nGeneration;
 }
 
-StrokeDelta CStrokeModel::NewStampsSince(const StrokeFrameMark& mark) const
-{
+StrokeDelta CStrokeModel::NewStampsSince(const StrokeFrameMark& mark) const {
     const std::span<const StrokePoint> all(m_points);
     if (mark.nGeneration != m_nGeneration || mark.nDrawn > all.size())
         return {true, all};

@@ -10,14 +10,14 @@
 // One brush stamp. The layout is what the renderer hands to glColor3fv and
 // glVertex2f, so it stays six packed floats.
 struct StrokePoint {
-    float x, y;              // centre, origin at the pad's centre, y upwards
-    float size;              // half the side of the stamp square, pixels
-    float red, green, blue;  // pen colour: the complement of the ink
+    float x, y;             // centre, origin at the pad's centre, y upwards
+    float size;             // half the side of the stamp square, pixels
+    float red, green, blue; // pen colour: the complement of the ink
 };
 static_assert(sizeof(StrokePoint) == 24, "StrokePoint must be six packed floats");
 
 struct StrokePos {
-    int x, y;  // client pixels
+    int x, y; // client pixels
 };
 
 struct StrokeColor {
@@ -26,14 +26,14 @@ struct StrokeColor {
 
 // What a renderer remembers between frames to draw only stamps it has not drawn.
 struct StrokeFrameMark {
-    uint64_t nGeneration = 0;  // clear generation the drawn stamps belong to
-    size_t nDrawn = 0;         // how many stamps of that generation are drawn
+    uint64_t nGeneration = 0; // clear generation the drawn stamps belong to
+    size_t nDrawn = 0;        // how many stamps of that generation are drawn
 };
 
 // Stamps made since a mark. The span points into m_points, so it is valid
 // only until the next call that adds or removes stamps.
 struct StrokeDelta {
-    bool bRestart;  // the pad was cleared: start from a blank frame
+    bool bRestart; // the pad was cleared: start from a blank frame
     std::span<const StrokePoint> stamps;
 };
 
@@ -76,8 +76,8 @@ private:
     std::vector<StrokePoint> m_points;
     float m_brushSize = 0.0f;
     bool m_bDrawing = false;
-    bool m_bHasLast = false;  // m_ptLast holds a real position
+    bool m_bHasLast = false; // m_ptLast holds a real position
     StrokePos m_ptLast{0, 0};
     StrokeColor m_penColor{0.2f, 0.2f, 0.2f};
-    uint64_t m_nGeneration = 0;  // bumped by every ClearStrokes
+    uint64_t m_nGeneration = 0; // bumped by every ClearStrokes
 };

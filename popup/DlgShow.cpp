@@ -166,7 +166,8 @@ void CDlgShow::RestoreMainWindow() {
     ShowWindow(SW_HIDE);
     // let whatever lies behind the launcher repaint before the screen copy,
     // or the page's transparent parts would show the launcher itself
-    ::RedrawWindow(::GetDesktopWindow(), &rcPopup, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::RedrawWindow(::GetDesktopWindow(), &rcPopup, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     ::Sleep(120);
     const int cy = ::GetSystemMetrics(SM_CYSCREEN);
     const int cx = ::GetSystemMetrics(SM_CXSCREEN);

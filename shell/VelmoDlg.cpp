@@ -11,8 +11,7 @@ RECT ToRect(const LayoutRect& rc) {
 }
 
 CVelmoDlg::CVelmoDlg()
-    : CDialog(IDD_VELMO_DIALOG),
-      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+    : CDialog(IDD_VELMO_DIALOG), m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CMessageMap CVelmoDlg::GetMessageMap() const {
     static const CMsgEntry map[] = {
@@ -96,8 +95,8 @@ BOOL CVelmoDlg::OnInitDialog() {
     // a visitor writing on the pad is not idle
     m_padDlg.SetActivityCallback([this] { RestartIdleTimer(); });
     m_padDlg.Create(IDD_PAINT, this);
-    ::MoveWindow(m_padDlg.m_hWnd, m_rcPad.left, m_rcPad.top, m_rcPad.right - m_rcPad.left,
-                 m_rcPad.bottom - m_rcPad.top, TRUE);
+    ::MoveWindow(m_padDlg.m_hWnd, m_rcPad.left, m_rcPad.top, m_rcPad.right - m_rcPad.left, m_rcPad.bottom - m_rcPad.top,
+                 TRUE);
     m_padDlg.ShowWindow(SW_SHOW);
     return TRUE;
 }

@@ -101,7 +101,8 @@ void SendMouse(int x, int y, DWORD flags) {
     in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     ::SendInput(1, &in, sizeof(in));
     // give the kiosk time to take each event before the next changes the state
-    ::Sleep(flags & (MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP | MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP) ? 120 : 40);
+    ::Sleep(flags & (MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP | MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP) ? 120
+                                                                                                              : 40);
 }
 
 } // namespace
@@ -160,8 +161,8 @@ std::wstring BuildProgramFolder() {
     wchar_t szPath[MAX_PATH];
     ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
     std::wstring path = szPath;
-    path.resize(path.rfind(L'\\'));        // e2e
-    path.resize(path.rfind(L'\\') + 1);    // the build folder
+    path.resize(path.rfind(L'\\'));     // e2e
+    path.resize(path.rfind(L'\\') + 1); // the build folder
     return path + L"Velmo";
 }
 
@@ -236,11 +237,13 @@ CKiosk::CKiosk(const std::string& configIni) {
     m_hProcess = pi.hProcess;
     m_pid = pi.dwProcessId;
     FindData data{m_pid};
-    const bool found = WaitUntil([&] {
-        data = FindData{m_pid};
-        ::EnumWindows(FindKioskWindows, reinterpret_cast<LPARAM>(&data));
-        return data.hPopup && data.hMain && ::IsWindowVisible(data.hPopup);
-    }, 20000);
+    const bool found = WaitUntil(
+        [&] {
+            data = FindData{m_pid};
+            ::EnumWindows(FindKioskWindows, reinterpret_cast<LPARAM>(&data));
+            return data.hPopup && data.hMain && ::IsWindowVisible(data.hPopup);
+        },
+        20000);
     if (!found) {
         Fail(__FILE__, __LINE__, "the launcher did not appear");
         return;

@@ -21,39 +21,39 @@ struct TestCase {
 int Register(const char* name, void (*fn)());
 int RunAll(int argc, wchar_t** argv);
 
-#define E2E_TEST(name)                                              \
-    static void name();                                             \
-    static const int name##_registered = e2e::Register(#name, name); \
+#define E2E_TEST(name)                                                                                                 \
+    static void name();                                                                                                \
+    static const int name##_registered = e2e::Register(#name, name);                                                   \
     static void name()
 
 // A failed check marks the running case as failed and prints where.
 void Fail(const char* file, int line, const std::string& what);
-#define CHECK(cond)                                                        \
-    do {                                                                   \
-        if (!(cond))                                                       \
-            e2e::Fail(__FILE__, __LINE__, "CHECK(" #cond ")");            \
+#define CHECK(cond)                                                                                                    \
+    do {                                                                                                               \
+        if (!(cond))                                                                                                   \
+            e2e::Fail(__FILE__, __LINE__, "CHECK(" #cond ")");                                                         \
     } while (0)
-#define CHECK_EQ(a, b)                                                                               \
-    do {                                                                                             \
-        const auto va_ = (a);                                                                        \
-        const auto vb_ = (b);                                                                        \
-        if (!(va_ == vb_))                                                                           \
-            e2e::Fail(__FILE__, __LINE__,                                                            \
-                      "CHECK_EQ(" #a ", " #b "): " + std::to_string(va_) + " != " + std::to_string(vb_)); \
+#define CHECK_EQ(a, b)                                                                                                 \
+    do {                                                                                                               \
+        const auto va_ = (a);                                                                                          \
+        const auto vb_ = (b);                                                                                          \
+        if (!(va_ == vb_))                                                                                             \
+            e2e::Fail(__FILE__, __LINE__,                                                                              \
+                      "CHECK_EQ(" #a ", " #b "): " + std::to_string(va_) + " != " + std::to_string(vb_));              \
     } while (0)
-#define REQUIRE(cond)                                                       \
-    do {                                                                    \
-        if (!(cond)) {                                                      \
-            e2e::Fail(__FILE__, __LINE__, "REQUIRE(" #cond ")");           \
-            return;                                                         \
-        }                                                                   \
+#define REQUIRE(cond)                                                                                                  \
+    do {                                                                                                               \
+        if (!(cond)) {                                                                                                 \
+            e2e::Fail(__FILE__, __LINE__, "REQUIRE(" #cond ")");                                                       \
+            return;                                                                                                    \
+        }                                                                                                              \
     } while (0)
 
 // Polls the condition every 20 ms until it holds or the time is up.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 void Pause(DWORD ms);
 
-std::wstring BuildProgramFolder();   // the assembled Velmo folder of the build
+std::wstring BuildProgramFolder(); // the assembled Velmo folder of the build
 std::wstring TempFolder(const std::wstring& name);
 bool WriteTextFile(const std::wstring& path, const std::string& text);
 // The whole file, or nothing when it cannot be read.

@@ -162,7 +162,6 @@ std::wstring ControlText(HWND hWnd) {
     return szText;
 }
 
-
 uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }

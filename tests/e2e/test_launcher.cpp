@@ -101,7 +101,6 @@ E2E_TEST(SidewaysDragMovesAlongTheBottomEdge) {
     // the release that ends a drag restores nothing
     CHECK(IsShown(hPopup));
     CHECK(!IsShown(kiosk.Main()));
-
 }
 
 E2E_TEST(ThreePixelsSidewaysIsStillATap) {

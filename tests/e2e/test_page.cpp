@@ -75,8 +75,8 @@ public:
         wc.hbrBackground = m_brush;
         ::RegisterClassW(&wc);
         ::SetClassLongPtrW(m_hWnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"VelmoTestColour", L"", WS_POPUP | WS_VISIBLE,
-                                                       rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
-                                                       nullptr, nullptr, wc.hInstance, nullptr),
+                                                      rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, nullptr,
+                                                      nullptr, wc.hInstance, nullptr),
                            GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(m_brush));
         Pump();
     }
@@ -108,8 +108,8 @@ private:
 
 // The handwriting-input window of the sibling program, made by the test.
 HWND MakeHandwritingWindow() {
-    HWND hWnd = ::CreateWindowExW(0, L"#32770", L"Qx输入法手写输入", WS_POPUP | WS_VISIBLE | WS_BORDER, 600, 300,
-                                  200, 120, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    HWND hWnd = ::CreateWindowExW(0, L"#32770", L"Qx输入法手写输入", WS_POPUP | WS_VISIBLE | WS_BORDER, 600, 300, 200,
+                                  120, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     CColourWindow::Pump();
     return hWnd;
 }
@@ -253,8 +253,8 @@ E2E_TEST(PenCursorOverThePadOnly) {
     REQUIRE(WaitUntil([&] { return current() != hArrow && current() != nullptr; }, 5000));
     const HCURSOR hPen = current();
     // the same pen over the whole pad, and not below it
-    for (const POINT pt : {POINT{layout.pad.left + 3, layout.pad.top + 3},
-                           POINT{layout.pad.right - 4, layout.pad.bottom - 3}}) {
+    for (const POINT pt :
+         {POINT{layout.pad.left + 3, layout.pad.top + 3}, POINT{layout.pad.right - 4, layout.pad.bottom - 3}}) {
         moveTo(palette);
         REQUIRE(WaitUntil([&] { return current() != hPen; }, 5000));
         moveTo(pt);

@@ -16,7 +16,6 @@ struct Record {
     std::vector<uint8_t> bytes;
 };
 
-
 // Every file in the record folder, with its bytes.
 std::vector<Record> Records(const CKiosk& kiosk) {
     std::vector<Record> records;
@@ -32,7 +31,6 @@ std::vector<Record> Records(const CKiosk& kiosk) {
     ::FindClose(hFind);
     return records;
 }
-
 
 POINT CentreOf(const LayoutRect& rc) {
     return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
@@ -87,15 +85,15 @@ E2E_TEST(SaveWritesWhatTheVisitorSaw) {
     const COLORREF ink = BmpPixel(record.bytes, (x0 + x1) / 2 - layout.signCapture.left, y - layout.signCapture.top);
     // red ink (dense strokes saturate toward dark red)
     CHECK(GetRValue(ink) > GetGValue(ink) + 40 && GetRValue(ink) > GetBValue(ink) + 40);
-    const COLORREF paper = BmpPixel(record.bytes, (x0 + x1) / 2 - layout.signCapture.left,
-                                       y - 60 - layout.signCapture.top);
+    const COLORREF paper =
+        BmpPixel(record.bytes, (x0 + x1) / 2 - layout.signCapture.left, y - 60 - layout.signCapture.top);
     CHECK(ColorNear(paper, RGB(255, 255, 255), 10));
     // no photo taken: the placeholder fills the photo area
     const std::vector<uint8_t> placeholder = ReadFileBytes(kiosk.Folder() + L"\\Picture\\photobk.bmp");
     const POINT photo = CentreOf(layout.photo);
     const COLORREF expected = BmpPixel(placeholder, 320, 60); // the card's plain top
     const COLORREF got = BmpPixel(record.bytes, photo.x - layout.signCapture.left,
-                                     layout.photo.top + layout.photo.Height() / 8 - layout.signCapture.top);
+                                  layout.photo.top + layout.photo.Height() / 8 - layout.signCapture.top);
     CHECK(ColorNear(got, expected, 24));
     // the pad is empty after the press
     CHECK(WaitUntil([&] { return PadIsWhiteAt((x0 + x1) / 2, y); }, 3000));

@@ -7,8 +7,7 @@
 #include <vector>
 
 // found by argument-dependent lookup, so failures print the rectangle
-void PrintTo(const HistoryRect& rc, std::ostream* os)
-{
+void PrintTo(const HistoryRect& rc, std::ostream* os) {
     *os << "(" << rc.left << ", " << rc.top << ")-(" << rc.right << ", " << rc.bottom << ")";
 }
 
@@ -16,8 +15,7 @@ namespace {
 
 // Records r00.bmp .. r(count-1).bmp, handed over newest first so the list
 // has to sort them.
-CHistoryList LoadRecords(int count)
-{
+CHistoryList LoadRecords(int count) {
     std::vector<std::wstring> names;
     for (int i = count - 1; i >= 0; --i)
         names.push_back(L"r" + std::to_wstring(100 + i) + L".bmp");
@@ -29,40 +27,30 @@ CHistoryList LoadRecords(int count)
     return list;
 }
 
-int IndexShown(const CHistoryList& list, int t)
-{
+int IndexShown(const CHistoryList& list, int t) {
     const std::wstring* path = list.RecordForCell(t);
     if (!path)
         return -1;
-    return std::stoi(path->substr(8, 3)) - 100;  // "SignIn\r1NN.bmp"
+    return std::stoi(path->substr(8, 3)) - 100; // "SignIn\r1NN.bmp"
 }
 
 struct PagingCase {
     const char* name;
     int count;
     int maxRow;
-    std::vector<std::vector<int>> cellsAtRow;  // record index per cell, per position
+    std::vector<std::vector<int>> cellsAtRow; // record index per cell, per position
 };
 
-TEST(HistoryList, CellsShowNewestFirstAtEveryScrollPosition)
-{
+TEST(HistoryList, CellsShowNewestFirstAtEveryScrollPosition) {
     const PagingCase cases[] = {
         {"no records", 0, 0, {{-1, -1, -1, -1, -1, -1, -1, -1, -1}}},
         {"8 records all visible", 8, 0, {{7, 6, 5, 4, 3, 2, 1, 0, -1}}},
-        {"9 records scroll to two rows",
-         9,
-         1,
-         {{8, 7, 6, 5, 4, 3, 2, 1, 0}, {5, 4, 3, 2, 1, 0, -1, -1, -1}}},
-        {"10 records, oldest alone in row 3",
-         10,
-         1,
-         {{9, 8, 7, 6, 5, 4, 3, 2, 1}, {6, 5, 4, 3, 2, 1, 0, -1, -1}}},
+        {"9 records scroll to two rows", 9, 1, {{8, 7, 6, 5, 4, 3, 2, 1, 0}, {5, 4, 3, 2, 1, 0, -1, -1, -1}}},
+        {"10 records, oldest alone in row 3", 10, 1, {{9, 8, 7, 6, 5, 4, 3, 2, 1}, {6, 5, 4, 3, 2, 1, 0, -1, -1}}},
         {"12 records",
          12,
          2,
-         {{11, 10, 9, 8, 7, 6, 5, 4, 3},
-          {8, 7, 6, 5, 4, 3, 2, 1, 0},
-          {5, 4, 3, 2, 1, 0, -1, -1, -1}}},
+         {{11, 10, 9, 8, 7, 6, 5, 4, 3}, {8, 7, 6, 5, 4, 3, 2, 1, 0}, {5, 4, 3, 2, 1, 0, -1, -1, -1}}},
     };
     for (const PagingCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -74,10 +62,8 @@ TEST(HistoryList, CellsShowNewestFirstAtEveryScrollPosition)
         for (size_t row = 0; row < c.cellsAtRow.size(); ++row) {
             ASSERT_EQ(list.FirstRow(), static_cast<int>(row));
             for (int t = 0; t < kHistoryCells; ++t) {
-                EXPECT_EQ(IndexShown(list, t), c.cellsAtRow[row][t])
-                    << "row " << row << " cell " << t;
-                EXPECT_EQ(RecordIndexForCell(c.count, static_cast<int>(row), t),
-                          c.cellsAtRow[row][t]);
+                EXPECT_EQ(IndexShown(list, t), c.cellsAtRow[row][t]) << "row " << row << " cell " << t;
+                EXPECT_EQ(RecordIndexForCell(c.count, static_cast<int>(row), t), c.cellsAtRow[row][t]);
             }
             EXPECT_EQ(list.ScrollDown(), row + 1 < c.cellsAtRow.size());
         }
@@ -86,8 +72,7 @@ TEST(HistoryList, CellsShowNewestFirstAtEveryScrollPosition)
     }
 }
 
-TEST(HistoryList, ScrollRangeAndCellArgumentsOutsideTheGrid)
-{
+TEST(HistoryList, ScrollRangeAndCellArgumentsOutsideTheGrid) {
     EXPECT_EQ(MaxRow(2), 0);
     EXPECT_EQ(MaxRow(11), 1);
     EXPECT_EQ(MaxRow(300), 98);
@@ -98,18 +83,16 @@ TEST(HistoryList, ScrollRangeAndCellArgumentsOutsideTheGrid)
     EXPECT_EQ(RecordIndexForCell(12, 4, 0), -1);
 }
 
-TEST(HistoryList, LoadTakesOnlyRecordFilesOfTheFolderItself)
-{
+TEST(HistoryList, LoadTakesOnlyRecordFilesOfTheFolderItself) {
     struct EntryCase {
         const wchar_t* name;
         bool bDirectory;
         bool bListed;
     };
     const EntryCase cases[] = {
-        {L".", true, false},          {L"..", true, false},        {L"x.BMP", false, true},
-        {L"x.Bmp", false, false},     {L"y.bmp", true, false},     {L"a.bmp.txt", false, true},
-        {L"notes.txt", false, false}, {L"photo.bmp", false, true}, {L"bmp", false, false},
-        {L".bmp", false, true},       {L"z.bMP", false, false},
+        {L".", true, false},     {L"..", true, false},        {L"x.BMP", false, true},      {L"x.Bmp", false, false},
+        {L"y.bmp", true, false}, {L"a.bmp.txt", false, true}, {L"notes.txt", false, false}, {L"photo.bmp", false, true},
+        {L"bmp", false, false},  {L".bmp", false, true},      {L"z.bMP", false, false},
     };
     std::vector<HistoryDirEntry> entries;
     std::vector<std::wstring> expected;
@@ -127,12 +110,11 @@ TEST(HistoryList, LoadTakesOnlyRecordFilesOfTheFolderItself)
     ASSERT_TRUE(list.ScrollDown());
     list.Load(L"SignIn", entries);
     EXPECT_EQ(list.Files(), expected);
-    EXPECT_EQ(list.FirstRow(), 0);  // a reload starts at the newest records
+    EXPECT_EQ(list.FirstRow(), 0); // a reload starts at the newest records
     EXPECT_EQ(list.MaxRow(), 0);
 }
 
-TEST(HistoryList, SortIgnoresLetterCaseLikeTheKioskFileSystem)
-{
+TEST(HistoryList, SortIgnoresLetterCaseLikeTheKioskFileSystem) {
     struct SortCase {
         const char* name;
         std::vector<std::wstring> input;
@@ -141,15 +123,13 @@ TEST(HistoryList, SortIgnoresLetterCaseLikeTheKioskFileSystem)
     const SortCase cases[] = {
         {"letters fold, Z after a", {L"Z.bmp", L"b.bmp", L"a.bmp"}, {L"a.bmp", L"b.bmp", L"Z.bmp"}},
         {"folding is to upper case: a before _", {L"_x.bmp", L"a.bmp"}, {L"a.bmp", L"_x.bmp"}},
-        {"equal but for case: exact units decide",
-         {L"a.bmp", L"A.bmp", L"a.BMP"},
-         {L"A.bmp", L"a.BMP", L"a.bmp"}},
+        {"equal but for case: exact units decide", {L"a.bmp", L"A.bmp", L"a.BMP"}, {L"A.bmp", L"a.BMP", L"a.bmp"}},
         {"prefix first", {L"a.bmp.txt", L"A.BMP"}, {L"A.BMP", L"a.bmp.txt"}},
         {"records in time order",
-         {L"2014年12月01日08时00分00秒.bmp", L"2014年05月09日16时07分33秒.bmp",
-          L"2014年05月09日16时07分32秒.bmp", L"2013年12月31日23时59分59秒.bmp"},
-         {L"2013年12月31日23时59分59秒.bmp", L"2014年05月09日16时07分32秒.bmp",
-          L"2014年05月09日16时07分33秒.bmp", L"2014年12月01日08时00分00秒.bmp"}},
+         {L"2014年12月01日08时00分00秒.bmp", L"2014年05月09日16时07分33秒.bmp", L"2014年05月09日16时07分32秒.bmp",
+          L"2013年12月31日23时59分59秒.bmp"},
+         {L"2013年12月31日23时59分59秒.bmp", L"2014年05月09日16时07分32秒.bmp", L"2014年05月09日16时07分33秒.bmp",
+          L"2014年12月01日08时00分00秒.bmp"}},
         {"non-ASCII letters are not folded",
          {L"\u00E9.bmp", L"\u00C9.bmp", L"f.bmp"},
          {L"f.bmp", L"\u00C9.bmp", L"\u00E9.bmp"}},
@@ -162,8 +142,7 @@ TEST(HistoryList, SortIgnoresLetterCaseLikeTheKioskFileSystem)
     }
 }
 
-TEST(HistoryList, CaptionDropsFolderAndSecondsWithExtension)
-{
+TEST(HistoryList, CaptionDropsFolderAndSecondsWithExtension) {
     struct CaptionCase {
         const char* name;
         std::wstring path;
@@ -183,8 +162,7 @@ TEST(HistoryList, CaptionDropsFolderAndSecondsWithExtension)
     }
 }
 
-TEST(HistoryList, ThumbFollowsScrollPositionAndStaysInside)
-{
+TEST(HistoryList, ThumbFollowsScrollPositionAndStaysInside) {
     struct ThumbCase {
         const char* name;
         int firstRow, maxRow, clientHeight, thumbHeight;
@@ -206,10 +184,9 @@ TEST(HistoryList, ThumbFollowsScrollPositionAndStaysInside)
 }
 
 constexpr double kScale1080 = 1.0;
-constexpr double kScale720 = 1280 / 1920.0;  // also 720 / 1080.0
+constexpr double kScale720 = 1280 / 1920.0; // also 720 / 1080.0
 
-TEST(HistoryList, CellRectanglesScaleWithTheScreen)
-{
+TEST(HistoryList, CellRectanglesScaleWithTheScreen) {
     struct CellCase {
         const char* name;
         int t;
@@ -230,16 +207,12 @@ TEST(HistoryList, CellRectanglesScaleWithTheScreen)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(HistoryCellRect(c.t, c.scale, c.scale), c.rc);
     }
-    EXPECT_EQ(HistoryCaptionRect(HistoryCellRect(0, 1.0, 1.0), 1000),
-              (HistoryRect{69, 215, 349, 547}));
+    EXPECT_EQ(HistoryCaptionRect(HistoryCellRect(0, 1.0, 1.0), 1000), (HistoryRect{69, 215, 349, 547}));
 }
 
-TEST(HistoryList, ButtonAreasIncludeLeftTopAndExcludeRightBottom)
-{
-    EXPECT_EQ(HistoryButtonRect(HistoryButton::Up, kScale720, kScale720),
-              (HistoryRect{78, 540, 197, 620}));
-    EXPECT_EQ(HistoryButtonRect(HistoryButton::Close, kScale720, kScale720),
-              (HistoryRect{432, 540, 566, 620}));
+TEST(HistoryList, ButtonAreasIncludeLeftTopAndExcludeRightBottom) {
+    EXPECT_EQ(HistoryButtonRect(HistoryButton::Up, kScale720, kScale720), (HistoryRect{78, 540, 197, 620}));
+    EXPECT_EQ(HistoryButtonRect(HistoryButton::Close, kScale720, kScale720), (HistoryRect{432, 540, 566, 620}));
 
     struct HitCase {
         const char* name;
@@ -267,13 +240,10 @@ TEST(HistoryList, ButtonAreasIncludeLeftTopAndExcludeRightBottom)
     }
 }
 
-TEST(HistoryList, DialogSitsAtItsDesignPosition)
-{
-    EXPECT_EQ(HistoryDialogRect(1412, 848, kScale1080, kScale1080),
-              (HistoryRect{254, 116, 1666, 964}));
-    EXPECT_EQ(HistoryDialogRect(1412, 848, kScale720, kScale720),
-              (HistoryRect{169, 77, 1110, 642}));
+TEST(HistoryList, DialogSitsAtItsDesignPosition) {
+    EXPECT_EQ(HistoryDialogRect(1412, 848, kScale1080, kScale1080), (HistoryRect{254, 116, 1666, 964}));
+    EXPECT_EQ(HistoryDialogRect(1412, 848, kScale720, kScale720), (HistoryRect{169, 77, 1110, 642}));
     EXPECT_EQ(HistoryDialogRect(0, 0, kScale1080, kScale1080), (HistoryRect{254, 116, 254, 116}));
 }
 
-}  // namespace
+} // namespace

@@ -14,22 +14,19 @@
 // the out-of-memory path can be driven without exhausting the machine.
 namespace {
 std::atomic<size_t> g_nAllocLimit{SIZE_MAX};
-}  // namespace
+} // namespace
 
-void* operator new(std::size_t n)
-{
+void* operator new(std::size_t n) {
     if (n > g_nAllocLimit.load(std::memory_order_relaxed))
         throw std::bad_alloc();
     if (void* p = std::malloc(n ? n : 1))
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept
-{
+void operator delete(void* p) noexcept {
     std::free(p);
 }
-void operator delete(void* p, std::size_t) noexcept
-{
+void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
 
@@ -48,22 +45,19 @@ constexpr int kPadH = 300;
 constexpr float kTol = 1e-4f;
 
 // Press at (x, y) and make one zero-length move there: the brush is then at 2.
-void StartStroke(CStrokeModel& model, int x, int y)
-{
+void StartStroke(CStrokeModel& model, int x, int y) {
     model.OnMouseMove(x, y, kPadW, kPadH);
     model.OnLButtonDown(x, y);
     model.OnMouseMove(x, y, kPadW, kPadH);
 }
 
 // Horizontal moves of the given lengths from x = 0.
-void MoveBy(CStrokeModel& model, int& x, int length)
-{
+void MoveBy(CStrokeModel& model, int& x, int length) {
     x += length;
     model.OnMouseMove(x, 0, kPadW, kPadH);
 }
 
-void ExpectColor(const StrokePoint& pt, StrokeColor c)
-{
+void ExpectColor(const StrokePoint& pt, StrokeColor c) {
     EXPECT_FLOAT_EQ(pt.red, c.red);
     EXPECT_FLOAT_EQ(pt.green, c.green);
     EXPECT_FLOAT_EQ(pt.blue, c.blue);
@@ -71,13 +65,12 @@ void ExpectColor(const StrokePoint& pt, StrokeColor c)
 
 struct SegmentCase {
     const char* name;
-    int cx, cy;          // pad client size
-    int x0, y0, x1, y1;  // press position, then the move
+    int cx, cy;         // pad client size
+    int x0, y0, x1, y1; // press position, then the move
     size_t nStamps;
 };
 
-TEST(StrokeModel, FirstMoveAfterPressLaysOneStampPerPixel)
-{
+TEST(StrokeModel, FirstMoveAfterPressLaysOneStampPerPixel) {
     const SegmentCase cases[] = {
         {"move (7, 8), length 10.63", kPadW, kPadH, 100, 100, 107, 108, 11},
         {"move (6, 8), length 10", kPadW, kPadH, 100, 100, 106, 108, 11},
@@ -119,8 +112,7 @@ TEST(StrokeModel, FirstMoveAfterPressLaysOneStampPerPixel)
     }
 }
 
-TEST(StrokeModel, ZeroLengthMoveAfterPressLaysHalfSizeOneThenGrowsToTwo)
-{
+TEST(StrokeModel, ZeroLengthMoveAfterPressLaysHalfSizeOneThenGrowsToTwo) {
     CStrokeModel model;
     model.OnMouseMove(30, 40, kPadW, kPadH);
     model.OnLButtonDown(30, 40);
@@ -129,27 +121,23 @@ TEST(StrokeModel, ZeroLengthMoveAfterPressLaysHalfSizeOneThenGrowsToTwo)
     EXPECT_FLOAT_EQ(model.Points()[0].x, 30.0f - 200.0f);
     EXPECT_FLOAT_EQ(model.Points()[0].y, 150.0f - 40.0f);
     EXPECT_FLOAT_EQ(model.Points()[0].size, 1.0f);
-    EXPECT_FLOAT_EQ(model.BrushSize(), 2.0f);  // 1 + 0.5, raised to the floor of 2
+    EXPECT_FLOAT_EQ(model.BrushSize(), 2.0f); // 1 + 0.5, raised to the floor of 2
 }
 
 struct SpeedCase {
     const char* name;
-    std::vector<int> warmUp;  // horizontal moves after the brush reached 2
+    std::vector<int> warmUp; // horizontal moves after the brush reached 2
     std::vector<int> moves;
-    std::vector<float> sizes;  // brush size after each of moves
+    std::vector<float> sizes; // brush size after each of moves
 };
 
-TEST(StrokeModel, BrushFollowsSpeedWithinTwoToEight)
-{
+TEST(StrokeModel, BrushFollowsSpeedWithinTwoToEight) {
     const SpeedCase cases[] = {
         {"ten 3 px moves from 2 reach 4",
          {},
          std::vector<int>(10, 3),
          {2.2f, 2.4f, 2.6f, 2.8f, 3.0f, 3.2f, 3.4f, 3.6f, 3.8f, 4.0f}},
-        {"15 px moves lower by 1, never below 2",
-         std::vector<int>(10, 3),
-         {15, 15, 15, 15},
-         {3.0f, 2.0f, 2.0f, 2.0f}},
+        {"15 px moves lower by 1, never below 2", std::vector<int>(10, 3), {15, 15, 15, 15}, {3.0f, 2.0f, 2.0f, 2.0f}},
         {"5 px moves keep the size", std::vector<int>(10, 3), {5, 5}, {4.0f, 4.0f}},
         {"standing still grows by 0.5 up to 8",
          {},
@@ -171,11 +159,10 @@ TEST(StrokeModel, BrushFollowsSpeedWithinTwoToEight)
     }
 }
 
-TEST(StrokeModel, ReleaseLetsTheBrushDieAwayOverTicks)
-{
+TEST(StrokeModel, ReleaseLetsTheBrushDieAwayOverTicks) {
     struct DecayCase {
         const char* name;
-        int nGrowMoves;  // zero-length moves from 2, each adding 0.5
+        int nGrowMoves; // zero-length moves from 2, each adding 0.5
         std::vector<float> afterTicks;
     };
     const DecayCase cases[] = {
@@ -192,7 +179,7 @@ TEST(StrokeModel, ReleaseLetsTheBrushDieAwayOverTicks)
         model.OnLButtonUp();
 
         int x = 0;
-        MoveBy(model, x, 3);  // a tail move keeps the size
+        MoveBy(model, x, 3); // a tail move keeps the size
         ASSERT_FALSE(model.Points().empty());
         EXPECT_FLOAT_EQ(model.Points().back().size, sizeAtRelease);
         EXPECT_FLOAT_EQ(model.BrushSize(), sizeAtRelease);
@@ -211,8 +198,7 @@ TEST(StrokeModel, ReleaseLetsTheBrushDieAwayOverTicks)
     }
 }
 
-TEST(StrokeModel, IdleMoveOnlyRecordsThePosition)
-{
+TEST(StrokeModel, IdleMoveOnlyRecordsThePosition) {
     CStrokeModel model;
     EXPECT_FALSE(model.HasLastPoint());
     EXPECT_EQ(model.OnMouseMove(10, 12, kPadW, kPadH), 0u);
@@ -228,8 +214,7 @@ TEST(StrokeModel, IdleMoveOnlyRecordsThePosition)
     EXPECT_FLOAT_EQ(model.BrushSize(), 0.0f);
 }
 
-TEST(StrokeModel, PressKeepsARecordedPositionAndUsesItsOwnOnlyWithoutOne)
-{
+TEST(StrokeModel, PressKeepsARecordedPositionAndUsesItsOwnOnlyWithoutOne) {
     CStrokeModel recorded;
     recorded.OnMouseMove(10, 10, kPadW, kPadH);
     recorded.OnLButtonDown(50, 50);
@@ -246,35 +231,31 @@ TEST(StrokeModel, PressKeepsARecordedPositionAndUsesItsOwnOnlyWithoutOne)
     EXPECT_FLOAT_EQ(fresh.Points().front().y, 150.0f - 50.0f);
 }
 
-TEST(StrokeModel, PenColorChangeMidStrokeAffectsOnlyLaterStamps)
-{
+TEST(StrokeModel, PenColorChangeMidStrokeAffectsOnlyLaterStamps) {
     CStrokeModel model;
     StartStroke(model, 0, 0);
     int x = 0;
     MoveBy(model, x, 4);
     const size_t nBefore = model.Points().size();
-    model.SetPenColor(0x000909F9);  // red cell 249, 9, 9
+    model.SetPenColor(0x000909F9); // red cell 249, 9, 9
     MoveBy(model, x, 4);
-    const StrokeColor red{static_cast<float>(1.0 - 249 / 255.0),
-                          static_cast<float>(1.0 - 9 / 255.0), static_cast<float>(1.0 - 9 / 255.0)};
+    const StrokeColor red{static_cast<float>(1.0 - 249 / 255.0), static_cast<float>(1.0 - 9 / 255.0),
+                          static_cast<float>(1.0 - 9 / 255.0)};
     for (size_t i = 0; i < model.Points().size(); ++i) {
         SCOPED_TRACE("stamp " + std::to_string(i));
         ExpectColor(model.Points()[i], i < nBefore ? StrokeColor{0.2f, 0.2f, 0.2f} : red);
     }
 }
 
-TEST(StrokeModel, SetPenColorStoresTheComplement)
-{
+TEST(StrokeModel, SetPenColorStoresTheComplement) {
     struct ColorCase {
         const char* name;
         uint32_t colorref;
         int r, g, b;
     };
     const ColorCase cases[] = {
-        {"red cell", 0x000909F9, 249, 9, 9},
-        {"black ink", 0x00000000, 0, 0, 0},
-        {"white ink", 0x00FFFFFF, 255, 255, 255},
-        {"channels in COLORREF order", 0x00C08040, 0x40, 0x80, 0xC0},
+        {"red cell", 0x000909F9, 249, 9, 9},        {"black ink", 0x00000000, 0, 0, 0},
+        {"white ink", 0x00FFFFFF, 255, 255, 255},   {"channels in COLORREF order", 0x00C08040, 0x40, 0x80, 0xC0},
         {"high byte ignored", 0xFF000000, 0, 0, 0},
     };
     for (const ColorCase& c : cases) {
@@ -287,8 +268,7 @@ TEST(StrokeModel, SetPenColorStoresTheComplement)
     }
 }
 
-TEST(StrokeModel, ClearMidStrokeKeepsBrushPositionAndColor)
-{
+TEST(StrokeModel, ClearMidStrokeKeepsBrushPositionAndColor) {
     CStrokeModel model;
     model.SetPenColor(0x00FF0000);
     StartStroke(model, 0, 0);
@@ -309,8 +289,7 @@ TEST(StrokeModel, ClearMidStrokeKeepsBrushPositionAndColor)
     EXPECT_FLOAT_EQ(model.Points().front().size, size);
 }
 
-TEST(StrokeModel, ReleaseOutsideThePadLeavesItWriting)
-{
+TEST(StrokeModel, ReleaseOutsideThePadLeavesItWriting) {
     CStrokeModel model;
     StartStroke(model, 0, 0);
     // the release happens off the pad and is never seen
@@ -325,8 +304,7 @@ TEST(StrokeModel, ReleaseOutsideThePadLeavesItWriting)
     EXPECT_FALSE(model.IsDrawing());
 }
 
-TEST(StrokeModel, NewStampsSinceAMarkWithoutCopying)
-{
+TEST(StrokeModel, NewStampsSinceAMarkWithoutCopying) {
     CStrokeModel model;
     StartStroke(model, 0, 0);
     int x = 0;
@@ -356,8 +334,7 @@ TEST(StrokeModel, NewStampsSinceAMarkWithoutCopying)
     EXPECT_EQ(model.ClearGeneration(), mark.nGeneration + 1);
 }
 
-TEST(StrokeModel, OutOfMemoryKeepsStoredStampsAndCarriesOn)
-{
+TEST(StrokeModel, OutOfMemoryKeepsStoredStampsAndCarriesOn) {
     CStrokeModel model;
     model.OnMouseMove(0, 0, kPadW, kPadH);
     model.OnLButtonDown(0, 0);
@@ -379,4 +356,4 @@ TEST(StrokeModel, OutOfMemoryKeepsStoredStampsAndCarriesOn)
     EXPECT_FLOAT_EQ(model.Points().back().x, -90.0f);
 }
 
-}  // namespace
+} // namespace
