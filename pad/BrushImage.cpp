@@ -1,5 +1,7 @@
 #include "BrushImage.h"
 
+#include "records/BmpFormat.h"
+
 #include <cstddef>
 #include <new>
 #include <optional>
@@ -15,36 +17,12 @@ constexpr uint32_t kCompressionBitfields = 3;
 constexpr int64_t kMaxDimension = 32768;
 constexpr int64_t kMaxPixels = 64LL * 1024 * 1024;
 
-uint16_t ReadU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
 uint32_t ReadU32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
            (static_cast<uint32_t>(p[3]) << 24);
 }
 
-struct DibHeader {
-    int64_t nWidth;
-    int64_t nHeight;
-    uint16_t nPlanes;
-    uint16_t nBitCount;
-    uint32_t nCompression;
-    uint32_t nClrUsed;
-};
-
-DibHeader ReadHeader(const uint8_t* info, uint32_t headerSize) {
-    if (headerSize == kCoreHeaderSize)
-        return {ReadU16(info + 4), ReadU16(info + 6), ReadU16(info + 8), ReadU16(info + 10), 0, 0};
-    return {static_cast<int32_t>(ReadU32(info + 4)),
-            static_cast<int32_t>(ReadU32(info + 8)),
-            ReadU16(info + 12),
-            ReadU16(info + 14),
-            ReadU32(info + 16),
-            ReadU32(info + 32)};
-}
-
-bool IsKnownFormat(const DibHeader& h, uint32_t headerSize) {
+bool IsKnownFormat(const DibInfoFields& h, uint32_t headerSize) {
     if (h.nPlanes != 1)
         return false;
     const uint16_t b = h.nBitCount;
@@ -60,7 +38,7 @@ bool HasSaneSize(int64_t width, int64_t height) {
            width * absHeight <= kMaxPixels;
 }
 
-std::optional<uint64_t> ColorEntries(const DibHeader& h) {
+std::optional<uint64_t> ColorEntries(const DibInfoFields& h) {
     const uint64_t fullTable = h.nBitCount <= 8 ? (uint64_t{1} << h.nBitCount) : 0;
     if (h.nClrUsed == 0)
         return fullTable;
@@ -117,7 +95,7 @@ DibError ParseDib(const uint8_t* data, size_t size, DibView& out) {
     if ((headerSize != kCoreHeaderSize && headerSize != kInfoHeaderSize) || size - infoOffset < headerSize)
         return DibError::UnknownFormat;
 
-    const DibHeader h = ReadHeader(info, headerSize);
+    const DibInfoFields h = ReadDibInfoFields(info, headerSize);
     if (!IsKnownFormat(h, headerSize))
         return DibError::UnknownFormat;
     const std::optional<uint64_t> entries = ColorEntries(h);

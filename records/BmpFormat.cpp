@@ -49,29 +49,7 @@ bool IsKnownInfoSize(uint32_t infoSize) {
     }
 }
 
-// The fields of either header kind that decide whether a file is usable.
-// Core headers store unsigned 16-bit sizes and have no compression or count.
-struct InfoFields {
-    int64_t nWidth;
-    int64_t nHeight;
-    uint16_t nPlanes;
-    uint16_t nBitCount;
-    uint32_t nCompression;
-    uint32_t nClrUsed;
-};
-
-InfoFields ReadInfoFields(const uint8_t* info, uint32_t infoSize) {
-    if (infoSize == kBmpCoreHeaderSize)
-        return {ReadU16(info + 4), ReadU16(info + 6), ReadU16(info + 8), ReadU16(info + 10), 0, 0};
-    return {static_cast<int32_t>(ReadU32(info + 4)),
-            static_cast<int32_t>(ReadU32(info + 8)),
-            ReadU16(info + 12),
-            ReadU16(info + 14),
-            ReadU32(info + 16),
-            ReadU32(info + 32)};
-}
-
-bool IsSupportedFormat(const InfoFields& f, uint32_t infoSize) {
+bool IsSupportedFormat(const DibInfoFields& f, uint32_t infoSize) {
     if (f.nPlanes != 1 || !IsBmpBitCount(f.nBitCount))
         return false;
     // the core header predates 16 and 32 bits per pixel
@@ -93,7 +71,7 @@ bool HasSaneSize(int64_t width, int64_t height) {
 
 // Entries of the colour table, or nullopt when biClrUsed claims more colours
 // than the bit count can index.
-std::optional<uint64_t> ColorEntries(const InfoFields& f, uint32_t infoSize) {
+std::optional<uint64_t> ColorEntries(const DibInfoFields& f, uint32_t infoSize) {
     const uint64_t fullTable = f.nBitCount <= 8 ? (uint64_t{1} << f.nBitCount) : 0;
     if (infoSize == kBmpCoreHeaderSize || f.nClrUsed == 0)
         return fullTable;
@@ -103,6 +81,17 @@ std::optional<uint64_t> ColorEntries(const InfoFields& f, uint32_t infoSize) {
 }
 
 } // namespace
+
+DibInfoFields ReadDibInfoFields(const uint8_t* info, uint32_t infoSize) {
+    if (infoSize == kBmpCoreHeaderSize)
+        return {ReadU16(info + 4), ReadU16(info + 6), ReadU16(info + 8), ReadU16(info + 10), 0, 0};
+    return {static_cast<int32_t>(ReadU32(info + 4)),
+            static_cast<int32_t>(ReadU32(info + 8)),
+            ReadU16(info + 12),
+            ReadU16(info + 14),
+            ReadU32(info + 16),
+            ReadU32(info + 32)};
+}
 
 int ChooseFileBitCount(int displayDepth) {
     if (displayDepth <= 1)
@@ -183,7 +172,7 @@ std::optional<BmpFileView> ParseBmpFile(const uint8_t* data, size_t size) {
     if (!IsKnownInfoSize(infoSize) || size - kBmpFileHeaderSize < infoSize)
         return std::nullopt;
 
-    const InfoFields f = ReadInfoFields(info, infoSize);
+    const DibInfoFields f = ReadDibInfoFields(info, infoSize);
     if (!IsSupportedFormat(f, infoSize) || !HasSaneSize(f.nWidth, f.nHeight))
         return std::nullopt;
     const std::optional<uint64_t> entries = ColorEntries(f, infoSize);

@@ -51,6 +51,22 @@ void WriteBmpInfoHeader(uint8_t out[40], int32_t width, int32_t height, int bitC
 // A path without a dot, or whose only dot starts it, is refused.
 bool HasBmpExtension(std::wstring_view path);
 
+// The fields of a DIB header, core (12 bytes) or info (40 bytes and up),
+// that decide whether an image is usable. Core headers store unsigned 16-bit
+// sizes and have no compression or colour count. Shared by both file parsers.
+struct DibInfoFields {
+    int64_t nWidth;
+    int64_t nHeight;
+    uint16_t nPlanes;
+    uint16_t nBitCount;
+    uint32_t nCompression;
+    uint32_t nClrUsed;
+};
+
+// Reads them from a header of infoSize bytes; the caller has checked that
+// those bytes are inside the buffer.
+DibInfoFields ReadDibInfoFields(const uint8_t* info, uint32_t infoSize);
+
 // Where the parts of a checked BMP file lie. Every offset + length is inside
 // the buffer that was parsed.
 struct BmpFileView {
