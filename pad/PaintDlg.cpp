@@ -143,13 +143,17 @@ void CPaintDlg::OnPaint() {
 // of everything before them.
 void CPaintDlg::RenderStrokes() {
     StrokeDelta delta = m_strokes.NewStampsSince(m_drawn);
-    if (!m_bFrameValid || delta.bRestart) {
+    const bool bRebuild = !m_bFrameValid || delta.bRestart;
+    if (bRebuild) {
         m_frame.FillWhite();
         delta.stamps = m_strokes.Points();
-        m_bFrameValid = true;
     }
-    if (!delta.stamps.empty())
-        m_renderer.AddStamps(delta.stamps, m_frame);
+    // stamps that did not reach the frame stay new for the next tick
+    if (!delta.stamps.empty() && !m_renderer.AddStamps(delta.stamps, m_frame)) {
+        m_bFrameValid = !bRebuild;
+        return;
+    }
+    m_bFrameValid = true;
     m_drawn = m_strokes.FrameMark();
 }
 

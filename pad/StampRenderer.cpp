@@ -183,7 +183,7 @@ void CStampRenderer::DrawStamps(std::span<const StrokePoint> stamps) const {
     glDisable(GL_TEXTURE_2D);
 }
 
-void CStampRenderer::RenderFull(std::span<const StrokePoint> stamps, CFrameDib& frame) {
+bool CStampRenderer::RenderFull(std::span<const StrokePoint> stamps, CFrameDib& frame) {
     const int hw = m_cx / 2;
     const int hh = m_cy / 2;
     glClearColor(0, 0, 0, 0);
@@ -202,13 +202,14 @@ void CStampRenderer::RenderFull(std::span<const StrokePoint> stamps, CFrameDib& 
     glDisable(GL_BLEND);
 
     if (frame.Width() != m_cx || frame.Height() != m_cy || !ReadBack({0, 0, m_cx, m_cy}))
-        return;
+        return false;
     for (int y = 0; y < m_cy; ++y) {
         const uint32_t* src = m_readBuffer.data() + static_cast<size_t>(y) * m_cx;
         uint32_t* dst = frame.Row(m_cy - 1 - y); // GL rows run bottom up
         for (int x = 0; x < m_cx; ++x)
             dst[x] = src[x] & 0x00FFFFFFu;
     }
+    return true;
 }
 
 CStampRenderer::PixelRect CStampRenderer::BoundsOf(std::span<const StrokePoint> stamps) const {
@@ -245,18 +246,24 @@ bool CStampRenderer::ReadBack(const PixelRect& rc) {
     } catch (const std::bad_alloc&) {
         return false;
     }
+    // an error left by an earlier call would otherwise count against this read
+    for (int n = 0; n < 32 && glGetError() != GL_NO_ERROR; ++n) {
+    }
+    // a single-buffered fallback format draws into, and has, only the front buffer
+    GLboolean bDouble = GL_TRUE;
+    glGetBooleanv(GL_DOUBLEBUFFER, &bDouble);
+    glReadBuffer(bDouble ? GL_BACK : GL_FRONT);
     // four bytes a pixel: every row is aligned for the default pack alignment of 4
-    glReadBuffer(GL_BACK);
     glReadPixels(rc.x, rc.y, rc.cx, rc.cy, GL_BGRA_EXT, GL_UNSIGNED_BYTE, m_readBuffer.data());
     return glGetError() == GL_NO_ERROR;
 }
 
-void CStampRenderer::AddStamps(std::span<const StrokePoint> stamps, CFrameDib& frame) {
+bool CStampRenderer::AddStamps(std::span<const StrokePoint> stamps, CFrameDib& frame) {
     if (frame.Width() != m_cx || frame.Height() != m_cy)
-        return;
+        return false;
     const PixelRect rc = BoundsOf(stamps);
     if (rc.cx <= 0 || rc.cy <= 0)
-        return;
+        return true; // nothing of these stamps falls on the pad
     // only the pixels read back need to start from black
     glScissor(rc.x, rc.y, rc.cx, rc.cy);
     glEnable(GL_SCISSOR_TEST);
@@ -267,7 +274,7 @@ void CStampRenderer::AddStamps(std::span<const StrokePoint> stamps, CFrameDib& f
     DrawStamps(stamps);
     glDisable(GL_BLEND);
     if (!ReadBack(rc))
-        return;
+        return false;
     // the frame holds ink = 255 - sum; adding to the sum is a saturating
     // subtraction from the ink, channel by channel
     for (int r = 0; r < rc.cy; ++r) {
@@ -279,4 +286,5 @@ void CStampRenderer::AddStamps(std::span<const StrokePoint> stamps, CFrameDib& f
             dst[i + 2] = static_cast<uint8_t>(dst[i + 2] > src[i + 2] ? dst[i + 2] - src[i + 2] : 0);
         }
     }
+    return true;
 }

@@ -74,10 +74,13 @@ public:
     void LoadTexture(const CBrushImage& image);
 
     // Every stamp redrawn from black, inverted by GL and read back whole.
-    void RenderFull(std::span<const StrokePoint> stamps, CFrameDib& frame);
+    // False when nothing could be read back: the frame is then unchanged.
+    bool RenderFull(std::span<const StrokePoint> stamps, CFrameDib& frame);
     // Only the given stamps, drawn from black and subtracted from the ink in
     // frame; saturating addition makes the result equal to a full redraw.
-    void AddStamps(std::span<const StrokePoint> stamps, CFrameDib& frame);
+    // False when they could not be read back: the frame is then unchanged,
+    // and the same stamps must be offered again.
+    bool AddStamps(std::span<const StrokePoint> stamps, CFrameDib& frame);
 
     GLuint Texture() const { return m_texture; }
 

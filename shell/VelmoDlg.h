@@ -28,8 +28,10 @@ public:
     void RefreshBackBuffer();
     void RestartIdleTimer();
     COLORREF PickPaletteColor(POINT pt) const;
+    enum class SaveResult { Saved, Ignored, Failed };
     // Writes the sign area with the photo as a record in the SignIn folder.
-    void SaveSignIn();
+    // Ignored: a press within a second of the last accepted one.
+    SaveResult SaveSignIn();
 
     CDlgShow m_dlgShow;
     CCaptureImage m_capture;
@@ -55,6 +57,10 @@ private:
     void PaintIcon();
     void ComposePage(HDC hdcBuffer);
     void PressButton(PageButton button, const LayoutRect& rc);
+    void StartLivePreview();
+    // After an idle timeout: the visitor has gone, so nothing of theirs may
+    // greet the next one.
+    void ResetForNextVisitor();
     void AddAboutMenuItem();
     void MakeProgramFolderCurrent();
 

@@ -44,20 +44,29 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
     case PageButton::History: {
         CHistoryDlg dlg;
         dlg.DoModal();
+        // only the history's own idle timeout hides the page while it is open
+        if (::IsWindowVisible(m_hWnd))
+            RestartIdleTimer();
+        else
+            ResetForNextVisitor();
         break;
     }
     case PageButton::Clear:
         m_padDlg.ClearStrokes();
         break;
     case PageButton::Save:
-        SaveSignIn();
+        if (SaveSignIn() == SaveResult::Failed) {
+            // the signature stays, so the visitor can simply press Save again
+            ::MessageBoxW(m_hWnd, L"签到没有保存成功。您的签名还在，请再按一次“保存”。", L"Velmo",
+                          MB_OK | MB_ICONWARNING);
+            RestartIdleTimer();
+            break;
+        }
         m_padDlg.ClearStrokes(); // also when the press was ignored
         break;
     case PageButton::Photo:
         if (IsPreviewStopped()) {
-            m_previewFrame.ShowWindow(SW_SHOW);
-            m_capture.m_video.StartPreview(static_cast<int>(::SendMessageW(m_cameraList.m_hWnd, CB_GETCURSEL, 0, 0)),
-                                           m_previewFrame.m_hWnd);
+            StartLivePreview();
         } else {
             // the displayed photo lets go of the file before it is rewritten
             m_pPhotoImage.Reset();
@@ -68,6 +77,27 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
         break;
     }
+}
+
+void CVelmoDlg::StartLivePreview() {
+    m_previewFrame.ShowWindow(SW_SHOW);
+    m_capture.m_video.StartPreview(static_cast<int>(::SendMessageW(m_cameraList.m_hWnd, CB_GETCURSEL, 0, 0)),
+                                   m_previewFrame.m_hWnd);
+}
+
+void CVelmoDlg::ResetForNextVisitor() {
+    m_padDlg.ClearStrokes();
+    // the order matters: the handler is gone before the flag drops
+    g_GrabberCB.m_pHandler = nullptr;
+    g_GrabberCB.m_bGrab = 0;
+    const bool bPhotoShown = m_pPhotoImage.Get() != nullptr;
+    m_pPhotoImage.Reset();
+    ::DeleteFileW(L".\\photo.bmp");
+    // a camera that took the photo is live again; one that failed is retried
+    // by the next visitor's Photo press, not by a box on an idle kiosk
+    if (bPhotoShown && IsPreviewStopped())
+        StartLivePreview();
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 COLORREF CVelmoDlg::PickPaletteColor(POINT pt) const {
@@ -101,6 +131,8 @@ void CVelmoDlg::OnTimer(UINT_PTR nIDEvent) {
     ::KillTimer(m_hWnd, kIdleTimerId);
     // nobody has touched the page for the idle time: give the kiosk back to
     // the launcher, as the history does when left alone
-    if (::IsWindowVisible(m_hWnd) && ::IsWindowEnabled(m_hWnd))
+    if (::IsWindowVisible(m_hWnd) && ::IsWindowEnabled(m_hWnd)) {
         HideToPopup();
+        ResetForNextVisitor();
+    }
 }

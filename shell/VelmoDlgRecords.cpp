@@ -68,11 +68,11 @@ bool CVelmoDlg::ComposeSignIn(CBitmapEx& canvas) {
     return true;
 }
 
-void CVelmoDlg::SaveSignIn() {
+CVelmoDlg::SaveResult CVelmoDlg::SaveSignIn() {
     const DWORD dwNow = ::GetTickCount();
     // presses within a second of the last accepted save are one press
     if (dwNow - g_dwLastSaveTick < 1000)
-        return;
+        return SaveResult::Ignored;
     g_dwLastSaveTick = dwNow;
     SYSTEMTIME st;
     ::GetLocalTime(&st);
@@ -81,6 +81,6 @@ void CVelmoDlg::SaveSignIn() {
     CBitmapEx canvas;
     std::vector<uint8_t> file;
     if (!ComposeSignIn(canvas) || !canvas.EncodeBmp(file))
-        return;
-    WriteSignInRecord(file, t);
+        return SaveResult::Failed;
+    return WriteSignInRecord(file, t).empty() ? SaveResult::Failed : SaveResult::Saved;
 }

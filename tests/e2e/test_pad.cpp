@@ -340,10 +340,16 @@ E2E_TEST(WritingKeepsThePageFromGoingIdle) {
         ++i;
     }
     CHECK(IsShown(kiosk.Main()));
+    CHECK(!WhiteAlong(OnPad(200, 300), OnPad(596, 300)));
     const POINT end = OnPad(200 + (i % 100) * 4, 300 + (i / 100) * 20);
     Release(end.x, end.y);
     // left alone, the page still goes back to the launcher
     CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }, 8000));
+    // and the next visitor finds an empty pad
+    REQUIRE(kiosk.ShowPage());
+    // once the pad is painted, ink it kept would show within a few 30 ms ticks
+    REQUIRE(WaitUntil([&] { return WhiteAlong(OnPad(200, 100), OnPad(596, 100)); }, 5000));
+    CHECK(!WaitUntil([&] { return !WhiteAlong(OnPad(200, 300), OnPad(596, 300)); }, 1500));
 }
 
 namespace {
@@ -440,7 +446,8 @@ namespace {
 // rendering in this process.
 class CGLWindow {
 public:
-    CGLWindow(int cx, int cy) {
+    // bSingleBuffer: a single-buffered format, as a driver may fall back to
+    CGLWindow(int cx, int cy, bool bSingleBuffer = false) {
         WNDCLASSW wc{};
         wc.style = CS_OWNDC;
         wc.lpfnWndProc = ::DefWindowProcW;
@@ -453,7 +460,7 @@ public:
                                    rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr, wc.hInstance, nullptr);
         m_hDC = ::GetDC(m_hWnd);
         int nFormat = 0;
-        if (m_hDC && SetupPadPixelFormat(m_hDC, nFormat))
+        if (m_hDC && (bSingleBuffer ? SetSingleBufferedFormat() : SetupPadPixelFormat(m_hDC, nFormat)))
             m_hRC = ::wglCreateContext(m_hDC);
         m_bCurrent = m_hRC && ::wglMakeCurrent(m_hDC, m_hRC);
     }
@@ -467,6 +474,19 @@ public:
     bool Current() const { return m_bCurrent; }
 
 private:
+    bool SetSingleBufferedFormat() {
+        PIXELFORMATDESCRIPTOR pfd{};
+        const int nFormats = ::DescribePixelFormat(m_hDC, 1, sizeof(pfd), &pfd);
+        for (int i = 1; i <= nFormats; ++i) {
+            ::DescribePixelFormat(m_hDC, i, sizeof(pfd), &pfd);
+            const DWORD dwNeeded = PFD_SUPPORT_OPENGL | PFD_DRAW_TO_WINDOW;
+            if ((pfd.dwFlags & dwNeeded) == dwNeeded && !(pfd.dwFlags & PFD_DOUBLEBUFFER) &&
+                pfd.iPixelType == PFD_TYPE_RGBA && pfd.cColorBits >= 24)
+                return ::SetPixelFormat(m_hDC, i, &pfd) != FALSE;
+        }
+        return false;
+    }
+
     HWND m_hWnd = nullptr;
     HDC m_hDC = nullptr;
     HGLRC m_hRC = nullptr;
@@ -559,6 +579,39 @@ E2E_TEST(IncrementalFramesEqualFullRedraws) {
         CHECK(nInk > 500);
         CHECK(nBlack > 50);
         CHECK(nWhite > nInk);
+    }
+}
+
+E2E_TEST(InkReachesTheFrameDespiteReadBackTraps) {
+    struct Case {
+        const char* name;
+        bool bSingleBuffer;
+        bool bPendingError;
+    } cases[] = {
+        {"an error left pending by an earlier call", false, true},
+        {"a single-buffered format", true, false},
+    };
+    for (const Case& c : cases) {
+        CGLWindow gl(400, 250, c.bSingleBuffer);
+        REQUIRE(gl.Current());
+        CStampRenderer renderer;
+        renderer.Resize(400, 250);
+        renderer.LoadTexture(MakeSoftBrush());
+        CStrokeModel model;
+        WriteRandomStrokes(model, 400, 250, 7, 4);
+        CFrameDib frame;
+        REQUIRE(frame.Create(400, 250));
+        if (c.bPendingError)
+            glEnable(0xFFFF); // an invalid enum: GL_INVALID_ENUM stays pending
+        const bool bDrawn = renderer.AddStamps(model.Points(), frame);
+        int nInk = 0;
+        for (int y = 0; y < 250; ++y)
+            for (int x = 0; x < 400; ++x)
+                nInk += (frame.Row(y)[x] & 0xFFFFFF) != 0xFFFFFF ? 1 : 0;
+        if (!bDrawn || nInk <= 500)
+            std::printf("  %s: read back %d, %d ink pixels\n", c.name, bDrawn, nInk);
+        CHECK(bDrawn);
+        CHECK(nInk > 500);
     }
 }
 
