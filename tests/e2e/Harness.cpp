@@ -414,6 +414,22 @@ bool RunningUnderWine() {
     return hNtdll && ::GetProcAddress(hNtdll, "wine_get_version");
 }
 
+HWND FindOwnedWindow(HWND hOwner) {
+    struct Search {
+        HWND hOwner, hFound;
+    } search{hOwner, nullptr};
+    ::EnumWindows(
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            if (::GetWindow(hWnd, GW_OWNER) != s->hOwner || !::IsWindowVisible(hWnd))
+                return TRUE;
+            s->hFound = hWnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
 RECT WindowRect(HWND hWnd) {
     RECT rc{};
     ::GetWindowRect(hWnd, &rc);

@@ -118,6 +118,8 @@ void KeyUp(WORD vk);
 bool RunningUnderWine();
 
 // State.
+// A visible window owned by hOwner (a message box, say), or null.
+HWND FindOwnedWindow(HWND hOwner);
 RECT WindowRect(HWND hWnd);
 bool IsShown(HWND hWnd);
 int ScreenWidth();

@@ -436,6 +436,23 @@ E2E_TEST(LeftAloneTheHistoryReturnsTheKioskToIdle) {
     CHECK(kiosk.ShowPage());
 }
 
+E2E_TEST(ClosedHistoryLeavesThePageToItsIdleTimeout) {
+    CKiosk kiosk("[Time]\r\nMinTime=3000\r\n");
+    REQUIRE(kiosk.Started());
+    HWND hDlg = OpenHistory(kiosk);
+    REQUIRE(hDlg);
+    // closed with no pointer movement over the page afterwards, which would
+    // restart the timeout by itself
+    MoveTo(2, ScreenHeight() / 2);
+    ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
+    REQUIRE(WaitUntil([&] { return !::IsWindow(hDlg); }));
+    const DWORD closedAt = ::GetTickCount();
+    CHECK(IsShown(kiosk.Main()));
+    // a visitor who closes the history and walks away leaves nothing on screen
+    CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }, 8000));
+    CHECK(::GetTickCount() - closedAt >= 2500);
+}
+
 E2E_TEST(RecordsThatDoNotDecodeShowOnlyTheirCaption) {
     CKiosk kiosk;
     REQUIRE(kiosk.Started());

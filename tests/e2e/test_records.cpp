@@ -140,15 +140,30 @@ E2E_TEST(MissingFolderIsMadeAndABlockedOneLosesNothingElse) {
         ::DeleteFileW((folder + L"\\" + r.path).c_str());
     REQUIRE(::RemoveDirectoryW(folder.c_str()));
     REQUIRE(WriteTextFile(folder, "not a folder"));
+    const StartupLayout layout = ComputeStartupLayout(ScreenWidth(), ScreenHeight());
+    const int y = (layout.pad.top + layout.pad.bottom) / 2;
+    const int x0 = layout.pad.left + 100, x1 = layout.pad.left + 300;
+    WriteStroke(x0, x1, y);
+    REQUIRE(WaitUntil([&] { return !PadIsWhiteAt((x0 + x1) / 2, y); }, 3000));
     Pause(1100);
     PressSave();
-    Pause(1500);
+    // the visitor is told, on top of the page, and the signature stays
+    HWND hBox = nullptr;
+    CHECK(WaitUntil([&] { return (hBox = FindOwnedWindow(kiosk.Main())) != nullptr; }, 5000));
+    CHECK(!::IsWindowEnabled(kiosk.Main()));
+    CHECK(!PadIsWhiteAt((x0 + x1) / 2, y));
+    if (hBox)
+        ::PostMessageW(hBox, WM_COMMAND, IDOK, 0);
+    CHECK(WaitUntil([&] { return ::IsWindowEnabled(kiosk.Main()); }));
     CHECK(!kiosk.HasExited());
     CHECK(IsShown(kiosk.Main()));
+    CHECK(!PadIsWhiteAt((x0 + x1) / 2, y));
     // the kiosk still works, and the next save succeeds once the way is clear
     REQUIRE(::DeleteFileW(folder.c_str()));
+    Pause(1100);
     PressSave();
     CHECK(WaitUntil([&] { return Records(kiosk).size() == 1; }, 5000));
+    CHECK(WaitUntil([&] { return PadIsWhiteAt((x0 + x1) / 2, y); }, 3000));
 }
 
 E2E_TEST(KilledMidSaveLeavesNoPartialRecord) {
