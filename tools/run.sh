@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh run
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)" --target Velmo
+# tap.exe is the visitor's finger for --tap
+cmake --build --preset windows -j "$(nproc)" --target Velmo tap
 
 . tools/xvfb-session.sh
 exe="$PWD/build/windows/Velmo/Velmo.exe"
@@ -25,12 +26,19 @@ mkdir -p "$shots"
 wine "$exe" &
 kiosk=$!
 sleep 8
+if ! kill -0 "$kiosk" 2>/dev/null; then
+  echo "run.sh: Velmo.exe ended during start-up" >&2
+  exit 1
+fi
 import -window root "$shots/launcher.png"
 echo "Launcher: $shots/launcher.png"
 if [ "${1:-}" = "--tap" ]; then
-  # the launcher sits at the bottom-left corner: tap it the way a visitor would
-  wine "$PWD/build/windows/e2e/tap.exe" 60 1040 >/dev/null 2>&1 || true
-  sleep 4
+  # tap the launcher the way a visitor would; it waits until the page is up
+  if ! wine "$PWD/build/windows/e2e/tap.exe"; then
+    echo "run.sh: tapping the launcher did not bring up the page" >&2
+    exit 1
+  fi
+  sleep 1 # the camera preview and the pad's first frame
   import -window root "$shots/page.png"
   echo "Sign-in page: $shots/page.png"
 fi

@@ -1,11 +1,30 @@
-// tap X Y: one tap at screen pixel (X, Y), for the run command's screenshots.
+// tap: taps the kiosk's launcher as a visitor would and waits for the page,
+// for the run command's screenshots. Exit code 0 once the page covers the
+// screen; 1 when there is no launcher or the page did not come up.
 #include "Harness.h"
 
-#include <cwchar>
+#include <cstdio>
 
-int wmain(int argc, wchar_t** argv) {
-    if (argc != 3)
-        return 2;
-    e2e::Tap(static_cast<int>(std::wcstol(argv[1], nullptr, 10)), static_cast<int>(std::wcstol(argv[2], nullptr, 10)));
+using namespace e2e;
+
+int wmain() {
+    HWND hPopup = nullptr;
+    if (!WaitUntil([&] { return (hPopup = ::FindWindowW(nullptr, L"HideDlg")) != nullptr && IsShown(hPopup); })) {
+        std::fprintf(stderr, "tap: no launcher on the screen\n");
+        return 1;
+    }
+    const RECT rc = WindowRect(hPopup);
+    Tap((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    const bool bPage = WaitUntil([&] {
+        HWND hTop = ::WindowFromPoint({ScreenWidth() / 2, ScreenHeight() / 2});
+        hTop = hTop ? ::GetAncestor(hTop, GA_ROOT) : nullptr;
+        const RECT rcTop = WindowRect(hTop);
+        return hTop && !IsShown(hPopup) && rcTop.right - rcTop.left == ScreenWidth() &&
+               rcTop.bottom - rcTop.top == ScreenHeight();
+    });
+    if (!bPage) {
+        std::fprintf(stderr, "tap: the launcher was tapped but the page did not come up\n");
+        return 1;
+    }
     return 0;
 }
