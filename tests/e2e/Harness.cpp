@@ -350,14 +350,15 @@ bool CKiosk::ShowPage() {
     const RECT rc = WindowRect(m_hPopup);
     Tap((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
     return WaitUntil([&] {
-        const RECT rcMain = WindowRect(m_hMain);
-        if (!IsShown(m_hMain) || rcMain.left != 0 || rcMain.top != 0 || rcMain.right != ScreenWidth() ||
-            rcMain.bottom != ScreenHeight())
-            return false;
-        // and in front: a press on it reaches the page, not a window behind
-        HWND hTop = ::WindowFromPoint({ScreenWidth() - 5, 5});
-        return hTop && ::GetAncestor(hTop, GA_ROOT) == m_hMain;
-    });
+               const RECT rcMain = WindowRect(m_hMain);
+               if (!IsShown(m_hMain) || rcMain.left != 0 || rcMain.top != 0 || rcMain.right != ScreenWidth() ||
+                   rcMain.bottom != ScreenHeight())
+                   return false;
+               // and in front: a press on it reaches the page, not a window behind
+               HWND hTop = ::WindowFromPoint({ScreenWidth() - 5, 5});
+               return hTop && ::GetAncestor(hTop, GA_ROOT) == m_hMain;
+           }) &&
+           SyncWith(m_hMain);
 }
 
 void MoveTo(int x, int y) {
@@ -412,6 +413,11 @@ void Key(WORD vk) {
 bool RunningUnderWine() {
     HMODULE hNtdll = ::GetModuleHandleW(L"ntdll.dll");
     return hNtdll && ::GetProcAddress(hNtdll, "wine_get_version");
+}
+
+bool SyncWith(HWND hWnd) {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
 }
 
 HWND FindOwnedWindow(HWND hOwner) {

@@ -118,6 +118,9 @@ void KeyUp(WORD vk);
 bool RunningUnderWine();
 
 // State.
+// Returns once the thread of hWnd has come back to its message loop, so
+// the work of a press it is handling is done before the next input.
+bool SyncWith(HWND hWnd);
 // A visible window owned by hOwner (a message box, say), or null.
 HWND FindOwnedWindow(HWND hOwner);
 RECT WindowRect(HWND hWnd);

@@ -435,7 +435,7 @@ E2E_TEST(MissingBrushIsReportedAndABuiltInBrushWrites) {
         ::GetWindowTextW(hRoot, szTitle, 16);
         return hRoot && hRoot != found.hPopup && szTitle[0] == L'\0' && IsShown(hRoot);
     }));
-    Pause(300);
+    REQUIRE(SyncWith(found.hPopup));
     Stroke(from, to, 3);
     CHECK(WaitUntil([&] { return InkAlong(from, to); }, 5000));
 }
