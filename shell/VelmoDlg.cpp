@@ -74,6 +74,7 @@ BOOL CVelmoDlg::OnInitDialog() {
     if (szCamera[0] == L'\0')
         m_bHasCamera = 0;
     m_capture.m_hNotifyWnd = m_hWnd;
+    m_capture.m_video.m_hOwnerWnd = m_hWnd;
 
     const StartupLayout layout = ComputeStartupLayout(cx, cy);
     m_rcPalette = ToRect(layout.palette);
