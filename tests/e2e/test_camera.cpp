@@ -589,6 +589,19 @@ void CheckRecordPhoto(const std::vector<uint8_t>& record, const StartupLayout& l
     CHECK(red >= 8);
     CHECK(blue >= 8);
 }
+
+// A longer double-click time while the kiosk starts, which reads it then: a
+// second tap after the photo is a double-click however long the photo takes.
+class CDoubleClickTime {
+public:
+    explicit CDoubleClickTime(UINT ms) : m_nOld(::GetDoubleClickTime()) { m_bOk = ::SetDoubleClickTime(ms); }
+    ~CDoubleClickTime() { ::SetDoubleClickTime(m_nOld); }
+    bool Ok() const { return m_bOk; }
+
+private:
+    UINT m_nOld;
+    bool m_bOk = false;
+};
 } // namespace
 
 E2E_TEST(SignatureAndPhotoMakeOneRecord) {
@@ -625,4 +638,35 @@ E2E_TEST(SignatureAndPhotoMakeOneRecord) {
     const COLORREF ink = BmpPixel(record, (x0 + x1) / 2 - layout.signCapture.left, y - layout.signCapture.top);
     CHECK(GetBValue(ink) > GetRValue(ink) + 40 && GetBValue(ink) > GetGValue(ink) + 40);
     CheckRecordPhoto(record, layout);
+}
+
+E2E_TEST(DoubleTapOnPhotoKeepsThePhoto) {
+    CDoubleClickTime doubleClick(2000);
+    REQUIRE(doubleClick.Ok());
+    CCameraSetup cameras({{L"0", L"Test Camera", 640, 480, L"preview"}});
+    REQUIRE(cameras.Ok());
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(WaitForStartup(kiosk));
+    REQUIRE(kiosk.ShowPage());
+    REQUIRE(WaitUntil(ScreenShowsPattern));
+    // the second tap of the double tap arrives once the photo is shown
+    const POINT pt = PhotoButton();
+    Tap(pt.x, pt.y);
+    REQUIRE(WaitUntil([&] {
+        return ::GetFileAttributesW((kiosk.Folder() + L"\\photo.bmp").c_str()) != INVALID_FILE_ATTRIBUTES &&
+               !IsShown(PreviewFrame(kiosk));
+    }));
+    Tap(pt.x, pt.y);
+    const POINT save = CentreOf(ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[3]);
+    Tap(save.x, save.y);
+    std::wstring path;
+    REQUIRE(WaitUntil([&] { return !(path = OnlyRecord(kiosk)).empty(); }, 5000));
+    CHECK(!IsShown(PreviewFrame(kiosk)));
+    std::vector<uint8_t> record;
+    REQUIRE(WaitUntil([&] {
+        record = ReadFileBytes(path);
+        return ParseBmpFile(record.data(), record.size()).has_value();
+    }));
+    CheckRecordPhoto(record, ComputeStartupLayout(ScreenWidth(), ScreenHeight()));
 }
