@@ -4,10 +4,6 @@
 
 namespace {
 
-void Report(const wchar_t* pszText) {
-    ::MessageBoxW(nullptr, pszText, nullptr, MB_OK);
-}
-
 // S_OK only: an empty category answers S_FALSE with no enumerator.
 HRESULT CreateVideoInputEnum(CComPtr<ICreateDevEnum>& pDevEnum, CComPtr<IEnumMoniker>& pClassEnum) {
     HRESULT hr = ::CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
@@ -53,6 +49,10 @@ void FreeMediaTypeContents(AM_MEDIA_TYPE& mt) {
 }
 
 } // namespace
+
+void CCaptureVideo::Report(const wchar_t* pszText) const {
+    ::MessageBoxW(m_hOwnerWnd, pszText, nullptr, MB_OK);
+}
 
 CCaptureVideo::CCaptureVideo() : m_hrCoInit(::CoInitialize(nullptr)) {
     if (FAILED(m_hrCoInit))
@@ -117,12 +117,20 @@ HRESULT CCaptureVideo::CreateGraphInterfaces() {
 }
 
 HRESULT CCaptureVideo::StartPreview(int nIndex, HWND hPreview) {
+    // an error box runs a message loop: whatever reaches us through it must
+    // not build a second graph under the one being built
+    if (m_bBuilding)
+        return VFW_E_WRONG_STATE;
+    m_bBuilding = true;
     // a graph left from an earlier build is torn down before a new one starts
     ReleaseGraph();
     const HRESULT hr = BuildGraph(nIndex, hPreview);
+    m_bBuilding = false;
     if (hr != S_OK) {
-        // a preview that did not start holds nothing, so retries leak nothing
+        // a preview that did not start holds nothing, so retries leak nothing;
+        // stopped, so the photo button tries again rather than wait for a photo
         ReleaseGraph();
+        m_bStopped = 1;
         return hr;
     }
     m_bStopped = 0;

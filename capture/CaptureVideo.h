@@ -22,13 +22,17 @@ public:
     // the number added, or -1 without an enumerator or any device.
     int ListDevices(HWND hList);
     // 0 when the live preview runs; 1 when no device could be looked up;
-    // otherwise the failing HRESULT, after a message box.
+    // otherwise the failing HRESULT, after a message box. Every failure
+    // leaves the preview stopped. A call made while a box of an earlier call
+    // is still up does nothing and returns VFW_E_WRONG_STATE.
     HRESULT StartPreview(int nIndex, HWND hPreview);
     HRESULT StopPreview();
 
     // Nonzero while no preview runs, from construction on, so the photo
     // button of a kiosk whose preview could not start tries again.
     int m_bStopped = 1;
+    // Owns the error boxes, so that the page waits under them.
+    HWND m_hOwnerWnd = nullptr;
     HWND m_hPreviewWnd = nullptr;
     CComPtr<IGraphBuilder> m_pGraph;
     CComPtr<ICaptureGraphBuilder2> m_pBuilder;
@@ -45,7 +49,9 @@ private:
     // Stops the graph, takes the video window from its owner and releases
     // every interface held.
     void ReleaseGraph();
+    void Report(const wchar_t* pszText) const;
 
     HRESULT m_hrCoInit = E_FAIL;
     bool m_bGraphRan = false;
+    bool m_bBuilding = false;
 };

@@ -161,6 +161,9 @@ LRESULT CDlgShow::OnMessage70A(WPARAM, LPARAM) {
 }
 
 void CDlgShow::RestoreMainWindow() {
+    // a page disabled under a box of its own may not even be built yet
+    if (auto* pPage = CWinApp::GetApp()->m_pMainWnd; pPage && pPage->m_hWnd && !::IsWindowEnabled(pPage->m_hWnd))
+        return;
     RECT rcPopup;
     ::GetWindowRect(m_hWnd, &rcPopup);
     ShowWindow(SW_HIDE);

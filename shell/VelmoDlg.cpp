@@ -25,8 +25,8 @@ CMessageMap CVelmoDlg::GetMessageMap() const {
         {WM_ERASEBKGND, msg::EraseBackground<&CVelmoDlg::OnEraseBackground>},
         // void OnLButtonDown(UINT nFlags, POINT point)
         {WM_LBUTTONDOWN, msg::Mouse<&CVelmoDlg::OnLButtonDown>},
-        // the dialog class asks for double-clicks: a quick second tap is a press too
-        {WM_LBUTTONDBLCLK, msg::Mouse<&CVelmoDlg::OnLButtonDown>},
+        // void OnLButtonDblClk(UINT nFlags, POINT point)
+        {WM_LBUTTONDBLCLK, msg::Mouse<&CVelmoDlg::OnLButtonDblClk>},
         // void OnMouseMove(UINT nFlags, POINT point)
         {WM_MOUSEMOVE, msg::Mouse<&CVelmoDlg::OnMouseMove>},
         // BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message)
@@ -74,6 +74,7 @@ BOOL CVelmoDlg::OnInitDialog() {
     if (szCamera[0] == L'\0')
         m_bHasCamera = 0;
     m_capture.m_hNotifyWnd = m_hWnd;
+    m_capture.m_video.m_hOwnerWnd = m_hWnd;
 
     const StartupLayout layout = ComputeStartupLayout(cx, cy);
     m_rcPalette = ToRect(layout.palette);

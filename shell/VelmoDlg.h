@@ -47,6 +47,7 @@ private:
     HCURSOR OnQueryDragIcon();
     BOOL OnEraseBackground(HDC hdc);
     void OnLButtonDown(UINT nFlags, POINT point);
+    void OnLButtonDblClk(UINT nFlags, POINT point);
     void OnMouseMove(UINT nFlags, POINT point);
     BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
     void OnTimer(UINT_PTR nIDEvent);

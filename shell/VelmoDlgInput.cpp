@@ -35,6 +35,18 @@ void CVelmoDlg::OnLButtonDown(UINT, POINT point) {
         m_padDlg.SetPenColor(PickPaletteColor(point));
 }
 
+// The dialog class asks for double-clicks, so a quick second tap arrives as
+// one: a press like any other, except on Photo, where it belongs to the first
+// tap and must not bring the live preview back over the photo just taken.
+void CVelmoDlg::OnLButtonDblClk(UINT nFlags, POINT point) {
+    const PressRegions regions = ComputePressRegions(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+    if (regions.buttons[static_cast<int>(PageButton::Photo)].Contains(point.x, point.y)) {
+        RestartIdleTimer();
+        return;
+    }
+    OnLButtonDown(nFlags, point);
+}
+
 void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
     if (button == PageButton::History)
         ::KillTimer(m_hWnd, kIdleTimerId); // stays stopped while the history is open
