@@ -670,3 +670,27 @@ E2E_TEST(DoubleTapOnPhotoKeepsThePhoto) {
     }));
     CheckRecordPhoto(record, ComputeStartupLayout(ScreenWidth(), ScreenHeight()));
 }
+
+E2E_TEST(IdleTimeoutLeavesNoPhotoForTheNextVisitor) {
+    CCameraSetup cameras({{L"0", L"Test Camera", 640, 480, L"preview"}});
+    REQUIRE(cameras.Ok());
+    CKiosk kiosk("[Time]\r\nMinTime=2000\r\n");
+    REQUIRE(kiosk.Started());
+    REQUIRE(WaitForStartup(kiosk));
+    REQUIRE(kiosk.ShowPage());
+    REQUIRE(WaitUntil(ScreenShowsPattern));
+    REQUIRE(TakePhoto(kiosk));
+    // the visitor walks away
+    CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }, 8000));
+    const std::wstring photo = kiosk.Folder() + L"\\photo.bmp";
+    CHECK(WaitUntil([&] { return ::GetFileAttributesW(photo.c_str()) == INVALID_FILE_ATTRIBUTES; }, 3000));
+    // the next visitor finds the live camera, not the photo
+    REQUIRE(kiosk.ShowPage());
+    CHECK(WaitUntil([&] { return IsShown(PreviewFrame(kiosk)); }));
+    int firstColumn = -1;
+    CHECK(WaitUntil([&] { return (firstColumn = GreenColumnOnScreen()) >= 0; }));
+    CHECK(WaitUntil([&] {
+        const int x = GreenColumnOnScreen();
+        return x >= 0 && x != firstColumn;
+    }));
+}
