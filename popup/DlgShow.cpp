@@ -7,6 +7,7 @@
 
 namespace {
 constexpr UINT kMessage70A = 0x070A;
+constexpr UINT kMessageActivate = WM_APP + 1;
 constexpr int kDragThreshold = 3;
 constexpr BYTE kOpacity = 204;
 
@@ -49,6 +50,8 @@ CMessageMap CDlgShow::GetMessageMap() const {
         {WM_LBUTTONUP, msg::Mouse<&CDlgShow::OnLButtonUp>},
         // LRESULT OnMessage70A(WPARAM, LPARAM): answered with 0
         {kMessage70A, msg::Raw<&CDlgShow::OnMessage70A>},
+        // LRESULT OnActivateLauncher(WPARAM, LPARAM): posted by Activate
+        {kMessageActivate, msg::Raw<&CDlgShow::OnActivateLauncher>},
     };
     return map;
 }
@@ -120,6 +123,8 @@ BOOL CDlgShow::PreTranslateMessage(MSG* pMsg) {
         if (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_SPACE)
             pMsg->wParam = 0;
     }
+    if (pMsg->message == WM_SYSKEYDOWN && pMsg->wParam == VK_F4)
+        return TRUE; // nor from Alt+F4
     return CDialog::PreTranslateMessage(pMsg);
 }
 
@@ -157,6 +162,17 @@ void CDlgShow::OnLButtonUp(UINT, POINT point) {
 }
 
 LRESULT CDlgShow::OnMessage70A(WPARAM, LPARAM) {
+    return 0;
+}
+
+void CDlgShow::Activate() {
+    ::PostMessageW(m_hWnd, kMessageActivate, 0, 0);
+}
+
+LRESULT CDlgShow::OnActivateLauncher(WPARAM, LPARAM) {
+    // the page may have been shown since the request
+    if (::IsWindowVisible(m_hWnd))
+        ::SetForegroundWindow(m_hWnd);
     return 0;
 }
 

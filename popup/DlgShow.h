@@ -12,9 +12,15 @@ public:
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL RefreshLayeredWindow();
+    // Makes the launcher the active window once the messages already queued
+    // have run, so the hidden page never keeps the keyboard.
+    void Activate();
 
 protected:
     BOOL OnInitDialog() override;
+    // Nothing closes the launcher: it is the kiosk's only way back.
+    void OnOK() override {}
+    void OnCancel() override {}
     CMessageMap GetMessageMap() const override;
 
 private:
@@ -23,6 +29,7 @@ private:
     void OnMouseMove(UINT nFlags, POINT point);
     void OnLButtonUp(UINT nFlags, POINT point);
     LRESULT OnMessage70A(WPARAM wParam, LPARAM lParam);
+    LRESULT OnActivateLauncher(WPARAM wParam, LPARAM lParam);
 
     void RestoreMainWindow();
     void LoadPicture();
