@@ -1,5 +1,7 @@
 #include "DlgShow.h"
 
+#include <algorithm>
+
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -52,6 +54,8 @@ CMessageMap CDlgShow::GetMessageMap() const {
         {kMessage70A, msg::Raw<&CDlgShow::OnMessage70A>},
         // LRESULT OnActivateLauncher(WPARAM, LPARAM): posted by Activate
         {kMessageActivate, msg::Raw<&CDlgShow::OnActivateLauncher>},
+        // void OnDisplayChange()
+        {WM_DISPLAYCHANGE, msg::VoidThenDefault<&CDlgShow::OnDisplayChange>},
     };
     return map;
 }
@@ -134,15 +138,32 @@ void CDlgShow::OnLButtonDown(UINT, POINT point) {
 }
 
 void CDlgShow::OnMouseMove(UINT nFlags, POINT point) {
-    if (abs(point.x - m_ptDown.x) > kDragThreshold && nFlags == MK_LBUTTON) {
-        RECT rc;
-        ::GetWindowRect(m_hWnd, &rc);
-        const int cy = ::GetSystemMetrics(SM_CYSCREEN);
-        ::MoveWindow(m_hWnd, rc.left + point.x - m_ptDown.x, cy - (rc.bottom - rc.top), rc.right - rc.left,
-                     rc.bottom - rc.top, TRUE);
-        m_ptDown.x = point.x;
-        m_bMoved = true;
-    }
+    // only the left button alone drags, and the threshold only decides whether a drag begins
+    if (nFlags != MK_LBUTTON || (!m_bMoved && abs(point.x - m_ptDown.x) <= kDragThreshold))
+        return;
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    // the grab point is kept for the whole drag: the launcher stays under the finger
+    MoveAlongBottomEdge(rc.left + point.x - m_ptDown.x);
+    m_bMoved = true;
+}
+
+void CDlgShow::MoveAlongBottomEdge(int left) {
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN);
+    const int cy = ::GetSystemMetrics(SM_CYSCREEN);
+    // a strip at the edge is too small for a finger, and nothing else brings the page back
+    left = std::max(0, std::min(left, cx - width));
+    ::MoveWindow(m_hWnd, left, cy - height, width, height, TRUE);
+}
+
+void CDlgShow::OnDisplayChange() {
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    MoveAlongBottomEdge(rc.left);
 }
 
 void CDlgShow::OnLButtonUp(UINT, POINT point) {

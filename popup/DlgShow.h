@@ -30,9 +30,12 @@ private:
     void OnLButtonUp(UINT nFlags, POINT point);
     LRESULT OnMessage70A(WPARAM wParam, LPARAM lParam);
     LRESULT OnActivateLauncher(WPARAM wParam, LPARAM lParam);
+    void OnDisplayChange();
 
     void RestoreMainWindow();
     void LoadPicture();
+    // Puts the launcher on the bottom edge with all of it on the screen.
+    void MoveAlongBottomEdge(int left);
 
     CGpImage m_pImage;
     int m_nImageWidth = 0;
