@@ -77,6 +77,13 @@ template <auto F> bool SetCursor(CWnd& w, WPARAM wParam, LPARAM lParam, LRESULT&
     return true;
 }
 
+// void OnActivate(UINT nState, HWND hWndOther, BOOL bMinimized), followed by
+// default processing (the dialog keeps restoring its focus).
+template <auto F> bool Activate(CWnd& w, WPARAM wParam, LPARAM lParam, LRESULT&) {
+    (Self<F>(w).*F)(LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam) != 0);
+    return false;
+}
+
 // void OnTimer(UINT_PTR nIDEvent), followed by default processing.
 template <auto F> bool Timer(CWnd& w, WPARAM wParam, LPARAM, LRESULT&) {
     (Self<F>(w).*F)(static_cast<UINT_PTR>(wParam));

@@ -1,5 +1,7 @@
 #include "DlgShow.h"
 
+#include <algorithm>
+
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -7,6 +9,7 @@
 
 namespace {
 constexpr UINT kMessage70A = 0x070A;
+constexpr UINT kMessageActivate = WM_APP + 1;
 constexpr int kDragThreshold = 3;
 constexpr BYTE kOpacity = 204;
 
@@ -49,6 +52,10 @@ CMessageMap CDlgShow::GetMessageMap() const {
         {WM_LBUTTONUP, msg::Mouse<&CDlgShow::OnLButtonUp>},
         // LRESULT OnMessage70A(WPARAM, LPARAM): answered with 0
         {kMessage70A, msg::Raw<&CDlgShow::OnMessage70A>},
+        // LRESULT OnActivateLauncher(WPARAM, LPARAM): posted by Activate
+        {kMessageActivate, msg::Raw<&CDlgShow::OnActivateLauncher>},
+        // void OnDisplayChange()
+        {WM_DISPLAYCHANGE, msg::VoidThenDefault<&CDlgShow::OnDisplayChange>},
     };
     return map;
 }
@@ -120,6 +127,8 @@ BOOL CDlgShow::PreTranslateMessage(MSG* pMsg) {
         if (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_SPACE)
             pMsg->wParam = 0;
     }
+    if (pMsg->message == WM_SYSKEYDOWN && pMsg->wParam == VK_F4)
+        return TRUE; // nor from Alt+F4
     return CDialog::PreTranslateMessage(pMsg);
 }
 
@@ -129,15 +138,32 @@ void CDlgShow::OnLButtonDown(UINT, POINT point) {
 }
 
 void CDlgShow::OnMouseMove(UINT nFlags, POINT point) {
-    if (abs(point.x - m_ptDown.x) > kDragThreshold && nFlags == MK_LBUTTON) {
-        RECT rc;
-        ::GetWindowRect(m_hWnd, &rc);
-        const int cy = ::GetSystemMetrics(SM_CYSCREEN);
-        ::MoveWindow(m_hWnd, rc.left + point.x - m_ptDown.x, cy - (rc.bottom - rc.top), rc.right - rc.left,
-                     rc.bottom - rc.top, TRUE);
-        m_ptDown.x = point.x;
-        m_bMoved = true;
-    }
+    // only the left button alone drags, and the threshold only decides whether a drag begins
+    if (nFlags != MK_LBUTTON || (!m_bMoved && abs(point.x - m_ptDown.x) <= kDragThreshold))
+        return;
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    // the grab point is kept for the whole drag: the launcher stays under the finger
+    MoveAlongBottomEdge(rc.left + point.x - m_ptDown.x);
+    m_bMoved = true;
+}
+
+void CDlgShow::MoveAlongBottomEdge(int left) {
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN);
+    const int cy = ::GetSystemMetrics(SM_CYSCREEN);
+    // a strip at the edge is too small for a finger, and nothing else brings the page back
+    left = std::max(0, std::min(left, cx - width));
+    ::MoveWindow(m_hWnd, left, cy - height, width, height, TRUE);
+}
+
+void CDlgShow::OnDisplayChange() {
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    MoveAlongBottomEdge(rc.left);
 }
 
 void CDlgShow::OnLButtonUp(UINT, POINT point) {
@@ -157,6 +183,17 @@ void CDlgShow::OnLButtonUp(UINT, POINT point) {
 }
 
 LRESULT CDlgShow::OnMessage70A(WPARAM, LPARAM) {
+    return 0;
+}
+
+void CDlgShow::Activate() {
+    ::PostMessageW(m_hWnd, kMessageActivate, 0, 0);
+}
+
+LRESULT CDlgShow::OnActivateLauncher(WPARAM, LPARAM) {
+    // the page may have been shown since the request
+    if (::IsWindowVisible(m_hWnd))
+        ::SetForegroundWindow(m_hWnd);
     return 0;
 }
 

@@ -12,9 +12,15 @@ public:
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL RefreshLayeredWindow();
+    // Makes the launcher the active window once the messages already queued
+    // have run, so the hidden page never keeps the keyboard.
+    void Activate();
 
 protected:
     BOOL OnInitDialog() override;
+    // Nothing closes the launcher: it is the kiosk's only way back.
+    void OnOK() override {}
+    void OnCancel() override {}
     CMessageMap GetMessageMap() const override;
 
 private:
@@ -23,9 +29,13 @@ private:
     void OnMouseMove(UINT nFlags, POINT point);
     void OnLButtonUp(UINT nFlags, POINT point);
     LRESULT OnMessage70A(WPARAM wParam, LPARAM lParam);
+    LRESULT OnActivateLauncher(WPARAM wParam, LPARAM lParam);
+    void OnDisplayChange();
 
     void RestoreMainWindow();
     void LoadPicture();
+    // Puts the launcher on the bottom edge with all of it on the screen.
+    void MoveAlongBottomEdge(int left);
 
     CGpImage m_pImage;
     int m_nImageWidth = 0;

@@ -17,6 +17,8 @@ CMessageMap CVelmoDlg::GetMessageMap() const {
     static const CMsgEntry map[] = {
         // bool OnSysCommand(UINT nID, LPARAM lParam)
         {WM_SYSCOMMAND, msg::SysCommand<&CVelmoDlg::OnSysCommand>},
+        // void OnActivate(UINT nState, HWND hWndOther, BOOL bMinimized)
+        {WM_ACTIVATE, msg::Activate<&CVelmoDlg::OnActivate>},
         // void OnPaint()
         {WM_PAINT, msg::Void<&CVelmoDlg::OnPaint>},
         // HCURSOR OnQueryDragIcon()
@@ -63,6 +65,7 @@ BOOL CVelmoDlg::OnInitDialog() {
     m_dlgShow.Create(IDD_DLG_SHOW);
     m_dlgShow.ShowWindow(SW_SHOW);
     ShowWindow(SW_HIDE);
+    m_dlgShow.Activate();
     m_previewFrame.ShowWindow(SW_HIDE);
     m_pPhotoImage.Reset();
 
@@ -125,11 +128,32 @@ void CVelmoDlg::MakeProgramFolderCurrent() {
 }
 
 bool CVelmoDlg::OnSysCommand(UINT nID, LPARAM) {
+    if ((nID & 0xFFF0) == SC_CLOSE && IsPageHidden())
+        return true;
     if ((nID & 0xFFF0) != IDM_ABOUTBOX)
         return false;
     CAboutDlg dlgAbout;
     dlgAbout.DoModal();
     return true;
+}
+
+// Escape, Enter, Alt+F4 and Close end the program from the visible page only:
+// while the launcher stands in for it, a stray key must not end the kiosk.
+void CVelmoDlg::OnOK() {
+    if (!IsPageHidden())
+        CDialog::OnOK();
+}
+
+void CVelmoDlg::OnCancel() {
+    if (!IsPageHidden())
+        CDialog::OnCancel();
+}
+
+void CVelmoDlg::OnActivate(UINT nState, HWND, BOOL) {
+    // the dialog manager focuses the hidden page after start-up, and closing
+    // a window may hand it the activation; the launcher takes it over
+    if (nState != WA_INACTIVE && IsPageHidden())
+        m_dlgShow.Activate();
 }
 
 void CVelmoDlg::RefreshBackBuffer() {

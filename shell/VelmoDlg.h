@@ -39,10 +39,13 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
     CMessageMap GetMessageMap() const override;
 
 private:
     bool OnSysCommand(UINT nID, LPARAM lParam);
+    void OnActivate(UINT nState, HWND hWndOther, BOOL bMinimized);
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     BOOL OnEraseBackground(HDC hdc);
@@ -53,6 +56,7 @@ private:
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnPhotoTaken(WPARAM wParam, LPARAM lParam);
 
+    bool IsPageHidden() const { return !::IsWindowVisible(m_hWnd); }
     bool IsPreviewStopped() const { return m_capture.m_video.m_bStopped != 0; }
     bool ComposeSignIn(CBitmapEx& canvas);
     void PaintIcon();

@@ -123,6 +123,7 @@ void CVelmoDlg::HideToPopup() {
         ::ShowWindow(hHandwriting, SW_HIDE);
     ShowWindow(SW_HIDE);
     m_dlgShow.ShowWindow(SW_SHOW);
+    m_dlgShow.Activate();
 }
 
 void CVelmoDlg::OnMouseMove(UINT, POINT) {

@@ -1,25 +1,47 @@
 // Start-up, the launcher popup and the way to the page and back.
 #include "Harness.h"
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace e2e;
 
 namespace {
-// Under Wine the button flags of injected mouse moves over the layered
-// launcher follow the X pointer rather than the injected buttons, so drags
-// are checked on Windows only.
-bool SkipDragUnderWine() {
-    if (!RunningUnderWine())
-        return false;
-    std::printf("  skipped under Wine: injected drag flags are unreliable there\n");
-    return true;
-}
-
 RECT Center(HWND hWnd, POINT& pt) {
     const RECT rc = WindowRect(hWnd);
     pt = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
     return rc;
+}
+
+// A finger on the launcher, driven by mouse messages that carry their button
+// flags: under Wine the flags of injected moves over the layered launcher
+// follow the X pointer, not the injected buttons. Points are on the screen and
+// reach the launcher in its client coordinates of the moment.
+class CFinger {
+public:
+    explicit CFinger(HWND hWnd) : m_hWnd(hWnd) {}
+    void Down(int x, int y, WPARAM flags = MK_LBUTTON) { Send(WM_LBUTTONDOWN, flags, x, y); }
+    void Move(int x, int y, WPARAM flags = MK_LBUTTON) { Send(WM_MOUSEMOVE, flags, x, y); }
+    void Up(int x, int y) { Send(WM_LBUTTONUP, 0, x, y); }
+
+private:
+    void Send(UINT message, WPARAM flags, int x, int y) {
+        POINT pt{x, y};
+        ::ScreenToClient(m_hWnd, &pt);
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(m_hWnd, message, flags, MAKELPARAM(pt.x, pt.y), SMTO_NORMAL, 5000, &result);
+    }
+    HWND m_hWnd;
+};
+
+// Drags from x to toX in steps, as a finger does, at the given height.
+void DragSideways(CFinger& finger, int x, int toX, int y, int step = 40) {
+    finger.Down(x, y);
+    while (x != toX) {
+        x = toX > x ? std::min(x + step, toX) : std::max(x - step, toX);
+        finger.Move(x, y);
+    }
+    finger.Up(x, y);
 }
 } // namespace
 
@@ -81,84 +103,159 @@ E2E_TEST(DefaultIdleTimeKeepsThePage) {
     CHECK(!IsShown(kiosk.Popup()));
 }
 
-E2E_TEST(SidewaysDragMovesAlongTheBottomEdge) {
-    if (SkipDragUnderWine())
-        return;
+E2E_TEST(SidewaysDragFollowsTheFingerAlongTheBottomEdge) {
     CKiosk kiosk;
     REQUIRE(kiosk.Started());
     HWND hPopup = kiosk.Popup();
+    CFinger finger(hPopup);
     POINT pt;
     const RECT before = Center(hPopup, pt);
-    Press(pt.x, pt.y);
-    MoveTo(pt.x + 1, pt.y - 15);
-    MoveTo(pt.x + 4, pt.y - 30); // vertical travel plays no part
-    Release(pt.x + 4, pt.y - 30);
-    Pause(200);
-    const RECT after = WindowRect(hPopup);
+    finger.Down(pt.x, pt.y);
+    finger.Move(pt.x + 1, pt.y - 15);
+    finger.Move(pt.x + 4, pt.y - 30); // vertical travel plays no part
+    RECT after = WindowRect(hPopup);
     CHECK_EQ(after.left, before.left + 4);
-    CHECK_EQ(after.bottom, ScreenHeight());
     CHECK_EQ(after.top, before.top);
+    // a long drag keeps the grab point under the finger at every step
+    for (int dx = 24; dx <= 184; dx += 20) {
+        finger.Move(pt.x + dx, pt.y + (dx % 40) - 20);
+        after = WindowRect(hPopup);
+        CHECK_EQ(after.left, before.left + dx);
+        CHECK_EQ(after.bottom, ScreenHeight());
+    }
+    finger.Up(pt.x + 184, pt.y);
     // the release that ends a drag restores nothing
     CHECK(IsShown(hPopup));
     CHECK(!IsShown(kiosk.Main()));
 }
 
 E2E_TEST(ThreePixelsSidewaysIsStillATap) {
-    if (SkipDragUnderWine())
-        return;
-    CKiosk kiosk;
-    REQUIRE(kiosk.Started());
-    POINT pt;
-    const RECT before = Center(kiosk.Popup(), pt);
-    Press(pt.x, pt.y);
-    MoveTo(pt.x + 3, pt.y + 20);
-    Release(pt.x + 3, pt.y + 20);
-    CHECK(WaitUntil([&] { return IsShown(kiosk.Main()); }, 5000));
-    CHECK_EQ(WindowRect(kiosk.Popup()).left, before.left);
-}
-
-E2E_TEST(DragWithSecondButtonOrVerticalDoesNotMove) {
-    if (SkipDragUnderWine())
-        return;
     CKiosk kiosk;
     REQUIRE(kiosk.Started());
     HWND hPopup = kiosk.Popup();
+    CFinger finger(hPopup);
     POINT pt;
     const RECT before = Center(hPopup, pt);
-    // only the left button alone drags (a modifier key is the same rule, but
-    // Wine re-reads modifier keys from X, so the second button stands in here)
-    Press(pt.x, pt.y);
-    PressRight(pt.x, pt.y);
-    MoveTo(pt.x + 20, pt.y);
-    MoveTo(pt.x + 40, pt.y);
-    ReleaseRight(pt.x + 40, pt.y);
-    Release(pt.x + 40, pt.y + 200); // released outside: restores nothing
-    Pause(200);
-    RECT after = WindowRect(hPopup);
-    CHECK_EQ(after.left, before.left);
-    CHECK(!IsShown(kiosk.Main()));
+    // once a drag has begun, every pixel counts
+    finger.Down(pt.x, pt.y);
+    finger.Move(pt.x + 10, pt.y);
+    finger.Move(pt.x + 12, pt.y);
+    CHECK_EQ(WindowRect(hPopup).left, before.left + 12);
+    finger.Up(pt.x + 12, pt.y);
 
-    Press(pt.x, pt.y);
-    MoveTo(pt.x, pt.y - 40);
-    MoveTo(pt.x, pt.y - 60);
-    after = WindowRect(hPopup);
-    CHECK_EQ(after.top, before.top);
-    CHECK_EQ(after.left, before.left);
-    Release(pt.x, pt.y - 60);
+    Center(hPopup, pt);
+    finger.Down(pt.x, pt.y);
+    finger.Move(pt.x - 3, pt.y + 20);
+    finger.Move(pt.x + 3, pt.y + 20);
+    CHECK_EQ(WindowRect(hPopup).left, before.left + 12);
+    finger.Up(pt.x + 3, pt.y + 20);
+    CHECK(WaitUntil([&] { return IsShown(kiosk.Main()); }, 5000));
 }
 
-E2E_TEST(KeysOnTheLauncherDoNothing) {
+E2E_TEST(OnlyTheLeftButtonAloneDrags) {
     CKiosk kiosk;
     REQUIRE(kiosk.Started());
     HWND hPopup = kiosk.Popup();
-    ::SetForegroundWindow(hPopup);
-    Pause(200);
-    for (WORD vk : {VK_RETURN, VK_ESCAPE, VK_SPACE})
-        Key(vk);
-    Pause(500);
-    CHECK(!kiosk.HasExited());
-    CHECK(IsShown(hPopup));
+    CFinger finger(hPopup);
+    POINT pt;
+    const RECT before = Center(hPopup, pt);
+    const struct {
+        const char* name;
+        WPARAM flags;
+    } cases[] = {
+        {"shift", MK_LBUTTON | MK_SHIFT},
+        {"ctrl", MK_LBUTTON | MK_CONTROL},
+        {"right button too", MK_LBUTTON | MK_RBUTTON},
+        {"right button alone", MK_RBUTTON},
+        {"no button", 0},
+    };
+    for (const auto& c : cases) {
+        finger.Down(pt.x, pt.y);
+        finger.Move(pt.x + 20, pt.y, c.flags);
+        finger.Move(pt.x + 40, pt.y, c.flags);
+        finger.Up(pt.x + 40, pt.y + 200); // released outside: restores nothing
+        if (WindowRect(hPopup).left != before.left)
+            std::printf("  moved with %s\n", c.name);
+        CHECK_EQ(WindowRect(hPopup).left, before.left);
+    }
     CHECK(!IsShown(kiosk.Main()));
+}
+
+E2E_TEST(TheLauncherStaysOnTheScreen) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    HWND hPopup = kiosk.Popup();
+    CFinger finger(hPopup);
+    const RECT rc = WindowRect(hPopup);
+    const int width = rc.right - rc.left;
+    const int y = (rc.top + rc.bottom) / 2;
+    // grabbed near its left edge and pushed against the right one, again and again
+    for (int i = 0; i < 3; i++) {
+        const int left = WindowRect(hPopup).left;
+        DragSideways(finger, left + 5, ScreenWidth() - 1, y);
+        CHECK_EQ(WindowRect(hPopup).right, ScreenWidth());
+    }
+    for (int i = 0; i < 3; i++) {
+        const int right = WindowRect(hPopup).right;
+        DragSideways(finger, right - 5, 0, y);
+        CHECK_EQ(WindowRect(hPopup).left, 0);
+    }
+    CHECK_EQ(WindowRect(hPopup).right, width);
+    CHECK_EQ(WindowRect(hPopup).bottom, ScreenHeight());
+    CHECK(!IsShown(kiosk.Main()));
+
+    // a smaller screen leaves it outside; the display change puts it back
+    const struct {
+        const char* name;
+        int left, top, wantLeft;
+    } cases[] = {
+        {"beyond the right edge", ScreenWidth() + 50, ScreenHeight() / 2, ScreenWidth() - width},
+        {"beyond the left edge", -width / 2, ScreenHeight() + 10, 0},
+    };
+    for (const auto& c : cases) {
+        ::SetWindowPos(hPopup, nullptr, c.left, c.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        HDC hdc = ::GetDC(nullptr);
+        const int bpp = ::GetDeviceCaps(hdc, BITSPIXEL);
+        ::ReleaseDC(nullptr, hdc);
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(hPopup, WM_DISPLAYCHANGE, bpp, MAKELPARAM(ScreenWidth(), ScreenHeight()), SMTO_NORMAL,
+                              5000, &result);
+        const RECT after = WindowRect(hPopup);
+        if (after.left != c.wantLeft || after.bottom != ScreenHeight())
+            std::printf("  %s: at (%ld, %ld)\n", c.name, after.left, after.top);
+        CHECK_EQ(after.left, c.wantLeft);
+        CHECK_EQ(after.bottom, ScreenHeight());
+    }
+}
+
+E2E_TEST(NothingEndsTheKioskWhileTheLauncherShows) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    HWND hPopup = kiosk.Popup();
+    const auto pressKeys = [] {
+        for (WORD vk : {VK_RETURN, VK_ESCAPE, VK_SPACE})
+            Key(vk);
+        KeyDown(VK_MENU);
+        Key(VK_F4);
+        KeyUp(VK_MENU);
+    };
+    // right after start, with no window brought forward: the keys go where
+    // the kiosk itself put the keyboard
+    pressKeys();
+    CHECK(WaitUntil([&] { return ::GetForegroundWindow() == hPopup; }, 5000));
+    ::SetForegroundWindow(hPopup);
+    pressKeys();
+    // and what those keys would turn into, sent straight to either window
+    for (HWND hWnd : {kiosk.Main(), hPopup}) {
+        ::PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        ::PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        ::PostMessageW(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ::PostMessageW(hWnd, WM_CLOSE, 0, 0);
+    }
+    // posted messages come before input and input keeps its order: a tap
+    // that still shows the page proves that all of the above did nothing
+    CHECK(kiosk.ShowPage());
+    CHECK(!kiosk.HasExited());
 }
 
 E2E_TEST(EscapeOnThePageEndsTheProgram) {
