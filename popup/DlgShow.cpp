@@ -135,6 +135,8 @@ BOOL CDlgShow::PreTranslateMessage(MSG* pMsg) {
 void CDlgShow::OnLButtonDown(UINT, POINT point) {
     m_bMoved = false;
     m_ptDown = point;
+    // a quick finger may leave the small launcher between two moves
+    ::SetCapture(m_hWnd);
 }
 
 void CDlgShow::OnMouseMove(UINT nFlags, POINT point) {
@@ -167,6 +169,8 @@ void CDlgShow::OnDisplayChange() {
 }
 
 void CDlgShow::OnLButtonUp(UINT, POINT point) {
+    if (::GetCapture() == m_hWnd)
+        ::ReleaseCapture();
     RECT rcClient;
     ::GetClientRect(m_hWnd, &rcClient);
     if (!m_bMoved && ::PtInRect(&rcClient, point)) {
