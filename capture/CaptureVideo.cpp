@@ -1,10 +1,12 @@
 #include "CaptureVideo.h"
 
 #include "SampleGrabberCB.h"
+#include "framework/Log.h"
 
 namespace {
 
 void Report(const wchar_t* pszText) {
+    LogEvent(L"Camera error shown: %ls", pszText);
     ::MessageBoxW(nullptr, pszText, nullptr, MB_OK);
 }
 

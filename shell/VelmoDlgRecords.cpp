@@ -2,6 +2,7 @@
 // photo (or the placeholder) stretched into the photo area.
 #include "VelmoDlg.h"
 
+#include "framework/Log.h"
 #include "records/SignInRecord.h"
 
 // Tick count of the last accepted save; 0 at start.
@@ -81,6 +82,8 @@ void CVelmoDlg::SaveSignIn() {
     CBitmapEx canvas;
     std::vector<uint8_t> file;
     if (!ComposeSignIn(canvas) || !canvas.EncodeBmp(file))
-        return;
-    WriteSignInRecord(file, t);
+        return LogEvent(L"Save failed: the sign area could not be composed");
+    if (const std::wstring name = WriteSignInRecord(file, t); !name.empty())
+        LogEvent(L"Saved %ls: %lu bytes in %lu ms", name.c_str(), static_cast<unsigned long>(file.size()),
+                 ::GetTickCount() - dwNow);
 }
