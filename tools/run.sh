@@ -4,11 +4,15 @@
 # to build/screenshots/ so you can look at it. Ctrl+C ends it.
 #   tools/run.sh            build and run
 #   tools/run.sh --tap      (no display) also tap the launcher, to see the page
+#   tools/run.sh --docs     (no display) the operator's guide's screenshots of
+#                           the launcher, the page and the history, into docs/images/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh run
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)" --target Velmo
+targets=(Velmo)
+[ -n "${1:-}" ] && targets+=(tap)
+cmake --build --preset windows -j "$(nproc)" --target "${targets[@]}"
 
 . tools/xvfb-session.sh
 exe="$PWD/build/windows/Velmo/Velmo.exe"
@@ -27,12 +31,27 @@ kiosk=$!
 sleep 8
 import -window root "$shots/launcher.png"
 echo "Launcher: $shots/launcher.png"
-if [ "${1:-}" = "--tap" ]; then
+tap() { wine "$PWD/build/windows/e2e/tap.exe" "$1" "$2" >/dev/null 2>&1 || true; }
+if [ "${1:-}" = "--tap" ] || [ "${1:-}" = "--docs" ]; then
   # the launcher sits at the bottom-left corner: tap it the way a visitor would
-  wine "$PWD/build/windows/e2e/tap.exe" 60 1040 >/dev/null 2>&1 || true
+  tap 60 1040
   sleep 4
   import -window root "$shots/page.png"
   echo "Sign-in page: $shots/page.png"
+fi
+if [ "${1:-}" = "--docs" ]; then
+  # Save, then History (the left column's bottom and top buttons), to show a record
+  tap 124 758
+  sleep 2
+  tap 124 408
+  sleep 4
+  import -window root "$shots/history.png"
+  mkdir -p docs/images
+  for shot in launcher page history; do
+    convert "$shots/$shot.png" -resize 50% "docs/images/$shot.png"
+  done
+  echo "The guide's screenshots: docs/images/"
+  exit 0
 fi
 echo "Velmo is running on display $DISPLAY; Ctrl+C ends it."
 wait "$kiosk"
