@@ -2,21 +2,48 @@
 
 #include <commctrl.h>
 
+#include "CrashHandler.h"
+#include "SingleInstance.h"
+#include "framework/Log.h"
 #include "shell/VelmoDlg.h"
+
+#include <cwchar>
 
 CVelmoApp theApp;
 
+namespace {
+
+void LogStart() {
+    const bool bRestarted = wcsstr(::GetCommandLineW(), kRestartedSwitch) != nullptr;
+    LogEvent(L"Velmo %ls started%ls: screen %dx%d, process %lu, folder %ls", VELMO_VERSION,
+             bRestarted ? L" again by the system after a fault" : L"", ::GetSystemMetrics(SM_CXSCREEN),
+             ::GetSystemMetrics(SM_CYSCREEN), ::GetCurrentProcessId(), ProgramFolder().c_str());
+}
+
+} // namespace
+
 BOOL CVelmoApp::InitInstance() {
+    InstallCrashHandler();
+    CSingleInstance instance;
+    if (!instance.Acquire())
+        return FALSE;
+    LogStart();
+
     INITCOMMONCONTROLSEX icc{sizeof(icc), 0xFF};
     ::InitCommonControlsEx(&icc);
     CWinApp::InitInstance();
     m_gdiplus.Startup(m_gdiplusStartupInput);
     SetRegistryKey(L"应用程序向导生成的本地应用程序");
 
-    CVelmoDlg dlg;
-    m_pMainWnd = &dlg;
-    dlg.DoModal();
-    m_pMainWnd = nullptr;
+    const DWORD dwStart = ::GetTickCount();
+    {
+        CVelmoDlg dlg;
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+        m_pMainWnd = nullptr;
+    }
+    LogEvent(L"Velmo %ls ended after %lu s: screen %dx%d", VELMO_VERSION, (::GetTickCount() - dwStart) / 1000,
+             ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
     // the dialog-based kiosk ends when its main dialog does
     return FALSE;
 }

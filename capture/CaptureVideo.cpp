@@ -1,6 +1,7 @@
 #include "CaptureVideo.h"
 
 #include "SampleGrabberCB.h"
+#include "framework/Log.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ void FreeMediaTypeContents(AM_MEDIA_TYPE& mt) {
 } // namespace
 
 void CCaptureVideo::Report(const wchar_t* pszText) const {
+    LogEvent(L"Camera error shown: %ls", pszText);
     ::MessageBoxW(m_hOwnerWnd, pszText, nullptr, MB_OK);
 }
 

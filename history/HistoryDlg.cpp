@@ -4,6 +4,7 @@
 
 #include "framework/Gdi.h"
 #include "framework/Handle.h"
+#include "framework/Log.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "shell/VelmoDlg.h"
@@ -128,6 +129,8 @@ void CHistoryDlg::DrawRecord(HDC hdc, const std::wstring& path, const HistoryRec
         // decoded afresh for every paint and released at once: nothing is cached
         // between paints, and a file that does not decode leaves the cell empty
         CGpImage picture(path.c_str());
+        if (!picture.Get())
+            LogEvent(L"History: %ls could not be read", path.c_str());
         CGpGraphics graphics(hdc);
         if (picture.Get() && graphics.Get() && cell.Width() > 0 && cell.Height() > 0)
             Gdiplus::DllExports::GdipDrawImageRectI(graphics.Get(), picture.Get(), cell.left, cell.top, cell.Width(),

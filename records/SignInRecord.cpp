@@ -1,6 +1,7 @@
 #include "SignInRecord.h"
 
 #include "framework/Handle.h"
+#include "framework/Log.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ std::wstring WriteSignInRecord(const std::vector<uint8_t>& file, const RecordTim
     ::CreateDirectoryW(kRecordFolder, nullptr);
     const std::wstring temp = RecordTempFileName(::GetCurrentProcessId());
     if (!WriteAndFlush(temp, file)) {
+        LogEvent(L"Save failed: %ls could not be written (%ls)", temp.c_str(), DescribeError(::GetLastError()).c_str());
         ::DeleteFileW(temp.c_str());
         return {};
     }
@@ -37,6 +39,7 @@ std::wstring WriteSignInRecord(const std::vector<uint8_t>& file, const RecordTim
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
             break;
     }
+    LogEvent(L"Save failed: %ls could not be renamed (%ls)", temp.c_str(), DescribeError(::GetLastError()).c_str());
     ::DeleteFileW(temp.c_str());
     return {};
 }

@@ -2,6 +2,7 @@
 // photo (or the placeholder) stretched into the photo area.
 #include "VelmoDlg.h"
 
+#include "framework/Log.h"
 #include "records/SignInRecord.h"
 
 // Tick count of the last accepted save; 0 at start.
@@ -80,7 +81,14 @@ CVelmoDlg::SaveResult CVelmoDlg::SaveSignIn() {
 
     CBitmapEx canvas;
     std::vector<uint8_t> file;
-    if (!ComposeSignIn(canvas) || !canvas.EncodeBmp(file))
+    if (!ComposeSignIn(canvas) || !canvas.EncodeBmp(file)) {
+        LogEvent(L"Save failed: the sign area could not be composed");
         return SaveResult::Failed;
-    return WriteSignInRecord(file, t).empty() ? SaveResult::Failed : SaveResult::Saved;
+    }
+    const std::wstring name = WriteSignInRecord(file, t);
+    if (name.empty())
+        return SaveResult::Failed;
+    LogEvent(L"Saved %ls: %lu bytes in %lu ms", name.c_str(), static_cast<unsigned long>(file.size()),
+             ::GetTickCount() - dwNow);
+    return SaveResult::Saved;
 }

@@ -7,7 +7,8 @@ what=${1:-test}
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
           mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 wine wine64 xvfb imagemagick x11-utils fonts-wqy-zenhei)
 if [ "$what" = test ]; then
-  packages+=(g++ libgtest-dev libbenchmark-dev clang)
+  # nsis: the installer, which the tests install and uninstall
+  packages+=(g++ libgtest-dev libbenchmark-dev clang nsis)
 fi
 
 missing=()

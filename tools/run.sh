@@ -4,11 +4,13 @@
 # to build/screenshots/ so you can look at it. Ctrl+C ends it.
 #   tools/run.sh            build and run
 #   tools/run.sh --tap      (no display) also tap the launcher, to see the page
+#   tools/run.sh --docs     (no display) the operator's guide's screenshots of
+#                           the launcher, the page and the history, into docs/images/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh run
 cmake --preset windows >/dev/null
-# tap.exe is the visitor's finger for --tap
+# tap.exe is the visitor's finger for --tap and --docs
 cmake --build --preset windows -j "$(nproc)" --target Velmo tap
 
 . tools/xvfb-session.sh
@@ -32,15 +34,32 @@ if ! kill -0 "$kiosk" 2>/dev/null; then
 fi
 import -window root "$shots/launcher.png"
 echo "Launcher: $shots/launcher.png"
-if [ "${1:-}" = "--tap" ]; then
-  # tap the launcher the way a visitor would; it waits until the page is up
-  if ! wine "$PWD/build/windows/e2e/tap.exe"; then
-    echo "run.sh: tapping the launcher did not bring up the page" >&2
+tap() {
+  if ! wine "$PWD/build/windows/e2e/tap.exe" "$@"; then
+    echo "run.sh: tap $* failed" >&2
     exit 1
   fi
+}
+if [ "${1:-}" = "--tap" ] || [ "${1:-}" = "--docs" ]; then
+  # tap the launcher the way a visitor would; tap.exe waits until the page is up
+  tap
   sleep 1 # the camera preview and the pad's first frame
   import -window root "$shots/page.png"
   echo "Sign-in page: $shots/page.png"
+fi
+if [ "${1:-}" = "--docs" ]; then
+  # Save, then History (the left column's bottom and top buttons), to show a record
+  tap 124 758
+  sleep 2
+  tap 124 408
+  sleep 4
+  import -window root "$shots/history.png"
+  mkdir -p docs/images
+  for shot in launcher page history; do
+    convert "$shots/$shot.png" -resize 50% "docs/images/$shot.png"
+  done
+  echo "The guide's screenshots: docs/images/"
+  exit 0
 fi
 echo "Velmo is running on display $DISPLAY; Ctrl+C ends it."
 wait "$kiosk"

@@ -27,6 +27,8 @@ std::wstring Widen(const char* psz) {
     return s;
 }
 
+} // namespace
+
 void DeleteTree(const std::wstring& folder) {
     WIN32_FIND_DATAW data;
     HANDLE hFind = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
@@ -48,6 +50,8 @@ void DeleteTree(const std::wstring& folder) {
     ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::RemoveDirectoryW(folder.c_str());
 }
+
+namespace {
 
 void CopyFolder(const std::wstring& from, const std::wstring& to) {
     ::CreateDirectoryW(to.c_str(), nullptr);
@@ -222,6 +226,14 @@ CKiosk::CKiosk(const std::string& configIni) {
     ::CreateDirectoryW((m_folder + L"\\SignIn").c_str(), nullptr);
     ::DeleteFileW((m_folder + L"\\photo.bmp").c_str());
     WriteTextFile(m_folder + L"\\Config.ini", configIni);
+    Start();
+}
+
+CKiosk::CKiosk(Installed, const std::wstring& folder) : m_folder(folder) {
+    Start();
+}
+
+void CKiosk::Start() {
     // started from another directory: the kiosk must find its files by itself
     const std::wstring otherDir = TempFolder(L"cwd");
     std::wstring cmd = L"\"" + m_folder + L"\\Velmo.exe\"";

@@ -55,6 +55,8 @@ void Pause(DWORD ms);
 
 std::wstring BuildProgramFolder(); // the assembled Velmo folder of the build
 std::wstring TempFolder(const std::wstring& name);
+// Removes a folder with everything in it, read-only files too.
+void DeleteTree(const std::wstring& folder);
 bool WriteTextFile(const std::wstring& path, const std::string& text);
 // The whole file, or nothing when it cannot be read.
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
@@ -67,6 +69,9 @@ public:
     // Copies the program folder to a fresh temporary folder named after the
     // test, writes Config.ini, and starts Velmo.exe from another directory.
     explicit CKiosk(const std::string& configIni = "[Time]\r\nMinTime=30000\r\n");
+    // Starts the Velmo.exe of an installed program folder as it is.
+    struct Installed {};
+    CKiosk(Installed, const std::wstring& folder);
     ~CKiosk();
     CKiosk(const CKiosk&) = delete;
     CKiosk& operator=(const CKiosk&) = delete;
@@ -94,7 +99,11 @@ public:
     // Taps the popup's centre and waits until the page covers the screen.
     bool ShowPage();
 
+    HANDLE Process() const { return m_hProcess; }
+
 private:
+    void Start();
+
     std::wstring m_folder;
     HANDLE m_hProcess = nullptr;
     DWORD m_pid = 0;

@@ -1,13 +1,17 @@
 // tap: taps the kiosk's launcher as a visitor would and waits for the page,
-// for the run command's screenshots. Exit code 0 once the page covers the
-// screen; 1 when there is no launcher or the page did not come up.
+// for the run command's screenshots; exit code 0 once the page covers the
+// screen, 1 when there is no launcher or the page did not come up.
+// tap X Y: one tap at screen pixel (X, Y).
 #include "Harness.h"
 
 #include <cstdio>
+#include <cwchar>
 
 using namespace e2e;
 
-int wmain() {
+namespace {
+
+int TapLauncher() {
     HWND hPopup = nullptr;
     if (!WaitUntil([&] { return (hPopup = ::FindWindowW(nullptr, L"HideDlg")) != nullptr && IsShown(hPopup); })) {
         std::fprintf(stderr, "tap: no launcher on the screen\n");
@@ -26,5 +30,16 @@ int wmain() {
         std::fprintf(stderr, "tap: the launcher was tapped but the page did not come up\n");
         return 1;
     }
+    return SyncWith(::GetAncestor(::WindowFromPoint({ScreenWidth() / 2, ScreenHeight() / 2}), GA_ROOT)) ? 0 : 1;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 1)
+        return TapLauncher();
+    if (argc != 3)
+        return 2;
+    Tap(static_cast<int>(std::wcstol(argv[1], nullptr, 10)), static_cast<int>(std::wcstol(argv[2], nullptr, 10)));
     return 0;
 }
