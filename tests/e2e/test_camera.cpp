@@ -283,6 +283,16 @@ void CheckPhotoPattern(const PhotoFile& file) {
     CHECK(blue >= 8);
 }
 
+// The preview is live: the pattern's green column moves between two samples.
+void CheckPreviewIsLive() {
+    int firstColumn = -1;
+    CHECK(WaitUntil([&] { return (firstColumn = GreenColumnOnScreen()) >= 0; }));
+    CHECK(WaitUntil([&] {
+        const int x = GreenColumnOnScreen();
+        return x >= 0 && x != firstColumn;
+    }));
+}
+
 // Presses Photo while the preview runs and waits for the photo to replace it.
 bool TakePhoto(const CKiosk& kiosk) {
     const std::wstring photo = kiosk.Folder() + L"\\photo.bmp";
@@ -366,12 +376,7 @@ E2E_TEST(LivePreviewPhotoAndBackToLive) {
     // Photo again: live once more, the column moves between two samples
     REQUIRE(RestartPreview(kiosk));
     CHECK(WaitUntil(ScreenShowsPattern));
-    int firstColumn = -1;
-    CHECK(WaitUntil([&] { return (firstColumn = GreenColumnOnScreen()) >= 0; }));
-    CHECK(WaitUntil([&] {
-        const int x = GreenColumnOnScreen();
-        return x >= 0 && x != firstColumn;
-    }));
+    CheckPreviewIsLive();
     CHECK(FindKioskMessageBox(kiosk) == nullptr);
 }
 
@@ -687,10 +692,5 @@ E2E_TEST(IdleTimeoutLeavesNoPhotoForTheNextVisitor) {
     // the next visitor finds the live camera, not the photo
     REQUIRE(kiosk.ShowPage());
     CHECK(WaitUntil([&] { return IsShown(PreviewFrame(kiosk)); }));
-    int firstColumn = -1;
-    CHECK(WaitUntil([&] { return (firstColumn = GreenColumnOnScreen()) >= 0; }));
-    CHECK(WaitUntil([&] {
-        const int x = GreenColumnOnScreen();
-        return x >= 0 && x != firstColumn;
-    }));
+    CheckPreviewIsLive();
 }
