@@ -85,7 +85,8 @@ bool InkAlong(POINT from, POINT to) {
     const CScreenShot shot(band);
     if (!shot.Valid())
         return false;
-    for (int x = from.x + 4; x <= to.x - 4; x += 12) {
+    // a stroke's first stamps are small by design, and may be too faint to count
+    for (int x = from.x + 16; x <= to.x - 4; x += 12) {
         int darkest = 255;
         for (int y = band.top; y < band.bottom; ++y)
             darkest = std::min(darkest, CScreenShot::Lightness(shot.At(x, y)));
