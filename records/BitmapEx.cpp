@@ -1,5 +1,6 @@
 #include "BitmapEx.h"
 
+#include <cstring>
 #include <new>
 #include <optional>
 #include <vector>
@@ -71,9 +72,20 @@ bool ReadWholeFile(const wchar_t* pszPath, std::vector<uint8_t>& bytes, bool& bS
     return true;
 }
 
-int DisplayDepth() {
-    CDC displayDC = CDC::CreateDisplay();
-    return displayDC ? ::GetDeviceCaps(displayDC.Get(), PLANES) * ::GetDeviceCaps(displayDC.Get(), BITSPIXEL) : 32;
+int DisplayDepth(HDC hdcScreen) {
+    return hdcScreen ? ::GetDeviceCaps(hdcScreen, PLANES) * ::GetDeviceCaps(hdcScreen, BITSPIXEL) : 32;
+}
+
+// The fourth byte of each 32-bit pixel is unused in BI_RGB files, but viewers
+// that read it as alpha would show a transparent picture: make it opaque.
+// Whole words, so the compiler can do several pixels per step.
+void MakeOpaque(uint8_t* pBits, size_t nBytes) {
+    for (size_t i = 0; i + 4 <= nBytes; i += 4) {
+        uint32_t pixel;
+        std::memcpy(&pixel, pBits + i, 4);
+        pixel |= 0xFF000000u;
+        std::memcpy(pBits + i, &pixel, 4);
+    }
 }
 
 } // namespace
@@ -90,48 +102,69 @@ BOOL CBitmapEx::LoadBmpFile(const wchar_t* pszPath) {
         return TRUE; // read but unusable: no bitmap
     if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
         return TRUE; // not a BMP file: nothing to hold
+    return DecodeBmp(bytes.data(), bytes.size()) ? TRUE : FALSE;
+}
+
+bool CBitmapEx::DecodeBmp(const uint8_t* data, size_t size) {
+    m_bitmap.Reset();
     // the headers decide how much GDI reads: check every offset against the file first
-    const std::optional<BmpFileView> view = ParseBmpFile(bytes.data(), bytes.size());
+    const std::optional<BmpFileView> view = ParseBmpFile(data, size);
     if (!view)
-        return FALSE;
-    CDC displayDC = CDC::CreateDisplay();
-    const auto* pInfo = reinterpret_cast<const BITMAPINFO*>(bytes.data() + view->infoOffset);
-    m_bitmap.Reset(::CreateDIBitmap(displayDC.Get(), &pInfo->bmiHeader, CBM_INIT, bytes.data() + view->pixelOffset,
-                                    pInfo, DIB_RGB_COLORS));
-    return TRUE;
+        return false;
+    CClientDC screenDC(nullptr); // the whole screen, and much cheaper to get than a new display DC
+    const auto* pInfo = reinterpret_cast<const BITMAPINFO*>(data + view->infoOffset);
+    m_bitmap.Reset(
+        ::CreateDIBitmap(screenDC.Get(), &pInfo->bmiHeader, CBM_INIT, data + view->pixelOffset, pInfo, DIB_RGB_COLORS));
+    return true;
 }
 
 bool CBitmapEx::EncodeBmp(std::vector<uint8_t>& file) const {
-    file.clear();
-    if (!m_bitmap)
+    if (!m_bitmap) {
+        file.clear();
         return false;
-    const int nBitCount = ChooseFileBitCount(DisplayDepth());
+    }
+    CClientDC screenDC(nullptr);
+    const int nBitCount = ChooseFileBitCount(DisplayDepth(screenDC.Get()));
     if (nBitCount == 0) {
+        file.clear();
         ::MessageBoxW(nullptr, L"unKnown", nullptr, MB_OK);
         return false;
     }
     const SIZE size = GetSize();
     const std::optional<BmpLayout> layout = ComputeBmpLayout(size.cx, size.cy, nBitCount);
-    if (!layout)
+    if (!layout) {
+        file.clear();
         return false;
+    }
+    // GetDIBits fills every byte of unpadded rows, so only padding and a
+    // colour table need the block zeroed first; a reused buffer then costs
+    // no extra pass over the pixels
+    const bool bPadded =
+        layout->rowBytes * uint64_t{8} != static_cast<uint64_t>(nBitCount) * static_cast<uint64_t>(size.cx);
     try {
-        file.assign(layout->fileSize, 0);
+        if (bPadded || layout->colorTableBytes != 0)
+            file.assign(layout->fileSize, 0);
+        else
+            file.resize(layout->fileSize);
     } catch (const std::bad_alloc&) {
+        file.clear();
         return false;
     }
     WriteBmpFileHeader(file.data(), *layout);
     uint8_t* pInfo = file.data() + kBmpFileHeaderSize;
     WriteBmpInfoHeader(pInfo, size.cx, size.cy, nBitCount);
     uint8_t* pBits = file.data() + layout->offBits;
-    int nLines = 0;
-    {
-        CClientDC screenDC(nullptr);
-        HPALETTE hOldPalette =
-            ::SelectPalette(screenDC.Get(), static_cast<HPALETTE>(::GetStockObject(DEFAULT_PALETTE)), FALSE);
+    // the default palette decides the colour table; deeper files have none
+    const bool bPalette = nBitCount <= 8;
+    HPALETTE hOldPalette = nullptr;
+    if (bPalette) {
+        hOldPalette = ::SelectPalette(screenDC.Get(), static_cast<HPALETTE>(::GetStockObject(DEFAULT_PALETTE)), FALSE);
         ::RealizePalette(screenDC.Get());
-        // also fills the colour table for 8 bits or less
-        nLines = ::GetDIBits(screenDC.Get(), m_bitmap.Get(), 0, static_cast<UINT>(size.cy), pBits,
-                             reinterpret_cast<BITMAPINFO*>(pInfo), DIB_RGB_COLORS);
+    }
+    // also fills the colour table for 8 bits or less
+    const int nLines = ::GetDIBits(screenDC.Get(), m_bitmap.Get(), 0, static_cast<UINT>(size.cy), pBits,
+                                   reinterpret_cast<BITMAPINFO*>(pInfo), DIB_RGB_COLORS);
+    if (bPalette) {
         ::SelectPalette(screenDC.Get(), hOldPalette, TRUE);
         ::RealizePalette(screenDC.Get());
     }
@@ -141,12 +174,8 @@ bool CBitmapEx::EncodeBmp(std::vector<uint8_t>& file) const {
     }
     // GetDIBits may have filled in the image size; the file keeps 0 there
     WriteBmpInfoHeader(pInfo, size.cx, size.cy, nBitCount);
-    if (nBitCount == 32) {
-        // the fourth byte is unused in BI_RGB files, but viewers that read it
-        // as alpha would show a transparent picture: make it opaque
-        for (uint32_t i = 3; i < layout->imageBytes; i += 4)
-            pBits[i] = 0xFF;
-    }
+    if (nBitCount == 32)
+        MakeOpaque(pBits, layout->imageBytes);
     return true;
 }
 

@@ -29,6 +29,9 @@ public:
     // The whole BMP file SaveBmpFile would write, in memory; false (and
     // nothing) when there is no bitmap or the display is deeper than 32 bits.
     bool EncodeBmp(std::vector<uint8_t>& file) const;
+    // Builds the bitmap from a whole BMP file image in memory, as LoadBmpFile
+    // does once the file is read; false (and no bitmap) for a file it refuses.
+    bool DecodeBmp(const uint8_t* data, size_t size);
     // Takes ownership of a bitmap made elsewhere, dropping the one held.
     void Attach(HBITMAP hBitmap) { m_bitmap.Reset(hBitmap); }
 
