@@ -1,11 +1,13 @@
 #include "HistoryDlg.h"
 
+#include <optional>
 #include <string>
 
 #include "framework/Gdi.h"
 #include "framework/Handle.h"
 #include "framework/Log.h"
 #include "framework/WinApp.h"
+#include "history/ThumbnailCache.h"
 #include "res/resource.h"
 #include "shell/VelmoDlg.h"
 
@@ -25,6 +27,27 @@ UINT TimerPeriod() {
     // start-up keeps the idle time at 1000 ms or more; this only guards
     // against a period of zero or less should that ever change
     return static_cast<UINT>(g_nIdleTime > 200 ? g_nIdleTime - 100 : 100);
+}
+
+// A thumbnail is a cell-sized bitmap, 280 x 168 x 4 bytes (188 KB) at 1920 x
+// 1080, one per record and cell it was shown in. Six screens of nine cover
+// the rows a visitor pages through in a visit and back again, for about 10 MB.
+constexpr size_t kThumbnailCapacity = 54;
+
+// Lives as long as the program, so opening the history again decodes nothing
+// that is unchanged. A null bitmap stands for a file that did not decode.
+CThumbnailCache<CBitmapHandle>& Thumbnails() {
+    static CThumbnailCache<CBitmapHandle> s_cache(kThumbnailCapacity);
+    return s_cache;
+}
+
+std::optional<ThumbnailStamp> StampOf(const std::wstring& path, const HistoryRect& cell) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    return ThumbnailStamp{(uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
+                          (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime,
+                          cell.Width(), cell.Height()};
 }
 
 } // namespace
@@ -115,27 +138,66 @@ void CHistoryDlg::Draw(HDC hdc, const RECT& rcClient) const {
         graphics.DrawStretched(m_pBackground, rcClient);
     }
     const int clientHeight = rcClient.bottom - rcClient.top;
+    // thumbnails are taken from what was drawn, so only an off-screen target
+    // can give them: a window DC may hold whatever overlaps the window
+    CDC thumbDC(::GetObjectType(hdc) == OBJ_MEMDC ? ::CreateCompatibleDC(hdc) : nullptr);
     for (int t = 0; t < kHistoryCells; ++t) {
         const std::wstring* pPath = m_list.RecordForCell(t);
         if (!pPath)
             break;
-        DrawRecord(hdc, *pPath, HistoryCellRect(t, scale.sx, scale.sy, rcClient.left, rcClient.top), clientHeight);
+        DrawRecord(hdc, thumbDC.Get(), *pPath, HistoryCellRect(t, scale.sx, scale.sy, rcClient.left, rcClient.top),
+                   clientHeight);
     }
     DrawThumb(hdc, rcClient);
 }
 
-void CHistoryDlg::DrawRecord(HDC hdc, const std::wstring& path, const HistoryRect& cell, int clientHeight) const {
+void CHistoryDlg::DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, const HistoryRect& cell) const {
+    if (cell.Width() <= 0 || cell.Height() <= 0)
+        return;
+    // a record that has vanished since the list was read leaves its cell empty
+    const std::optional<ThumbnailStamp> stamp = StampOf(path, cell);
+    if (!stamp)
+        return;
+    // the scaled picture's edge pixels differ with where it is drawn, so a
+    // thumbnail serves only the cell it was taken from
+    const std::wstring key = path + L'|' + std::to_wstring(cell.left) + L',' + std::to_wstring(cell.top);
+    if (hdcThumb) {
+        if (const CBitmapHandle* pThumb = Thumbnails().Find(key, *stamp)) {
+            if (*pThumb) {
+                CSelectObject select(hdcThumb, pThumb->Get());
+                ::BitBlt(hdc, cell.left, cell.top, cell.Width(), cell.Height(), hdcThumb, 0, 0, SRCCOPY);
+            }
+            return;
+        }
+    }
+    // a file that does not decode leaves the cell empty, and is remembered so
+    const CGpImage picture(path.c_str());
     {
-        // decoded afresh for every paint and released at once: nothing is cached
-        // between paints, and a file that does not decode leaves the cell empty
-        CGpImage picture(path.c_str());
+        // logged when decoded, not at every paint: the empty cell is remembered
         if (!picture.Get())
             LogEvent(L"History: %ls could not be read", path.c_str());
         CGpGraphics graphics(hdc);
-        if (picture.Get() && graphics.Get() && cell.Width() > 0 && cell.Height() > 0)
+        if (picture.Get() && graphics.Get())
             Gdiplus::DllExports::GdipDrawImageRectI(graphics.Get(), picture.Get(), cell.left, cell.top, cell.Width(),
                                                     cell.Height());
     }
+    if (!hdcThumb)
+        return;
+    CBitmapHandle thumb;
+    if (picture.Get()) {
+        // the pictures are opaque: the cell now holds exactly the scaled picture
+        thumb.Reset(::CreateCompatibleBitmap(hdc, cell.Width(), cell.Height()));
+        if (!thumb)
+            return;
+        CSelectObject select(hdcThumb, thumb.Get());
+        ::BitBlt(hdcThumb, 0, 0, cell.Width(), cell.Height(), hdc, cell.left, cell.top, SRCCOPY);
+    }
+    Thumbnails().Insert(key, *stamp, std::move(thumb));
+}
+
+void CHistoryDlg::DrawRecord(HDC hdc, HDC hdcThumb, const std::wstring& path, const HistoryRect& cell,
+                             int clientHeight) const {
+    DrawPicture(hdc, hdcThumb, path, cell);
     const std::wstring caption = CaptionOf(path);
     if (caption.empty())
         return;

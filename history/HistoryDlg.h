@@ -36,7 +36,11 @@ private:
     void OnTimer(UINT_PTR nIDEvent);
 
     void RestartTimer();
-    void DrawRecord(HDC hdc, const std::wstring& path, const HistoryRect& cell, int clientHeight) const;
+    // hdcThumb: a memory DC for the thumbnail cache, or null to decode afresh
+    void DrawRecord(HDC hdc, HDC hdcThumb, const std::wstring& path, const HistoryRect& cell, int clientHeight) const;
+    // From the thumbnail cache, decoding the file only when it has changed
+    // or was never shown in that cell.
+    void DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, const HistoryRect& cell) const;
     void DrawThumb(HDC hdc, const RECT& rcClient) const;
 
     CGpImage m_pBackground;

@@ -5,8 +5,11 @@
 #include <psapi.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdint>
 #include <thread>
+
+#include <gdiplus.h>
 
 using namespace e2e;
 
@@ -32,8 +35,9 @@ std::wstring SignInFolder(const CKiosk& kiosk) {
     return folder;
 }
 
-// A bottom-up 24-bit BMP of one colour, as the kiosk writes records.
-std::string SolidBmp(int cx, int cy, COLORREF color) {
+// A bottom-up 24-bit BMP, as the kiosk writes records, coloured by
+// colorAt(x, y) with y counted from the bottom row.
+template <class F> std::string Bmp24(int cx, int cy, F colorAt) {
     const int stride = (cx * 3 + 3) & ~3;
     BITMAPFILEHEADER bf{};
     BITMAPINFOHEADER bi{};
@@ -49,14 +53,27 @@ std::string SolidBmp(int cx, int cy, COLORREF color) {
     std::string data(reinterpret_cast<const char*>(&bf), sizeof(bf));
     data.append(reinterpret_cast<const char*>(&bi), sizeof(bi));
     std::string row(static_cast<size_t>(stride), '\0');
-    for (int x = 0; x < cx; ++x) {
-        row[x * 3] = static_cast<char>(GetBValue(color));
-        row[x * 3 + 1] = static_cast<char>(GetGValue(color));
-        row[x * 3 + 2] = static_cast<char>(GetRValue(color));
-    }
-    for (int y = 0; y < cy; ++y)
+    for (int y = 0; y < cy; ++y) {
+        for (int x = 0; x < cx; ++x) {
+            const COLORREF color = colorAt(x, y);
+            row[x * 3] = static_cast<char>(GetBValue(color));
+            row[x * 3 + 1] = static_cast<char>(GetGValue(color));
+            row[x * 3 + 2] = static_cast<char>(GetRValue(color));
+        }
         data += row;
+    }
     return data;
+}
+
+std::string SolidBmp(int cx, int cy, COLORREF color) {
+    return Bmp24(cx, cy, [color](int, int) { return color; });
+}
+
+// Fine stripes and gradients, so scaling has something to get wrong.
+std::string PatternBmp(int cx, int cy, int seed) {
+    return Bmp24(cx, cy, [seed](int x, int y) {
+        return RGB((x * 7 + seed * 40) & 0xFF, (y * 3 + seed * 90) & 0xFF, ((x ^ y) + seed * 17) & 0xFF);
+    });
 }
 
 // Width and height from a PNG's header, so the test follows the artwork.
@@ -164,6 +181,46 @@ RECT CellRect(const RECT& rcDlg, int t) {
 POINT CellCentre(const RECT& rcDlg, int t) {
     const RECT rc = CellRect(rcDlg, t);
     return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+// Pixels of cell t that change when the record at path is decoded afresh and
+// drawn over them the way the dialog draws it: 0 when the cell shows exactly
+// a fresh decode of the file.
+int CellChangesUnderFreshDecode(const RECT& rcDlg, int t, const std::wstring& path) {
+    const int cx = rcDlg.right - rcDlg.left, cy = rcDlg.bottom - rcDlg.top;
+    BITMAPINFO bmi{};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC hdcScreen = ::GetDC(nullptr);
+    HDC hdcMem = ::CreateCompatibleDC(hdcScreen);
+    void* pBits = nullptr;
+    HBITMAP hbm = ::CreateDIBSection(hdcScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HGDIOBJ hOld = ::SelectObject(hdcMem, hbm);
+    ::BitBlt(hdcMem, 0, 0, cx, cy, hdcScreen, rcDlg.left, rcDlg.top, SRCCOPY);
+    ::ReleaseDC(nullptr, hdcScreen);
+    const auto* pPixels = static_cast<const uint32_t*>(pBits);
+    const std::vector<uint32_t> shown(pPixels, pPixels + static_cast<size_t>(cx) * cy);
+    RECT cell = CellRect(rcDlg, t);
+    ::OffsetRect(&cell, -rcDlg.left, -rcDlg.top);
+    Gdiplus::GpImage* pImage = nullptr;
+    if (Gdiplus::DllExports::GdipLoadImageFromFile(path.c_str(), &pImage) == Gdiplus::Ok) {
+        Gdiplus::GpGraphics* pGraphics = nullptr;
+        Gdiplus::DllExports::GdipCreateFromHDC(hdcMem, &pGraphics);
+        Gdiplus::DllExports::GdipDrawImageRectI(pGraphics, pImage, cell.left, cell.top, cell.right - cell.left,
+                                                cell.bottom - cell.top);
+        Gdiplus::DllExports::GdipDeleteGraphics(pGraphics);
+        Gdiplus::DllExports::GdipDisposeImage(pImage);
+    }
+    int changes = 0;
+    for (int y = std::max<int>(0, cell.top - 1); y < std::min<int>(cy, cell.bottom + 1); ++y) {
+        for (int x = std::max<int>(0, cell.left - 1); x < std::min<int>(cx, cell.right + 1); ++x) {
+            const size_t i = static_cast<size_t>(y) * cx + x;
+            changes += (shown[i] & 0xFFFFFF) != (pPixels[i] & 0xFFFFFF);
+        }
+    }
+    ::SelectObject(hdcMem, hOld);
+    ::DeleteObject(hbm);
+    ::DeleteDC(hdcMem);
+    return changes;
 }
 
 // -1 when the colour is none of the records'.
@@ -411,6 +468,64 @@ E2E_TEST(RepaintsOfFullSizeRecordsDoNotLeak) {
     CHECK(after < before + (40u << 20));
     std::printf("  committed memory %zu MB before, %zu MB after 16 paints\n", static_cast<size_t>(before >> 20),
                 static_cast<size_t>(after >> 20));
+}
+
+E2E_TEST(CachedCellsShowWhatAFreshDecodeShows) {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    REQUIRE(Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok);
+    struct Shutdown {
+        ULONG_PTR token;
+        ~Shutdown() { Gdiplus::GdiplusShutdown(token); }
+    } shutdown{token};
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    const std::wstring folder = SignInFolder(kiosk);
+    const auto path = [&](int i) { return folder + L"\\" + RecordName(i); };
+    for (int i = 0; i < kRecordCount; ++i)
+        WriteTextFile(path(i), PatternBmp(1391, 930, i));
+    WriteTextFile(path(9), "not a picture"); // cell 2 at the top: empty, with its caption
+    const std::wstring oldTen = kiosk.Folder() + L"\\old-record-10.bmp";
+    WriteTextFile(oldTen, PatternBmp(1391, 930, 10));
+
+    HWND hDlg = OpenHistory(kiosk);
+    REQUIRE(hDlg);
+    const RECT rcDlg = WindowRect(hDlg);
+    const auto showsFreshDecodes = [&](const std::vector<int>& records) {
+        std::string bad;
+        const bool ok = WaitUntil(
+            [&] {
+                bad.clear();
+                for (int t = 0; t < static_cast<int>(records.size()); ++t) {
+                    if (CellChangesUnderFreshDecode(rcDlg, t, path(records[t])) != 0)
+                        bad += std::to_string(t) + " ";
+                }
+                return bad.empty();
+            },
+            8000);
+        if (!ok)
+            Fail(__FILE__, __LINE__, "cells " + bad + "differ from a fresh decode");
+        return ok;
+    };
+    const std::vector<int> top{11, 10, 9, 8, 7, 6, 5, 4, 3}, middle{8, 7, 6, 5, 4, 3, 2, 1, 0};
+    REQUIRE(showsFreshDecodes(top));
+    // down: six pictures move up a row, three are new; up: all shown there before
+    TapArea(rcDlg, Area::Down);
+    CHECK(showsFreshDecodes(middle));
+    TapArea(rcDlg, Area::Up);
+    CHECK(showsFreshDecodes(top));
+
+    // replaced on disk between two paints: a new picture, and one that no
+    // longer decodes
+    WriteTextFile(path(11), PatternBmp(1391, 930, 20));
+    WriteTextFile(path(10), "no longer a picture");
+    TapArea(rcDlg, Area::Down);
+    CHECK(showsFreshDecodes(middle));
+    TapArea(rcDlg, Area::Up);
+    CHECK(showsFreshDecodes(top));
+    CHECK(CellChangesUnderFreshDecode(rcDlg, 1, oldTen) > 0);
+    TapArea(rcDlg, Area::Close);
+    CHECK(WaitUntil([&] { return !::IsWindow(hDlg); }));
 }
 
 E2E_TEST(LeftAloneTheHistoryReturnsTheKioskToIdle) {

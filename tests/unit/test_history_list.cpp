@@ -1,4 +1,5 @@
 #include "history/HistoryList.h"
+#include "history/ThumbnailCache.h"
 
 #include <gtest/gtest.h>
 
@@ -247,3 +248,28 @@ TEST(HistoryList, DialogSitsAtItsDesignPosition) {
 }
 
 } // namespace
+
+TEST(ThumbnailCache, KeepsTheRecentlyUsedWithinItsBoundAndDropsChangedFiles) {
+    CThumbnailCache<int> cache(2);
+    const ThumbnailStamp a{100, 1, 280, 168};
+    cache.Insert(L"SignIn\\a.bmp", a, 1);
+    cache.Insert(L"SignIn\\b.bmp", a, 2);
+    ASSERT_NE(cache.Find(L"SignIn\\a.bmp", a), nullptr); // a is now the most recent
+    cache.Insert(L"SignIn\\c.bmp", a, 3);
+    EXPECT_EQ(cache.Size(), 2u);
+    EXPECT_EQ(cache.Find(L"SignIn\\b.bmp", a), nullptr);
+    ASSERT_NE(cache.Find(L"SignIn\\a.bmp", a), nullptr);
+    EXPECT_EQ(*cache.Find(L"SignIn\\a.bmp", a), 1);
+
+    // the same name with another size, write time or cell size is another picture
+    for (const ThumbnailStamp& changed :
+         {ThumbnailStamp{101, 1, 280, 168}, ThumbnailStamp{100, 2, 280, 168}, ThumbnailStamp{100, 1, 186, 112}}) {
+        cache.Insert(L"SignIn\\a.bmp", a, 1);
+        EXPECT_EQ(cache.Find(L"SignIn\\a.bmp", changed), nullptr);
+        EXPECT_EQ(cache.Find(L"SignIn\\a.bmp", a), nullptr); // and the stale entry is gone
+    }
+    cache.Insert(L"SignIn\\a.bmp", a, 4);
+    cache.Insert(L"SignIn\\a.bmp", a, 5); // replaces, does not duplicate
+    EXPECT_EQ(cache.Size(), 2u);
+    EXPECT_EQ(*cache.Find(L"SignIn\\a.bmp", a), 5);
+}
