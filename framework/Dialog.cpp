@@ -78,20 +78,9 @@ INT_PTR CDialog::DoModal() {
 }
 
 INT_PTR CDialog::RunModalLoop() {
-    MSG msg;
-    while (!m_bEndModal) {
-        BOOL bRet = ::GetMessageW(&msg, nullptr, 0, 0);
-        if (bRet == -1)
-            break;
-        if (bRet == 0) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam)); // leave it for the outer loop
-            break;
-        }
-        if (!WalkPreTranslateTree(&msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
+    // a WM_QUIT seen here belongs to the outer loop
+    if (const CLoopEnd end = RunMessageLoop(&m_bEndModal); end.bQuit)
+        ::PostQuitMessage(end.nExitCode);
     return m_nModalResult;
 }
 

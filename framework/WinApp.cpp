@@ -25,18 +25,25 @@ int CWinApp::Run() {
     m_hInstance = ::GetModuleHandleW(nullptr);
     if (!InitInstance())
         return ExitInstance();
+    const CLoopEnd end = RunMessageLoop();
+    ExitInstance();
+    return end.nExitCode;
+}
+
+CLoopEnd RunMessageLoop(const bool* pbEnd) {
     MSG msg{};
-    BOOL bRet;
-    while ((bRet = ::GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+    while (!pbEnd || !*pbEnd) {
+        const BOOL bRet = ::GetMessageW(&msg, nullptr, 0, 0);
         if (bRet == -1)
             break;
+        if (bRet == 0)
+            return {true, static_cast<int>(msg.wParam)};
         if (!WalkPreTranslateTree(&msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }
     }
-    ExitInstance();
-    return static_cast<int>(msg.wParam);
+    return {false, static_cast<int>(msg.wParam)};
 }
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

@@ -29,3 +29,14 @@ public:
 private:
     static CWinApp* s_pApp;
 };
+
+// How a message loop ended: by WM_QUIT (with its exit code) or otherwise.
+struct CLoopEnd {
+    bool bQuit;
+    int nExitCode;
+};
+
+// The one message loop: gets each message, offers it to WalkPreTranslateTree,
+// then translates and dispatches it. Runs until *pbEnd (when given) is true,
+// WM_QUIT arrives or GetMessage fails.
+CLoopEnd RunMessageLoop(const bool* pbEnd = nullptr);
