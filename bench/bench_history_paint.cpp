@@ -15,14 +15,17 @@
 #include "framework/Gdi.h"
 #include "framework/GdiPlus.h"
 #include "history/HistoryDlg.h"
-#include "shell/VelmoDlg.h"
-
-// The dialog's timeout reaches for the kiosk around it; the benchmark has none
-// and never lets the timer run.
-int g_nIdleTime = 30000;
-void CVelmoDlg::HideToPopup() {}
 
 namespace {
+
+// The benchmark has no kiosk around the dialog and never lets its timer run.
+class CNoKiosk : public IKioskHost {
+public:
+    bool CanRestorePage() const override { return false; }
+    void RestorePage() override {}
+    void HideToPopup() override {}
+    int IdleTime() const override { return 30000; }
+};
 
 constexpr int kRecordWidth = 1391;
 constexpr int kRecordHeight = 930;
@@ -102,7 +105,8 @@ int wmain(int argc, wchar_t** argv) {
     if (!gdiplus.Startup(Gdiplus::GdiplusStartupInput()))
         return 1;
 
-    CHistoryDlg dlg;
+    CNoKiosk kiosk;
+    CHistoryDlg dlg(kiosk);
     dlg.LoadPictures();
     dlg.LoadList(L"SignIn");
     const int cxScreen = ::GetSystemMetrics(SM_CXSCREEN), cyScreen = ::GetSystemMetrics(SM_CYSCREEN);

@@ -6,10 +6,8 @@
 #include "framework/Gdi.h"
 #include "framework/Handle.h"
 #include "framework/Log.h"
-#include "framework/WinApp.h"
 #include "history/ThumbnailCache.h"
 #include "res/resource.h"
-#include "shell/VelmoDlg.h"
 
 namespace {
 
@@ -21,12 +19,6 @@ struct Scale {
 
 Scale ScreenScale() {
     return {::GetSystemMetrics(SM_CXSCREEN) / 1920.0, ::GetSystemMetrics(SM_CYSCREEN) / 1080.0};
-}
-
-UINT TimerPeriod() {
-    // start-up keeps the idle time at 1000 ms or more; this only guards
-    // against a period of zero or less should that ever change
-    return static_cast<UINT>(g_nIdleTime > 200 ? g_nIdleTime - 100 : 100);
 }
 
 // A thumbnail is a cell-sized bitmap, 280 x 168 x 4 bytes (188 KB) at 1920 x
@@ -52,7 +44,7 @@ std::optional<ThumbnailStamp> StampOf(const std::wstring& path, const HistoryRec
 
 } // namespace
 
-CHistoryDlg::CHistoryDlg() : CDialog(IDD_HISTORY) {}
+CHistoryDlg::CHistoryDlg(IKioskHost& host) : CDialog(IDD_HISTORY), m_host(host) {}
 
 CHistoryDlg::~CHistoryDlg() = default;
 
@@ -225,6 +217,13 @@ void CHistoryDlg::DrawThumb(HDC hdc, const RECT& rcClient) const {
         Gdiplus::DllExports::GdipDrawImageRectI(graphics.Get(), m_pThumb.Get(), rcClient.right - tw, ty, tw, th);
 }
 
+UINT CHistoryDlg::TimerPeriod() const {
+    // start-up keeps the idle time at 1000 ms or more; this only guards
+    // against a period of zero or less should that ever change
+    const int nIdleTime = m_host.IdleTime();
+    return static_cast<UINT>(nIdleTime > 200 ? nIdleTime - 100 : 100);
+}
+
 void CHistoryDlg::RestartTimer() {
     ::KillTimer(m_hWnd, kHistoryTimerId);
     ::SetTimer(m_hWnd, kHistoryTimerId, TimerPeriod(), nullptr);
@@ -255,8 +254,6 @@ void CHistoryDlg::OnTimer(UINT_PTR nIDEvent) {
         return;
     ::KillTimer(m_hWnd, kHistoryTimerId);
     // nobody has touched the history: the whole kiosk goes idle, not just this dialog
-    if (auto* pMain = static_cast<CVelmoDlg*>(CWinApp::GetApp() ? CWinApp::GetApp()->m_pMainWnd : nullptr);
-        pMain && pMain->m_hWnd)
-        pMain->HideToPopup();
+    m_host.HideToPopup();
     OnOK();
 }

@@ -6,13 +6,14 @@
 
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
+#include "framework/KioskHost.h"
 #include "history/HistoryList.h"
 
 constexpr UINT_PTR kHistoryTimerId = 4;
 
 class CHistoryDlg : public CDialog {
 public:
-    CHistoryDlg();
+    explicit CHistoryDlg(IKioskHost& host);
     ~CHistoryDlg() override;
 
     // Loads the background and the scroll thumb; missing ones read as 0 x 0.
@@ -36,6 +37,7 @@ private:
     void OnTimer(UINT_PTR nIDEvent);
 
     void RestartTimer();
+    UINT TimerPeriod() const;
     // hdcThumb: a memory DC for the thumbnail cache, or null to decode afresh
     void DrawRecord(HDC hdc, HDC hdcThumb, const std::wstring& path, const HistoryRect& cell, int clientHeight) const;
     // From the thumbnail cache, decoding the file only when it has changed
@@ -43,6 +45,7 @@ private:
     void DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, const HistoryRect& cell) const;
     void DrawThumb(HDC hdc, const RECT& rcClient) const;
 
+    IKioskHost& m_host;
     CGpImage m_pBackground;
     CGpImage m_pThumb;
     CHistoryList m_list; // m_files, m_nFirstRow and m_nMaxRow

@@ -3,9 +3,7 @@
 #include <algorithm>
 
 #include "framework/Gdi.h"
-#include "framework/WinApp.h"
 #include "res/resource.h"
-#include "shell/VelmoDlg.h"
 
 namespace {
 constexpr UINT kMessage70A = 0x070A;
@@ -38,7 +36,7 @@ CGpImage MakeBuiltInPicture() {
 }
 } // namespace
 
-CDlgShow::CDlgShow() : CDialog(IDD_DLG_SHOW) {}
+CDlgShow::CDlgShow(IKioskHost& host) : CDialog(IDD_DLG_SHOW), m_host(host) {}
 
 CMessageMap CDlgShow::GetMessageMap() const {
     static const CMsgEntry map[] = {
@@ -202,8 +200,8 @@ LRESULT CDlgShow::OnActivateLauncher(WPARAM, LPARAM) {
 }
 
 void CDlgShow::RestoreMainWindow() {
-    // a page disabled under a box of its own may not even be built yet
-    if (auto* pPage = CWinApp::GetApp()->m_pMainWnd; pPage && pPage->m_hWnd && !::IsWindowEnabled(pPage->m_hWnd))
+    // a page disabled under a box of its own stays hidden
+    if (!m_host.CanRestorePage())
         return;
     RECT rcPopup;
     ::GetWindowRect(m_hWnd, &rcPopup);
@@ -213,16 +211,5 @@ void CDlgShow::RestoreMainWindow() {
     ::RedrawWindow(::GetDesktopWindow(), &rcPopup, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     ::Sleep(120);
-    const int cy = ::GetSystemMetrics(SM_CYSCREEN);
-    const int cx = ::GetSystemMetrics(SM_CXSCREEN);
-    auto* pMain = static_cast<CVelmoDlg*>(CWinApp::GetApp()->m_pMainWnd);
-    if (!pMain || !pMain->m_hWnd)
-        return;
-    pMain->RefreshBackBuffer();
-    ::MoveWindow(pMain->m_hWnd, 0, 0, cx, cy, TRUE);
-    pMain->ShowWindow(SW_SHOW);
-    // the page belongs in front of whatever else runs on the terminal
-    ::SetForegroundWindow(pMain->m_hWnd);
-    ::BringWindowToTop(pMain->m_hWnd);
-    pMain->RestartIdleTimer();
+    m_host.RestorePage();
 }

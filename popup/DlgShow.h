@@ -5,10 +5,11 @@
 
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
+#include "framework/KioskHost.h"
 
 class CDlgShow : public CDialog {
 public:
-    CDlgShow();
+    explicit CDlgShow(IKioskHost& host);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL RefreshLayeredWindow();
@@ -37,6 +38,7 @@ private:
     // Puts the launcher on the bottom edge with all of it on the screen.
     void MoveAlongBottomEdge(int left);
 
+    IKioskHost& m_host;
     CGpImage m_pImage;
     int m_nImageWidth = 0;
     int m_nImageHeight = 0;

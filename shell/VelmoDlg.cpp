@@ -11,7 +11,8 @@ RECT ToRect(const LayoutRect& rc) {
 }
 
 CVelmoDlg::CVelmoDlg()
-    : CDialog(IDD_VELMO_DIALOG), m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+    : CDialog(IDD_VELMO_DIALOG), m_dlgShow(*this),
+      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CMessageMap CVelmoDlg::GetMessageMap() const {
     static const CMsgEntry map[] = {
@@ -158,6 +159,22 @@ void CVelmoDlg::OnActivate(UINT nState, HWND, BOOL) {
 
 void CVelmoDlg::RefreshBackBuffer() {
     m_bmpBackBuffer.CopyScreenRect({0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+}
+
+bool CVelmoDlg::CanRestorePage() const {
+    return !m_hWnd || ::IsWindowEnabled(m_hWnd);
+}
+
+void CVelmoDlg::RestorePage() {
+    if (!m_hWnd)
+        return;
+    RefreshBackBuffer();
+    ::MoveWindow(m_hWnd, 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), TRUE);
+    ShowWindow(SW_SHOW);
+    // the page belongs in front of whatever else runs on the terminal
+    ::SetForegroundWindow(m_hWnd);
+    ::BringWindowToTop(m_hWnd);
+    RestartIdleTimer();
 }
 
 void CVelmoDlg::RestartIdleTimer() {

@@ -6,6 +6,7 @@
 #include "capture/SampleGrabberCB.h"
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
+#include "framework/KioskHost.h"
 #include "pad/PaintDlg.h"
 #include "popup/DlgShow.h"
 #include "records/BitmapEx.h"
@@ -17,24 +18,10 @@ extern const COLORREF g_paletteColors[kPaletteCells];
 
 constexpr UINT_PTR kIdleTimerId = 3;
 
-class CVelmoDlg : public CDialog {
+// The launcher and the history reach the page only through IKioskHost.
+class CVelmoDlg : public CDialog, private IKioskHost {
 public:
     CVelmoDlg();
-
-    // The kiosk's way into its idle state: hides any handwriting-input
-    // window and the page, and shows the launcher.
-    void HideToPopup();
-    // Takes a fresh copy of the desktop while the page is still hidden.
-    void RefreshBackBuffer();
-    void RestartIdleTimer();
-    COLORREF PickPaletteColor(POINT pt) const;
-    enum class SaveResult { Saved, Ignored, Failed };
-    // Writes the sign area with the photo as a record in the SignIn folder.
-    // Ignored: a press within a second of the last accepted one.
-    SaveResult SaveSignIn();
-
-    CDlgShow m_dlgShow;
-    CCaptureImage m_capture;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -44,6 +31,12 @@ protected:
     CMessageMap GetMessageMap() const override;
 
 private:
+    bool CanRestorePage() const override;
+    void RestorePage() override;
+    // Also hides any handwriting-input window.
+    void HideToPopup() override;
+    int IdleTime() const override { return g_nIdleTime; }
+
     bool OnSysCommand(UINT nID, LPARAM lParam);
     void OnActivate(UINT nState, HWND hWndOther, BOOL bMinimized);
     void OnPaint();
@@ -68,7 +61,17 @@ private:
     void ResetForNextVisitor();
     void AddAboutMenuItem();
     void MakeProgramFolderCurrent();
+    // Takes a fresh copy of the desktop while the page is still hidden.
+    void RefreshBackBuffer();
+    void RestartIdleTimer();
+    COLORREF PickPaletteColor(POINT pt) const;
+    enum class SaveResult { Saved, Ignored, Failed };
+    // Writes the sign area with the photo as a record in the SignIn folder.
+    // Ignored: a press within a second of the last accepted one.
+    SaveResult SaveSignIn();
 
+    CDlgShow m_dlgShow;
+    CCaptureImage m_capture;
     HICON m_hIcon;
     CBitmapEx m_bmpBackBuffer;
     CGpImage m_pPageImage;

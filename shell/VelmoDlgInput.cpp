@@ -54,7 +54,7 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
     ::InvalidateRect(m_hWnd, &m_rcPressed, TRUE);
     switch (button) {
     case PageButton::History: {
-        CHistoryDlg dlg;
+        CHistoryDlg dlg(*this);
         dlg.DoModal();
         // only the history's own idle timeout hides the page while it is open
         if (::IsWindowVisible(m_hWnd))
