@@ -110,10 +110,10 @@ int wmain(int argc, wchar_t** argv) {
     dlg.LoadPictures();
     dlg.LoadList(L"SignIn");
     const int cxScreen = ::GetSystemMetrics(SM_CXSCREEN), cyScreen = ::GetSystemMetrics(SM_CYSCREEN);
-    const double sx = cxScreen / 1920.0, sy = cyScreen / 1080.0;
     CGpImage background(L"Picture\\HistoryMsg.png");
-    const HistoryRect rcDlg =
-        HistoryDialogRect(static_cast<int>(background.Width()), static_cast<int>(background.Height()), sx, sy);
+    const LayoutRect rcDlg =
+        HistoryDialogRect(static_cast<int>(background.Width()), static_cast<int>(background.Height()),
+                          DesignScale::ForScreen(cxScreen, cyScreen));
     const RECT rcClient{0, 0, rcDlg.Width(), rcDlg.Height()};
     std::printf("screen %d x %d, dialog %d x %d, %zu records of %d x %d x 32 bits\n", cxScreen, cyScreen, rcDlg.Width(),
                 rcDlg.Height(), dlg.List().Files().size(), kRecordWidth, kRecordHeight);

@@ -6,20 +6,13 @@
 #include "framework/Gdi.h"
 #include "framework/Handle.h"
 #include "framework/Log.h"
+#include "framework/WinGeometry.h"
 #include "history/ThumbnailCache.h"
 #include "res/resource.h"
 
 namespace {
 
 constexpr int kCaptionFontHeight = 15; // not scaled: the same on every screen
-
-struct Scale {
-    double sx, sy;
-};
-
-Scale ScreenScale() {
-    return {::GetSystemMetrics(SM_CXSCREEN) / 1920.0, ::GetSystemMetrics(SM_CYSCREEN) / 1080.0};
-}
 
 // A thumbnail is a cell-sized bitmap, 280 x 168 x 4 bytes (188 KB) at 1920 x
 // 1080, one per record and cell it was shown in. Six screens of nine cover
@@ -33,7 +26,7 @@ CThumbnailCache<CBitmapHandle>& Thumbnails() {
     return s_cache;
 }
 
-std::optional<ThumbnailStamp> StampOf(const std::wstring& path, const HistoryRect& cell) {
+std::optional<ThumbnailStamp> StampOf(const std::wstring& path, const LayoutRect& cell) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
         return std::nullopt;
@@ -74,10 +67,9 @@ void CHistoryDlg::LoadPictures() {
 BOOL CHistoryDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     LoadPictures();
-    const Scale scale = ScreenScale();
     // the main window's screen rectangle starts at the screen's corner
-    const HistoryRect rc = HistoryDialogRect(static_cast<int>(m_pBackground.Width()),
-                                             static_cast<int>(m_pBackground.Height()), scale.sx, scale.sy);
+    const LayoutRect rc = HistoryDialogRect(static_cast<int>(m_pBackground.Width()),
+                                            static_cast<int>(m_pBackground.Height()), ScreenDesignScale());
     ::MoveWindow(m_hWnd, rc.left, rc.top, rc.Width(), rc.Height(), TRUE);
     LoadList(L"SignIn");
     ::SetTimer(m_hWnd, kHistoryTimerId, TimerPeriod(), nullptr);
@@ -124,7 +116,7 @@ void CHistoryDlg::OnPaint() {
 }
 
 void CHistoryDlg::Draw(HDC hdc, const RECT& rcClient) const {
-    const Scale scale = ScreenScale();
+    const DesignScale scale = ScreenDesignScale();
     {
         CGpGraphics graphics(hdc);
         graphics.DrawStretched(m_pBackground, rcClient);
@@ -137,13 +129,12 @@ void CHistoryDlg::Draw(HDC hdc, const RECT& rcClient) const {
         const std::wstring* pPath = m_list.RecordForCell(t);
         if (!pPath)
             break;
-        DrawRecord(hdc, thumbDC.Get(), *pPath, HistoryCellRect(t, scale.sx, scale.sy, rcClient.left, rcClient.top),
-                   clientHeight);
+        DrawRecord(hdc, thumbDC.Get(), *pPath, HistoryCellRect(t, scale, rcClient.left, rcClient.top), clientHeight);
     }
     DrawThumb(hdc, rcClient);
 }
 
-void CHistoryDlg::DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, const HistoryRect& cell) const {
+void CHistoryDlg::DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, const LayoutRect& cell) const {
     if (cell.Width() <= 0 || cell.Height() <= 0)
         return;
     // a record that has vanished since the list was read leaves its cell empty
@@ -187,14 +178,13 @@ void CHistoryDlg::DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, c
     Thumbnails().Insert(key, *stamp, std::move(thumb));
 }
 
-void CHistoryDlg::DrawRecord(HDC hdc, HDC hdcThumb, const std::wstring& path, const HistoryRect& cell,
+void CHistoryDlg::DrawRecord(HDC hdc, HDC hdcThumb, const std::wstring& path, const LayoutRect& cell,
                              int clientHeight) const {
     DrawPicture(hdc, hdcThumb, path, cell);
     const std::wstring caption = CaptionOf(path);
     if (caption.empty())
         return;
-    const HistoryRect rcText = HistoryCaptionRect(cell, clientHeight);
-    RECT rc{rcText.left, rcText.top, rcText.right, rcText.bottom};
+    RECT rc = ToRect(HistoryCaptionRect(cell, clientHeight));
     LOGFONTW lf{};
     lf.lfHeight = kCaptionFontHeight;
     ::lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
@@ -231,8 +221,7 @@ void CHistoryDlg::RestartTimer() {
 
 void CHistoryDlg::OnLButtonDown(UINT, POINT point) {
     RestartTimer();
-    const Scale scale = ScreenScale();
-    switch (HistoryButtonAt(point.x, point.y, scale.sx, scale.sy)) {
+    switch (HistoryButtonAt(point.x, point.y, ScreenDesignScale())) {
     case HistoryButton::Up:
         if (m_list.ScrollUp())
             ::InvalidateRect(m_hWnd, nullptr, FALSE);

@@ -39,10 +39,10 @@ private:
     void RestartTimer();
     UINT TimerPeriod() const;
     // hdcThumb: a memory DC for the thumbnail cache, or null to decode afresh
-    void DrawRecord(HDC hdc, HDC hdcThumb, const std::wstring& path, const HistoryRect& cell, int clientHeight) const;
+    void DrawRecord(HDC hdc, HDC hdcThumb, const std::wstring& path, const LayoutRect& cell, int clientHeight) const;
     // From the thumbnail cache, decoding the file only when it has changed
     // or was never shown in that cell.
-    void DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, const HistoryRect& cell) const;
+    void DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, const LayoutRect& cell) const;
     void DrawThumb(HDC hdc, const RECT& rcClient) const;
 
     IKioskHost& m_host;

@@ -21,12 +21,9 @@ constexpr int kDialogTop = 116;
 constexpr size_t kCaptionPrefix = 7;
 constexpr size_t kCaptionSuffix = 7;
 
-struct DesignRect {
-    int left, top, right, bottom;
-};
-constexpr DesignRect kUpButton{117, 810, 296, 930};
-constexpr DesignRect kDownButton{368, 810, 538, 930};
-constexpr DesignRect kCloseButton{648, 810, 850, 930};
+constexpr LayoutRect kUpButton{117, 810, 296, 930};
+constexpr LayoutRect kDownButton{368, 810, 538, 930};
+constexpr LayoutRect kCloseButton{648, 810, 850, 930};
 
 uint32_t CodeUnit(wchar_t c) {
     return static_cast<uint32_t>(c);
@@ -35,10 +32,6 @@ uint32_t CodeUnit(wchar_t c) {
 uint32_t FoldedUnit(wchar_t c) {
     const uint32_t u = CodeUnit(c);
     return (u >= 'a' && u <= 'z') ? u - ('a' - 'A') : u;
-}
-
-int Scale(int design, double factor) {
-    return static_cast<int>(design * factor);
 }
 
 } // namespace
@@ -106,23 +99,23 @@ int ThumbTop(int firstRow, int maxRow, int clientHeight, int thumbHeight) {
     return ty;
 }
 
-HistoryRect HistoryCellRect(int t, double sx, double sy, int left, int top) {
+LayoutRect HistoryCellRect(int t, const DesignScale& s, int left, int top) {
     const int row = t / kHistoryColumns;
     const int column = t % kHistoryColumns;
     // evaluated in this order so the truncation matches the drawing code
-    const int x = static_cast<int>(column * kCellPitchX * sx + (kCellLeft * sx + left));
-    const int y = static_cast<int>(row * kCellPitchY * sy + top + kCellTop * sy);
-    const int w = static_cast<int>(kCellWidth * sx);
-    const int h = static_cast<int>(kCellHeight * sy);
+    const int x = static_cast<int>(column * kCellPitchX * s.sx + (kCellLeft * s.sx + left));
+    const int y = static_cast<int>(row * kCellPitchY * s.sy + top + kCellTop * s.sy);
+    const int w = s.X(kCellWidth);
+    const int h = s.Y(kCellHeight);
     return {x, y, x + w, y + h};
 }
 
-HistoryRect HistoryCaptionRect(const HistoryRect& cell, int clientHeight) {
+LayoutRect HistoryCaptionRect(const LayoutRect& cell, int clientHeight) {
     return {cell.left, cell.bottom, cell.right, cell.top + clientHeight / 2};
 }
 
-HistoryRect HistoryButtonRect(HistoryButton button, double sx, double sy) {
-    DesignRect rc{0, 0, 0, 0};
+LayoutRect HistoryButtonRect(HistoryButton button, const DesignScale& s) {
+    LayoutRect rc;
     switch (button) {
     case HistoryButton::Up:
         rc = kUpButton;
@@ -136,21 +129,21 @@ HistoryRect HistoryButtonRect(HistoryButton button, double sx, double sy) {
     case HistoryButton::None:
         break;
     }
-    return {Scale(rc.left, sx), Scale(rc.top, sy), Scale(rc.right, sx), Scale(rc.bottom, sy)};
+    return s.Scale(rc.left, rc.top, rc.right, rc.bottom);
 }
 
-HistoryButton HistoryButtonAt(int x, int y, double sx, double sy) {
+HistoryButton HistoryButtonAt(int x, int y, const DesignScale& s) {
     for (HistoryButton button : {HistoryButton::Up, HistoryButton::Down, HistoryButton::Close}) {
-        if (HistoryButtonRect(button, sx, sy).Contains(x, y))
+        if (HistoryButtonRect(button, s).Contains(x, y))
             return button;
     }
     return HistoryButton::None;
 }
 
-HistoryRect HistoryDialogRect(int imageWidth, int imageHeight, double sx, double sy, int screenLeft, int screenTop) {
-    const int x = static_cast<int>(screenLeft + kDialogLeft * sx);
-    const int y = static_cast<int>(screenTop + kDialogTop * sy);
-    return {x, y, x + static_cast<int>(imageWidth * sx), y + static_cast<int>(imageHeight * sy)};
+LayoutRect HistoryDialogRect(int imageWidth, int imageHeight, const DesignScale& s, int screenLeft, int screenTop) {
+    const int x = static_cast<int>(screenLeft + kDialogLeft * s.sx);
+    const int y = static_cast<int>(screenTop + kDialogTop * s.sy);
+    return {x, y, x + s.X(imageWidth), y + s.Y(imageHeight)};
 }
 
 void CHistoryList::BeginLoad(std::wstring_view folder) {

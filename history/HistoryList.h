@@ -9,15 +9,7 @@
 #include <string_view>
 #include <vector>
 
-// Pixels; a point is inside when left <= x < right and top <= y < bottom.
-struct HistoryRect {
-    int left, top, right, bottom;
-
-    bool Contains(int x, int y) const { return left <= x && x < right && top <= y && y < bottom; }
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool operator==(const HistoryRect&) const = default;
-};
+#include "framework/Geometry.h"
 
 // One entry of a directory enumeration; the name is borrowed.
 struct HistoryDirEntry {
@@ -52,23 +44,23 @@ std::wstring CaptionOf(std::wstring_view path);
 // bottom when there is nowhere to scroll, never reaching past the bottom.
 int ThumbTop(int firstRow, int maxRow, int clientHeight, int thumbHeight);
 
-// Picture rectangle of cell t for the design scale (sx, sy) and the client
-// area's top-left corner.
-HistoryRect HistoryCellRect(int t, double sx, double sy, int left = 0, int top = 0);
+// Picture rectangle of cell t for the design scale and the client area's
+// top-left corner.
+LayoutRect HistoryCellRect(int t, const DesignScale& s, int left = 0, int top = 0);
 // The caption sits under its cell's picture; the rectangle reaches half the
 // client height below the picture's top, the text is drawn at its top.
-HistoryRect HistoryCaptionRect(const HistoryRect& cell, int clientHeight);
+LayoutRect HistoryCaptionRect(const LayoutRect& cell, int clientHeight);
 
 enum class HistoryButton { None, Up, Down, Close };
 // Button areas drawn in the background picture, scaled to the client area.
-HistoryRect HistoryButtonRect(HistoryButton button, double sx, double sy);
-HistoryButton HistoryButtonAt(int x, int y, double sx, double sy);
+LayoutRect HistoryButtonRect(HistoryButton button, const DesignScale& s);
+HistoryButton HistoryButtonAt(int x, int y, const DesignScale& s);
 
 // Where the dialog goes on the screen for a background picture of
 // imageWidth x imageHeight pixels; (screenLeft, screenTop) is the main
 // window's screen corner.
-HistoryRect HistoryDialogRect(int imageWidth, int imageHeight, double sx, double sy, int screenLeft = 0,
-                              int screenTop = 0);
+LayoutRect HistoryDialogRect(int imageWidth, int imageHeight, const DesignScale& s, int screenLeft = 0,
+                             int screenTop = 0);
 
 // The record list and scroll position of one visit to the history dialog.
 class CHistoryList {

@@ -6,10 +6,6 @@
 
 int g_nIdleTime = 30000;
 
-RECT ToRect(const LayoutRect& rc) {
-    return {rc.left, rc.top, rc.right, rc.bottom};
-}
-
 CVelmoDlg::CVelmoDlg()
     : CDialog(IDD_VELMO_DIALOG), m_dlgShow(*this),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}

@@ -7,6 +7,7 @@
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "framework/KioskHost.h"
+#include "framework/WinGeometry.h"
 #include "pad/PaintDlg.h"
 #include "popup/DlgShow.h"
 #include "records/BitmapEx.h"
@@ -87,5 +88,3 @@ private:
     CPaintDlg m_padDlg;
     RECT m_rcPad{};
 };
-
-RECT ToRect(const LayoutRect& rc);

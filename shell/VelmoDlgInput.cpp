@@ -113,8 +113,7 @@ void CVelmoDlg::ResetForNextVisitor() {
 }
 
 COLORREF CVelmoDlg::PickPaletteColor(POINT pt) const {
-    const LayoutRect palette{m_rcPalette.left, m_rcPalette.top, m_rcPalette.right, m_rcPalette.bottom};
-    const int cell = PaletteCellAt(palette, pt.x, pt.y);
+    const int cell = PaletteCellAt(ToLayoutRect(m_rcPalette), pt.x, pt.y);
     return cell < 0 ? RGB(0, 0, 0) : g_paletteColors[cell];
 }
 

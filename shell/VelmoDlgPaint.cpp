@@ -53,8 +53,7 @@ void CVelmoDlg::OnPaint() {
     const int cx = ::GetSystemMetrics(SM_CXSCREEN);
     const int cy = ::GetSystemMetrics(SM_CYSCREEN);
     if (m_bHasCamera == 1 && !IsPreviewStopped()) {
-        const LayoutRect photo{m_rcPhoto.left, m_rcPhoto.top, m_rcPhoto.right, m_rcPhoto.bottom};
-        const BlitBands bands = ComputeBlitBands(cx, cy, photo);
+        const BlitBands bands = ComputeBlitBands(cx, cy, ToLayoutRect(m_rcPhoto));
         for (const LayoutRect& band : {bands.above, bands.left, bands.below, bands.right}) {
             ::BitBlt(dc.Get(), band.left, band.top, band.Width(), band.Height(), memDC.Get(), band.left, band.top,
                      SRCCOPY);

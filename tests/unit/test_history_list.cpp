@@ -8,7 +8,7 @@
 #include <vector>
 
 // found by argument-dependent lookup, so failures print the rectangle
-void PrintTo(const HistoryRect& rc, std::ostream* os) {
+void PrintTo(const LayoutRect& rc, std::ostream* os) {
     *os << "(" << rc.left << ", " << rc.top << ")-(" << rc.right << ", " << rc.bottom << ")";
 }
 
@@ -184,15 +184,15 @@ TEST(HistoryList, ThumbFollowsScrollPositionAndStaysInside) {
     }
 }
 
-constexpr double kScale1080 = 1.0;
-constexpr double kScale720 = 1280 / 1920.0; // also 720 / 1080.0
+const DesignScale kScale1080 = DesignScale::ForScreen(1920, 1080);
+const DesignScale kScale720 = DesignScale::ForScreen(1280, 720);
 
 TEST(HistoryList, CellRectanglesScaleWithTheScreen) {
     struct CellCase {
         const char* name;
         int t;
-        double scale;
-        HistoryRect rc;
+        DesignScale scale;
+        LayoutRect rc;
     };
     const CellCase cases[] = {
         {"1920x1080 cell 0", 0, kScale1080, {69, 47, 349, 215}},
@@ -206,18 +206,18 @@ TEST(HistoryList, CellRectanglesScaleWithTheScreen) {
     };
     for (const CellCase& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(HistoryCellRect(c.t, c.scale, c.scale), c.rc);
+        EXPECT_EQ(HistoryCellRect(c.t, c.scale), c.rc);
     }
-    EXPECT_EQ(HistoryCaptionRect(HistoryCellRect(0, 1.0, 1.0), 1000), (HistoryRect{69, 215, 349, 547}));
+    EXPECT_EQ(HistoryCaptionRect(HistoryCellRect(0, kScale1080), 1000), (LayoutRect{69, 215, 349, 547}));
 }
 
 TEST(HistoryList, ButtonAreasIncludeLeftTopAndExcludeRightBottom) {
-    EXPECT_EQ(HistoryButtonRect(HistoryButton::Up, kScale720, kScale720), (HistoryRect{78, 540, 197, 620}));
-    EXPECT_EQ(HistoryButtonRect(HistoryButton::Close, kScale720, kScale720), (HistoryRect{432, 540, 566, 620}));
+    EXPECT_EQ(HistoryButtonRect(HistoryButton::Up, kScale720), (LayoutRect{78, 540, 197, 620}));
+    EXPECT_EQ(HistoryButtonRect(HistoryButton::Close, kScale720), (LayoutRect{432, 540, 566, 620}));
 
     struct HitCase {
         const char* name;
-        double scale;
+        DesignScale scale;
         int x, y;
         HistoryButton button;
     };
@@ -237,14 +237,14 @@ TEST(HistoryList, ButtonAreasIncludeLeftTopAndExcludeRightBottom) {
     };
     for (const HitCase& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(HistoryButtonAt(c.x, c.y, c.scale, c.scale), c.button);
+        EXPECT_EQ(HistoryButtonAt(c.x, c.y, c.scale), c.button);
     }
 }
 
 TEST(HistoryList, DialogSitsAtItsDesignPosition) {
-    EXPECT_EQ(HistoryDialogRect(1412, 848, kScale1080, kScale1080), (HistoryRect{254, 116, 1666, 964}));
-    EXPECT_EQ(HistoryDialogRect(1412, 848, kScale720, kScale720), (HistoryRect{169, 77, 1110, 642}));
-    EXPECT_EQ(HistoryDialogRect(0, 0, kScale1080, kScale1080), (HistoryRect{254, 116, 254, 116}));
+    EXPECT_EQ(HistoryDialogRect(1412, 848, kScale1080), (LayoutRect{254, 116, 1666, 964}));
+    EXPECT_EQ(HistoryDialogRect(1412, 848, kScale720), (LayoutRect{169, 77, 1110, 642}));
+    EXPECT_EQ(HistoryDialogRect(0, 0, kScale1080), (LayoutRect{254, 116, 254, 116}));
 }
 
 } // namespace
