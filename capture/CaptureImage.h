@@ -18,6 +18,8 @@ public:
 
 class CCaptureImage : public CVdoFrameHandler {
 public:
+    explicit CCaptureImage(ICameraReporter& reporter) : m_video(reporter) {}
+
     void OnFrame(LONG lWidth, LONG lHeight, BYTE* pFrame, LONG lLength) override;
 
     HWND m_hNotifyWnd = nullptr;

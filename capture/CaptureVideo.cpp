@@ -53,37 +53,32 @@ void FreeMediaTypeContents(AM_MEDIA_TYPE& mt) {
 
 void CCaptureVideo::Report(const wchar_t* pszText) const {
     LogEvent(L"Camera error shown: %ls", pszText);
-    ::MessageBoxW(m_hOwnerWnd, pszText, nullptr, MB_OK);
+    m_reporter.ReportCameraError(pszText);
 }
 
-CCaptureVideo::CCaptureVideo() : m_hrCoInit(::CoInitialize(nullptr)) {
-    if (FAILED(m_hrCoInit))
+CCaptureVideo::CCaptureVideo(ICameraReporter& reporter) : m_reporter(reporter) {
+    if (FAILED(m_coInit.Result()))
         Report(L"CCaptureVideo CoInitialize Failed!\r\n");
 }
 
 CCaptureVideo::~CCaptureVideo() {
     ReleaseGraph();
-    if (SUCCEEDED(m_hrCoInit))
-        ::CoUninitialize();
 }
 
-int CCaptureVideo::ListDevices(HWND hList) {
+std::vector<std::wstring> CCaptureVideo::ListDevices() const {
+    std::vector<std::wstring> names;
     CComPtr<ICreateDevEnum> pDevEnum;
     CComPtr<IEnumMoniker> pClassEnum;
     if (CreateVideoInputEnum(pDevEnum, pClassEnum) != S_OK)
-        return -1;
+        return names;
     pClassEnum->Reset();
-    int nCount = 0;
     CComPtr<IMoniker> pMoniker;
     while (pClassEnum->Next(1, pMoniker.Put(), nullptr) == S_OK) {
         wchar_t szName[2048] = L"";
-        if (ReadFriendlyName(pMoniker.Get(), szName, ARRAYSIZE(szName))) {
-            ++nCount;
-            // the list is sorted: the name goes to its alphabetical place
-            ::SendMessageW(hList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(szName));
-        }
+        if (ReadFriendlyName(pMoniker.Get(), szName, ARRAYSIZE(szName)))
+            names.emplace_back(szName);
     }
-    return nCount;
+    return names;
 }
 
 // The index is a position in the enumeration, counting unnamed devices too,
@@ -151,14 +146,29 @@ HRESULT CCaptureVideo::BuildGraph(int nIndex, HWND hPreview) {
         return 1;
     if (m_pCaptureFilter)
         m_pGraph->AddFilter(m_pCaptureFilter.Get(), L"Capture Filter");
+    CComPtr<IBaseFilter> pGrabberFilter;
+    if (FAILED(hr = AddGrabber(pGrabberFilter)))
+        return hr;
+    if (FAILED(hr = RenderStream(pGrabberFilter.Get())))
+        return hr;
+    if (FAILED(hr = ReadFrameSize()))
+        return hr;
+    ConnectGrabberCallback();
+    // the renderer's window belongs to this thread; it is placed now that
+    // RenderStream has made it
+    m_hPreviewWnd = hPreview;
+    SetupPreviewWindow();
+    return RunGraph();
+}
 
-    hr = ::CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
-                            reinterpret_cast<void**>(m_pGrabber.Put()));
+// The grabber asks for RGB24 of any size and rate, and joins the graph.
+HRESULT CCaptureVideo::AddGrabber(CComPtr<IBaseFilter>& pGrabberFilter) {
+    HRESULT hr = ::CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
+                                    reinterpret_cast<void**>(m_pGrabber.Put()));
     if (FAILED(hr)) {
         Report(L"Fail to create SampleGrabber, maybe qedit.dll is not registered?");
         return hr;
     }
-    CComPtr<IBaseFilter> pGrabberFilter;
     m_pGrabber.QueryInterface(IID_IBaseFilter, pGrabberFilter);
 
     AM_MEDIA_TYPE mt{};
@@ -170,32 +180,35 @@ HRESULT CCaptureVideo::BuildGraph(int nIndex, HWND hPreview) {
         return hr;
     }
     hr = m_pGraph->AddFilter(pGrabberFilter.Get(), L"Grabber");
-    if (FAILED(hr)) {
+    if (FAILED(hr))
         Report(L"Fail to put sample grabber in graph");
-        return hr;
-    }
+    return hr;
+}
 
-    // the builder adds the default renderer behind the grabber; a camera with
-    // only a capture pin gets a tee and VFW_S_NOPREVIEWPIN, which is success
+// The builder adds the default renderer behind the grabber; a camera with
+// only a capture pin gets a tee and VFW_S_NOPREVIEWPIN, which is success.
+HRESULT CCaptureVideo::RenderStream(IBaseFilter* pGrabberFilter) {
     if (!m_pCaptureFilter) {
         // nothing was bound at that position: the builder would fault on a
         // null source rather than fail
         Report(L"Can't build the graph");
         return VFW_E_NOT_CONNECTED;
     }
-    hr = m_pBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, m_pCaptureFilter.Get(), pGrabberFilter.Get(),
-                                  nullptr);
+    HRESULT hr = m_pBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, m_pCaptureFilter.Get(),
+                                          pGrabberFilter, nullptr);
     if (FAILED(hr)) {
-        hr = m_pBuilder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_pCaptureFilter.Get(),
-                                      pGrabberFilter.Get(), nullptr);
-        if (FAILED(hr)) {
+        hr = m_pBuilder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_pCaptureFilter.Get(), pGrabberFilter,
+                                      nullptr);
+        if (FAILED(hr))
             Report(L"Can't build the graph");
-            return hr;
-        }
     }
+    return hr;
+}
 
+// The frame size the callback writes into the photo file's header.
+HRESULT CCaptureVideo::ReadFrameSize() {
     AM_MEDIA_TYPE connected{};
-    hr = m_pGrabber->GetConnectedMediaType(&connected);
+    HRESULT hr = m_pGrabber->GetConnectedMediaType(&connected);
     if (SUCCEEDED(hr) && (connected.formattype != FORMAT_VideoInfo || !connected.pbFormat ||
                           connected.cbFormat < sizeof(VIDEOINFOHEADER))) {
         FreeMediaTypeContents(connected);
@@ -209,20 +222,20 @@ HRESULT CCaptureVideo::BuildGraph(int nIndex, HWND hPreview) {
     g_GrabberCB.m_lWidth = pVih->bmiHeader.biWidth;
     g_GrabberCB.m_lHeight = pVih->bmiHeader.biHeight;
     // a request armed while no graph ran is dropped
-    g_GrabberCB.m_bGrab = 0;
-    g_GrabberCB.m_pHandler = nullptr;
+    g_GrabberCB.CancelPhoto();
     FreeMediaTypeContents(connected);
+    return hr;
+}
 
+// Every frame reaches g_GrabberCB, which decides whether to use it.
+void CCaptureVideo::ConnectGrabberCallback() {
     m_pGrabber->SetBufferSamples(FALSE);
     m_pGrabber->SetOneShot(FALSE);
     m_pGrabber->SetCallback(&g_GrabberCB, 1); // 1: BufferCB
+}
 
-    // the renderer's window belongs to this thread; it is placed now that
-    // RenderStream has made it
-    m_hPreviewWnd = hPreview;
-    SetupPreviewWindow();
-
-    hr = m_pControl->Run();
+HRESULT CCaptureVideo::RunGraph() {
+    const HRESULT hr = m_pControl->Run();
     m_bGraphRan = true; // even a failed Run may have paused part of the graph
     if (FAILED(hr)) {
         Report(L"Couldn't run the graph!");

@@ -37,3 +37,15 @@ STDMETHODIMP CSampleGrabberCB::BufferCB(double, BYTE* pBuffer, LONG BufferLen) {
     }
     return S_OK;
 }
+
+void CSampleGrabberCB::RequestPhoto(CVdoFrameHandler* pHandler) {
+    // the order matters: the handler is published before the flag
+    m_pHandler = pHandler;
+    m_bGrab = 1;
+}
+
+void CSampleGrabberCB::CancelPhoto() {
+    // the order matters: the handler is gone before the flag drops
+    m_pHandler = nullptr;
+    m_bGrab = 0;
+}

@@ -22,10 +22,14 @@ public:
     // and the graph runs; only read by the streaming thread afterwards.
     LONG m_lWidth = 0;
     LONG m_lHeight = 0;
-    // The photo request, shared with the streaming thread without a lock.
-    // Arming publishes the handler before the flag; clearing nulls the
-    // handler before the flag; BufferCB tests the flag, then reads the
-    // handler once.
+    // The photo request, on the user-interface thread: the next frames go to
+    // the handler until the request is cancelled.
+    void RequestPhoto(CVdoFrameHandler* pHandler);
+    void CancelPhoto();
+
+private:
+    // Shared with the streaming thread without a lock. BufferCB tests the
+    // flag, then reads the handler once.
     std::atomic<CVdoFrameHandler*> m_pHandler{nullptr};
     std::atomic<LONG> m_bGrab{0};
 };

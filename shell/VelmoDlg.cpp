@@ -7,7 +7,7 @@
 int g_nIdleTime = 30000;
 
 CVelmoDlg::CVelmoDlg()
-    : CDialog(IDD_VELMO_DIALOG), m_dlgShow(*this),
+    : CDialog(IDD_VELMO_DIALOG), m_dlgShow(*this), m_capture(*this),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CMessageMap CVelmoDlg::GetMessageMap() const {
@@ -67,14 +67,13 @@ BOOL CVelmoDlg::OnInitDialog() {
     m_pPhotoImage.Reset();
 
     if (m_cameraList.m_hWnd)
-        m_capture.m_video.ListDevices(m_cameraList.m_hWnd);
+        ListCameras();
     ::SendMessageW(m_cameraList.m_hWnd, CB_SETCURSEL, 0, 0);
     wchar_t szCamera[2048] = L"";
     ::GetWindowTextW(m_cameraList.m_hWnd, szCamera, ARRAYSIZE(szCamera));
     if (szCamera[0] == L'\0')
         m_bHasCamera = 0;
     m_capture.m_hNotifyWnd = m_hWnd;
-    m_capture.m_video.m_hOwnerWnd = m_hWnd;
 
     const StartupLayout layout = ComputeStartupLayout(cx, cy);
     m_rcPalette = ToRect(layout.palette);
@@ -100,6 +99,16 @@ BOOL CVelmoDlg::OnInitDialog() {
                  TRUE);
     m_padDlg.ShowWindow(SW_SHOW);
     return TRUE;
+}
+
+void CVelmoDlg::ListCameras() {
+    // the list is sorted: each name goes to its alphabetical place
+    for (const std::wstring& name : m_capture.m_video.ListDevices())
+        ::SendMessageW(m_cameraList.m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+void CVelmoDlg::ReportCameraError(const wchar_t* pszText) {
+    ::MessageBoxW(m_hWnd, pszText, nullptr, MB_OK);
 }
 
 void CVelmoDlg::AddAboutMenuItem() {
@@ -179,9 +188,7 @@ void CVelmoDlg::RestartIdleTimer() {
 }
 
 LRESULT CVelmoDlg::OnPhotoTaken(WPARAM, LPARAM) {
-    // the order matters: the handler is gone before the flag drops
-    g_GrabberCB.m_pHandler = nullptr;
-    g_GrabberCB.m_bGrab = 0;
+    g_GrabberCB.CancelPhoto();
     // the graph has stopped before the photo file is read
     m_capture.m_video.StopPreview();
     m_pPhotoImage.Load(L".\\photo.bmp");

@@ -19,8 +19,9 @@ extern const COLORREF g_paletteColors[kPaletteCells];
 
 constexpr UINT_PTR kIdleTimerId = 3;
 
-// The launcher and the history reach the page only through IKioskHost.
-class CVelmoDlg : public CDialog, private IKioskHost {
+// The launcher and the history reach the page only through IKioskHost, the
+// camera only through ICameraReporter.
+class CVelmoDlg : public CDialog, private IKioskHost, private ICameraReporter {
 public:
     CVelmoDlg();
 
@@ -37,6 +38,8 @@ private:
     // Also hides any handwriting-input window.
     void HideToPopup() override;
     int IdleTime() const override { return g_nIdleTime; }
+    // A box owned by the page, so that the page waits under it.
+    void ReportCameraError(const wchar_t* pszText) override;
 
     bool OnSysCommand(UINT nID, LPARAM lParam);
     void OnActivate(UINT nState, HWND hWndOther, BOOL bMinimized);
@@ -56,6 +59,7 @@ private:
     void PaintIcon();
     void ComposePage(HDC hdcBuffer);
     void PressButton(PageButton button, const LayoutRect& rc);
+    void ListCameras();
     void StartLivePreview();
     // After an idle timeout: the visitor has gone, so nothing of theirs may
     // greet the next one.

@@ -82,9 +82,7 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
         } else {
             // the displayed photo lets go of the file before it is rewritten
             m_pPhotoImage.Reset();
-            // the order matters: the handler is published before the flag
-            g_GrabberCB.m_pHandler = &m_capture;
-            g_GrabberCB.m_bGrab = 1;
+            g_GrabberCB.RequestPhoto(&m_capture);
         }
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
         break;
@@ -99,9 +97,7 @@ void CVelmoDlg::StartLivePreview() {
 
 void CVelmoDlg::ResetForNextVisitor() {
     m_padDlg.ClearStrokes();
-    // the order matters: the handler is gone before the flag drops
-    g_GrabberCB.m_pHandler = nullptr;
-    g_GrabberCB.m_bGrab = 0;
+    g_GrabberCB.CancelPhoto();
     const bool bPhotoShown = m_pPhotoImage.Get() != nullptr;
     m_pPhotoImage.Reset();
     ::DeleteFileW(L".\\photo.bmp");
