@@ -78,3 +78,43 @@ public:
 private:
     Gdiplus::GpGraphics* m_p = nullptr;
 };
+
+// A GDI+ graphics object that draws into an image, deleted on scope exit.
+class CGpImageGraphics {
+public:
+    explicit CGpImageGraphics(const CGpImage& image) {
+        if (image.Get() && Gdiplus::DllExports::GdipGetImageGraphicsContext(image.Get(), &m_p) != Gdiplus::Ok)
+            m_p = nullptr;
+    }
+    ~CGpImageGraphics() {
+        if (m_p)
+            Gdiplus::DllExports::GdipDeleteGraphics(m_p);
+    }
+    CGpImageGraphics(const CGpImageGraphics&) = delete;
+    CGpImageGraphics& operator=(const CGpImageGraphics&) = delete;
+
+    Gdiplus::GpGraphics* Get() const { return m_p; }
+
+private:
+    Gdiplus::GpGraphics* m_p = nullptr;
+};
+
+// A GDI+ solid brush, deleted on scope exit.
+class CGpSolidBrush {
+public:
+    explicit CGpSolidBrush(Gdiplus::ARGB color) {
+        if (Gdiplus::DllExports::GdipCreateSolidFill(color, &m_p) != Gdiplus::Ok)
+            m_p = nullptr;
+    }
+    ~CGpSolidBrush() {
+        if (m_p)
+            Gdiplus::DllExports::GdipDeleteBrush(m_p);
+    }
+    CGpSolidBrush(const CGpSolidBrush&) = delete;
+    CGpSolidBrush& operator=(const CGpSolidBrush&) = delete;
+
+    Gdiplus::GpSolidFill* Get() const { return m_p; }
+
+private:
+    Gdiplus::GpSolidFill* m_p = nullptr;
+};

@@ -19,20 +19,18 @@ CGpImage MakeBuiltInPicture() {
     GpBitmap* pBitmap = nullptr;
     if (DllExports::GdipCreateBitmapFromScan0(cx, cy, 0, PixelFormat32bppARGB, nullptr, &pBitmap) != Ok)
         return {};
-    GpGraphics* pGraphics = nullptr;
-    if (DllExports::GdipGetImageGraphicsContext(pBitmap, &pGraphics) == Ok) {
-        GpSolidFill* pFill = nullptr;
-        DllExports::GdipCreateSolidFill(0xFF1F4E79, &pFill);
-        DllExports::GdipFillRectangleI(pGraphics, pFill, 0, 0, cx, cy);
-        DllExports::GdipSetSolidFillColor(pFill, 0xFFFFFFFF);
+    CGpImage picture = CGpImage::Adopt(pBitmap);
+    CGpImageGraphics graphics(picture);
+    if (graphics.Get()) {
+        CGpSolidBrush background(0xFF1F4E79);
+        DllExports::GdipFillRectangleI(graphics.Get(), background.Get(), 0, 0, cx, cy);
         // a plain pen: shaft and nib
-        DllExports::GdipFillRectangleI(pGraphics, pFill, 40, 56, 80, 10);
+        CGpSolidBrush pen(0xFFFFFFFF);
+        DllExports::GdipFillRectangleI(graphics.Get(), pen.Get(), 40, 56, 80, 10);
         const GpPoint nib[3] = {{30, 61}, {40, 54}, {40, 68}};
-        DllExports::GdipFillPolygon2I(pGraphics, pFill, nib, 3);
-        DllExports::GdipDeleteBrush(pFill);
-        DllExports::GdipDeleteGraphics(pGraphics);
+        DllExports::GdipFillPolygon2I(graphics.Get(), pen.Get(), nib, 3);
     }
-    return CGpImage::Adopt(pBitmap);
+    return picture;
 }
 } // namespace
 
