@@ -9,7 +9,6 @@ struct LayoutRect {
 
     // right and bottom edges are outside, as PtInRect has it
     bool Contains(int32_t x, int32_t y) const { return left <= x && x < right && top <= y && y < bottom; }
-    bool IsEmpty() const { return right <= left || bottom <= top; }
     int32_t Width() const { return right - left; }
     int32_t Height() const { return bottom - top; }
     bool operator==(const LayoutRect&) const = default;

@@ -39,8 +39,6 @@ std::optional<ThumbnailStamp> StampOf(const std::wstring& path, const LayoutRect
 
 CHistoryDlg::CHistoryDlg(IKioskHost& host) : CDialog(IDD_HISTORY), m_host(host) {}
 
-CHistoryDlg::~CHistoryDlg() = default;
-
 CMessageMap CHistoryDlg::GetMessageMap() const {
     static const CMsgEntry map[] = {
         // void OnPaint()
@@ -53,10 +51,6 @@ CMessageMap CHistoryDlg::GetMessageMap() const {
         {WM_TIMER, msg::Timer<&CHistoryDlg::OnTimer>},
     };
     return map;
-}
-
-void CHistoryDlg::DoDataExchange(CDataExchange* pDX) {
-    CDialog::DoDataExchange(pDX);
 }
 
 void CHistoryDlg::LoadPictures() {

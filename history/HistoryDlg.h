@@ -14,7 +14,6 @@ constexpr UINT_PTR kHistoryTimerId = 4;
 class CHistoryDlg : public CDialog {
 public:
     explicit CHistoryDlg(IKioskHost& host);
-    ~CHistoryDlg() override;
 
     // Loads the background and the scroll thumb; missing ones read as 0 x 0.
     void LoadPictures();
@@ -27,7 +26,6 @@ public:
     const CHistoryList& List() const { return m_list; }
 
 protected:
-    void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     CMessageMap GetMessageMap() const override;
 

@@ -12,7 +12,6 @@ public:
     explicit CDlgShow(IKioskHost& host);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
-    BOOL RefreshLayeredWindow();
     // Makes the launcher the active window once the messages already queued
     // have run, so the hidden page never keeps the keyboard.
     void Activate();
@@ -34,6 +33,7 @@ private:
     void OnDisplayChange();
 
     void RestoreMainWindow();
+    BOOL RefreshLayeredWindow();
     void LoadPicture();
     // Puts the launcher on the bottom edge with all of it on the screen.
     void MoveAlongBottomEdge(int left);

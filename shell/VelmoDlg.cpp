@@ -77,7 +77,6 @@ BOOL CVelmoDlg::OnInitDialog() {
 
     const StartupLayout layout = ComputeStartupLayout(cx, cy);
     m_rcPalette = ToRect(layout.palette);
-    m_rcSignArea = ToRect(layout.signArea);
     m_rcSignCapture = ToRect(layout.signCapture);
     m_rcPhoto = ToRect(layout.photo);
     m_rcPad = ToRect(layout.pad);

@@ -15,7 +15,6 @@
 
 // Idle time in milliseconds, from Config.ini [Time] MinTime.
 extern int g_nIdleTime;
-extern const COLORREF g_paletteColors[kPaletteCells];
 
 constexpr UINT_PTR kIdleTimerId = 3;
 
@@ -85,7 +84,7 @@ private:
     CWnd m_cameraList;
     CWnd m_previewFrame;
     CGpImage m_pPhotoImage;
-    RECT m_rcSignArea{}, m_rcPhoto{}, m_rcSignCapture{};
+    RECT m_rcPhoto{}, m_rcSignCapture{};
     BYTE m_bHasCamera = 0;
     CGpImage m_pShadeImage;
     RECT m_rcPressed{};

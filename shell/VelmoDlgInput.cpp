@@ -4,13 +4,13 @@
 #include "history/HistoryDlg.h"
 #include "res/resource.h"
 
+namespace {
 const COLORREF g_paletteColors[kPaletteCells] = {
     RGB(0, 0, 0),     RGB(249, 9, 9),   RGB(37, 145, 13), RGB(238, 205, 21),  RGB(0, 165, 200),   RGB(15, 0, 130),
     RGB(223, 58, 0),  RGB(136, 0, 144), RGB(0, 150, 168), RGB(255, 255, 255), RGB(238, 194, 201), RGB(0, 255, 0),
     RGB(255, 255, 0), RGB(0, 255, 255), RGB(0, 0, 255),   RGB(255, 120, 0),   RGB(255, 0, 255),   RGB(0, 186, 255),
 };
 
-namespace {
 const wchar_t kHandwritingClass[] = L"#32770";
 const wchar_t kHandwritingTitle[] = L"Qx输入法手写输入";
 } // namespace
