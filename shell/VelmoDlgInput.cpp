@@ -2,6 +2,7 @@
 #include "VelmoDlg.h"
 
 #include "history/HistoryDlg.h"
+#include "records/ShareCopier.h"
 #include "res/resource.h"
 
 const COLORREF g_paletteColors[kPaletteCells] = {
@@ -54,6 +55,7 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
     ::InvalidateRect(m_hWnd, &m_rcPressed, TRUE);
     switch (button) {
     case PageButton::History: {
+        const CHistoryVisit visit; // no record is deleted while the history shows them
         CHistoryDlg dlg;
         dlg.DoModal();
         // only the history's own idle timeout hides the page while it is open
