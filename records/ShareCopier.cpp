@@ -255,7 +255,7 @@ std::vector<LocalRecord> CRecordKeeper::LocalRecords() const {
 }
 
 bool CRecordKeeper::ScanShare(const std::vector<LocalRecord>& local) {
-    // the share's own folder is left to its owner; the kiosk's is made here
+    // the Velmo folder and the kiosk's are made when missing; the share itself cannot be
     const size_t slash = m_strShare.rfind(L'\\');
     ::CreateDirectoryW(m_strShare.substr(0, slash).c_str(), nullptr);
     ::CreateDirectoryW(m_strShare.c_str(), nullptr);
