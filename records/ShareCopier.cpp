@@ -443,8 +443,10 @@ bool CRecordKeeper::RunRetention() {
         const BOOL bDeleted = !bHistoryOpen && ::DeleteFileW(path.c_str());
         const DWORD dwError = ::GetLastError();
         ::ReleaseSRWLockExclusive(&g_historyLock);
-        if (bHistoryOpen)
+        if (bHistoryOpen) {
+            LogEvent(L"Retention: waits until the history is closed");
             return false;
+        }
         if (bDeleted)
             LogEvent(L"Retention: deleted %ls\\%ls, signed in %d-%02d-%02d, more than %d days ago", kRecordFolder,
                      f.file.name.c_str(), signedIn.year, signedIn.month, signedIn.day, m_nKeepDays);
@@ -493,4 +495,7 @@ CHistoryVisit::~CHistoryVisit() {
     ::AcquireSRWLockExclusive(&g_historyLock);
     --g_nHistoryVisits;
     ::ReleaseSRWLockExclusive(&g_historyLock);
+    // a retention run that waited for the history goes on now
+    if (g_pKeeper)
+        g_pKeeper->Wake();
 }

@@ -428,8 +428,17 @@ E2E_TEST(RetentionDeletesOldRecordsOnlyOnceTheyAreSafe) {
     REQUIRE(kiosk.Started());
     CHECK(WaitUntil([&] { return LogCount(kiosk, "until they are on the share") == 1; }));
     CHECK(Exists(records + old));
+    // copied while a visitor pages through the history: it goes once the history is closed
+    REQUIRE(kiosk.ShowPage());
+    const POINT history = CentreOf(ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[0]);
+    Tap(history.x, history.y);
+    HWND hHistory = nullptr;
+    REQUIRE(WaitUntil([&] { return (hHistory = FindOwnedWindow(kiosk.Main())) != nullptr; }));
     REQUIRE(SetShareOnline(*share, true));
-    CHECK(WaitUntil([&] { return !Exists(records + old); }, 30000));
+    CHECK(WaitUntil([&] { return LogCount(kiosk, "waits until the history is closed") == 1; }, 30000));
     CHECK(ReadFileBytes(KioskFolderOn(*share) + L"\\" + old) == bytes);
+    CHECK(Exists(records + old));
+    ::PostMessageW(hHistory, WM_COMMAND, IDCANCEL, 0);
+    CHECK(WaitUntil([&] { return !Exists(records + old); }));
     CHECK(Exists(records + recent));
 }
