@@ -3,6 +3,7 @@
 
 #include "history/HistoryDlg.h"
 #include "records/ShareCopier.h"
+#include <optional>
 #include "res/resource.h"
 
 const COLORREF g_paletteColors[kPaletteCells] = {
@@ -53,9 +54,12 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
         ::KillTimer(m_hWnd, kIdleTimerId); // stays stopped while the history is open
     m_rcPressed = ToRect(rc);
     ::InvalidateRect(m_hWnd, &m_rcPressed, TRUE);
+    // no record is deleted while the history shows them
+    std::optional<CHistoryVisit> historyVisit;
+    if (button == PageButton::History)
+        historyVisit.emplace();
     switch (button) {
     case PageButton::History: {
-        const CHistoryVisit visit; // no record is deleted while the history shows them
         CHistoryDlg dlg;
         dlg.DoModal();
         // only the history's own idle timeout hides the page while it is open
