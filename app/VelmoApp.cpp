@@ -5,6 +5,7 @@
 #include "CrashHandler.h"
 #include "SingleInstance.h"
 #include "framework/Log.h"
+#include "records/ShareCopier.h"
 #include "shell/VelmoDlg.h"
 
 #include <cwchar>
@@ -36,12 +37,14 @@ BOOL CVelmoApp::InitInstance() {
     SetRegistryKey(L"应用程序向导生成的本地应用程序");
 
     const DWORD dwStart = ::GetTickCount();
+    StartRecordKeeping();
     {
         CVelmoDlg dlg;
         m_pMainWnd = &dlg;
         dlg.DoModal();
         m_pMainWnd = nullptr;
     }
+    StopRecordKeeping();
     LogEvent(L"Velmo %ls ended after %lu s: screen %dx%d", VELMO_VERSION, (::GetTickCount() - dwStart) / 1000,
              ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
     // the dialog-based kiosk ends when its main dialog does

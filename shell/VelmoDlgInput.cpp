@@ -2,6 +2,8 @@
 #include "VelmoDlg.h"
 
 #include "history/HistoryDlg.h"
+#include "records/ShareCopier.h"
+#include <optional>
 #include "res/resource.h"
 
 namespace {
@@ -52,6 +54,10 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
         ::KillTimer(m_hWnd, kIdleTimerId); // stays stopped while the history is open
     m_rcPressed = ToRect(rc);
     ::InvalidateRect(m_hWnd, &m_rcPressed, TRUE);
+    // no record is deleted while the history shows them
+    std::optional<CHistoryVisit> historyVisit;
+    if (button == PageButton::History)
+        historyVisit.emplace();
     switch (button) {
     case PageButton::History: {
         CHistoryDlg dlg(*this);

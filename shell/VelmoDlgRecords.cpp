@@ -3,6 +3,7 @@
 #include "VelmoDlg.h"
 
 #include "framework/Log.h"
+#include "records/ShareCopier.h"
 #include "records/SignInRecord.h"
 
 // Tick count of the last accepted save; 0 at start.
@@ -90,5 +91,6 @@ CVelmoDlg::SaveResult CVelmoDlg::SaveSignIn() {
         return SaveResult::Failed;
     LogEvent(L"Saved %ls: %lu bytes in %lu ms", name.c_str(), static_cast<unsigned long>(file.size()),
              ::GetTickCount() - dwNow);
+    RecordSaved();
     return SaveResult::Saved;
 }

@@ -2,9 +2,12 @@
 #include "Harness.h"
 
 #include "records/BmpFormat.h"
+#include "records/RecordName.h"
 #include "shell/Layout.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 using namespace e2e;
@@ -16,24 +19,42 @@ struct Record {
     std::vector<uint8_t> bytes;
 };
 
-// Every file in the record folder, with its bytes.
-std::vector<Record> Records(const CKiosk& kiosk) {
-    std::vector<Record> records;
-    const std::wstring folder = kiosk.Folder() + L"\\SignIn";
+// The names of the files in a folder, in order.
+std::vector<std::wstring> NamesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
     WIN32_FIND_DATAW data;
     HANDLE hFind = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
     if (hFind == INVALID_HANDLE_VALUE)
-        return records;
+        return names;
     do {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            records.push_back({data.cFileName, ReadFileBytes(folder + L"\\" + data.cFileName)});
+            names.push_back(data.cFileName);
     } while (::FindNextFileW(hFind, &data));
     ::FindClose(hFind);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Every file in a folder, with its bytes, in name order.
+std::vector<Record> FilesIn(const std::wstring& folder) {
+    std::vector<Record> records;
+    for (const std::wstring& name : NamesIn(folder))
+        records.push_back({name, ReadFileBytes(folder + L"\\" + name)});
     return records;
+}
+
+// Every file in the record folder, with its bytes.
+std::vector<Record> Records(const CKiosk& kiosk) {
+    return FilesIn(kiosk.Folder() + L"\\SignIn");
 }
 
 POINT CentreOf(const LayoutRect& rc) {
     return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+void PressSave() {
+    const POINT save = CentreOf(ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[3]);
+    Tap(save.x, save.y);
 }
 
 // A slow horizontal stroke across the pad at height y.
@@ -46,9 +67,111 @@ void WriteStroke(int x0, int x1, int y) {
     Pause(300);
 }
 
-void PressSave() {
-    const POINT save = CentreOf(ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[3]);
-    Tap(save.x, save.y);
+// A file share for the kiosk: under Wine a folder of the prefix's
+// dosdevices\unc, on Windows the administrative share of the temporary
+// folder's drive. `backing` is the same folder as this process reaches it.
+struct TestShare {
+    std::wstring unc;
+    std::wstring backing;
+};
+
+std::optional<TestShare> MakeShare(const std::wstring& name) {
+    if (RunningUnderWine()) {
+        const char* pszPrefix = std::getenv("WINEPREFIX");
+        if (!pszPrefix || !*pszPrefix)
+            return std::nullopt;
+        std::wstring unc = L"Z:";
+        for (const char* p = pszPrefix; *p; ++p)
+            unc += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+        unc += L"\\dosdevices\\unc";
+        ::CreateDirectoryW(unc.c_str(), nullptr);
+        ::CreateDirectoryW((unc + L"\\velmo-test").c_str(), nullptr);
+        const std::wstring backing = unc + L"\\velmo-test\\" + name;
+        DeleteTree(backing);
+        DeleteTree(backing + L"-off");
+        if (!::CreateDirectoryW(backing.c_str(), nullptr))
+            return std::nullopt;
+        return TestShare{L"\\\\velmo-test\\" + name, backing};
+    }
+    const std::wstring backing = TempFolder(L"share-" + name);
+    TestShare share{L"\\\\localhost\\" + backing.substr(0, 1) + L"$" + backing.substr(2), backing};
+    if (::GetFileAttributesW(share.unc.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return std::nullopt;
+    return share;
+}
+
+// Takes the share away, as a server going down does, or brings it back.
+bool SetShareOnline(const TestShare& share, bool bOnline) {
+    const std::wstring off = share.backing + L"-off";
+    return bOnline ? ::MoveFileW(off.c_str(), share.backing.c_str()) : ::MoveFileW(share.backing.c_str(), off.c_str());
+}
+
+std::string ShareConfig(const TestShare& share, const char* extra = "") {
+    std::string folder;
+    for (wchar_t c : share.unc)
+        folder += static_cast<char>(c);
+    return "[Time]\r\nMinTime=30000\r\n[Share]\r\nFolder=" + folder + "\\velmo   ; the store\r\nKiosk=Entrance-A\r\n" +
+           extra;
+}
+
+std::wstring KioskFolderOn(const TestShare& share) {
+    return share.backing + L"\\velmo\\Entrance-A";
+}
+
+// The share holds exactly the local records, byte for byte.
+bool ShareMirrorsRecords(const CKiosk& kiosk, const TestShare& share) {
+    const std::vector<Record> local = Records(kiosk);
+    std::vector<std::wstring> names;
+    for (const Record& r : local)
+        names.push_back(r.path);
+    // a file opened here while the kiosk renames it would fail the copy
+    if (NamesIn(KioskFolderOn(share)) != names)
+        return false;
+    const std::vector<Record> there = FilesIn(KioskFolderOn(share));
+    if (there.size() != local.size())
+        return false;
+    for (size_t i = 0; i < local.size(); ++i) {
+        if (local[i].path != there[i].path || local[i].bytes != there[i].bytes)
+            return false;
+    }
+    return true;
+}
+
+size_t LogCount(const CKiosk& kiosk, const std::string& text) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(kiosk.Folder() + L"\\Logs\\Velmo.log");
+    const std::string log(bytes.begin(), bytes.end());
+    size_t n = 0;
+    for (size_t pos = log.find(text); pos != std::string::npos; pos = log.find(text, pos + 1))
+        ++n;
+    return n;
+}
+
+// The record name of a sign-in `days` days before now, without its folder.
+std::wstring NameDaysAgo(int days) {
+    SYSTEMTIME st;
+    ::GetLocalTime(&st);
+    FILETIME ft;
+    ::SystemTimeToFileTime(&st, &ft);
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    u.QuadPart -= static_cast<ULONGLONG>(days) * 86400 * 10000000;
+    ft = {u.LowPart, u.HighPart};
+    ::FileTimeToSystemTime(&ft, &st);
+    const std::wstring path = RecordFileName({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
+    return path.substr(path.find(L'\\') + 1);
+}
+
+bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    return WriteTextFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+bool Exists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void SaveAndWait(const CKiosk& kiosk, size_t nRecords) {
+    Pause(1100); // past the one-second rule
+    PressSave();
+    CHECK(WaitUntil([&] { return Records(kiosk).size() == nRecords; }, 5000));
 }
 
 bool PadIsWhiteAt(int x, int y) {
@@ -182,4 +305,140 @@ E2E_TEST(KilledMidSaveLeavesNoPartialRecord) {
             CHECK(view.has_value());
         }
     }
+}
+
+#define REQUIRE_SHARE(share)                                                                                           \
+    do {                                                                                                               \
+        if (!(share)) {                                                                                                \
+            std::printf("  skipped: no file share can be set up here\n");                                              \
+            return;                                                                                                    \
+        }                                                                                                              \
+    } while (0)
+
+E2E_TEST(RecordsReachTheShareOnceThroughAnOutage) {
+    const std::optional<TestShare> share = MakeShare(L"outage");
+    REQUIRE_SHARE(share);
+    CKiosk kiosk(ShareConfig(*share));
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    for (size_t n = 1; n <= 3; ++n)
+        SaveAndWait(kiosk, n);
+    CHECK(WaitUntil([&] { return ShareMirrorsRecords(kiosk, *share); }));
+
+    // the kiosk goes on saving while the server is down
+    REQUIRE(SetShareOnline(*share, false));
+    SaveAndWait(kiosk, 4);
+    SaveAndWait(kiosk, 5);
+    CHECK(WaitUntil([&] { return LogCount(kiosk, "cannot be reached") == 1; }));
+    REQUIRE(SetShareOnline(*share, true));
+    // the longest pause between attempts by then is well below 30 s
+    CHECK(WaitUntil([&] { return ShareMirrorsRecords(kiosk, *share); }, 30000));
+    CHECK_EQ(NamesIn(KioskFolderOn(*share)).size(), size_t{5}); // none twice, no temporary file
+    CHECK_EQ(LogCount(kiosk, "cannot be reached"), size_t{1});  // once per outage, not per attempt
+    CHECK_EQ(LogCount(kiosk, "works again"), size_t{1});
+}
+
+E2E_TEST(CopyCutShortOrClashingArrivesWholeAndOnce) {
+    const std::optional<TestShare> share = MakeShare(L"restart");
+    REQUIRE_SHARE(share);
+    const std::wstring there = KioskFolderOn(*share);
+    std::wstring folder;
+    Record record;
+    {
+        CKiosk kiosk(ShareConfig(*share));
+        REQUIRE(kiosk.Started());
+        REQUIRE(kiosk.ShowPage());
+        SaveAndWait(kiosk, 1);
+        REQUIRE(WaitUntil([&] { return ShareMirrorsRecords(kiosk, *share); }));
+        kiosk.Kill();
+        folder = kiosk.Folder();
+        record = Records(kiosk)[0];
+    }
+    // what a kill in the middle of the copy leaves: the record here, part of it there
+    REQUIRE(::DeleteFileW((there + L"\\" + record.path).c_str()));
+    REQUIRE(WriteBytes(there + L"\\~copying-999.tmp",
+                       std::vector<uint8_t>(record.bytes.begin(), record.bytes.begin() + record.bytes.size() / 2)));
+    // an older record whose name is taken on the share by a file of another origin
+    const std::wstring older = NameDaysAgo(400);
+    const std::wstring olderCopy = older.substr(0, older.size() - 4) + L"(2).bmp";
+    REQUIRE(WriteBytes(folder + L"\\SignIn\\" + older, record.bytes));
+    REQUIRE(WriteTextFile(there + L"\\" + older, "not this kiosk's record"));
+    const auto arrived = [&] {
+        return NamesIn(there).size() == 3 && ReadFileBytes(there + L"\\" + record.path) == record.bytes &&
+               ReadFileBytes(there + L"\\" + olderCopy) == record.bytes;
+    };
+    {
+        CKiosk again(CKiosk::Installed{}, folder);
+        REQUIRE(again.Started());
+        CHECK(WaitUntil(arrived));
+        CHECK(ReadFileBytes(there + L"\\" + older).size() == 23); // the other file is left as it was
+    }
+    // started once more: everything is known to be there, nothing is copied twice
+    CKiosk third(CKiosk::Installed{}, folder);
+    REQUIRE(third.Started());
+    REQUIRE(third.ShowPage());
+    SaveAndWait(third, 3);
+    CHECK(WaitUntil([&] { return NamesIn(there).size() == 4; }));
+    CHECK(ReadFileBytes(there + L"\\" + olderCopy) == record.bytes);
+    CHECK(!Exists(there + L"\\" + older.substr(0, older.size() - 4) + L"(3).bmp"));
+    CHECK_EQ(LogCount(third, "Share: copied"), size_t{4}); // one line per copy, over all three runs
+}
+
+E2E_TEST(RetentionDeletesOldRecordsOnlyOnceTheyAreSafe) {
+    const std::optional<TestShare> share = MakeShare(L"retention");
+    std::wstring folder;
+    {
+        CKiosk kiosk("[Records]\r\nKeepDays=30\r\n");
+        REQUIRE(kiosk.Started());
+        kiosk.Kill();
+        folder = kiosk.Folder();
+    }
+    const std::wstring records = folder + L"\\SignIn\\";
+    const std::vector<uint8_t> bytes = ReadFileBytes(folder + L"\\Picture\\photobk.bmp");
+    const std::wstring old = NameDaysAgo(40), recent = NameDaysAgo(10);
+    for (const std::wstring& name : {old, recent, std::wstring(L"unnamed-old.bmp"), std::wstring(L"unnamed.bmp")})
+        REQUIRE(WriteBytes(records + name, bytes));
+    // a name without a date: the file's time counts
+    {
+        HANDLE h = ::CreateFileW((records + L"unnamed-old.bmp").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+        REQUIRE(h != INVALID_HANDLE_VALUE);
+        FILETIME ft;
+        ::GetSystemTimeAsFileTime(&ft);
+        ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+        u.QuadPart -= ULONGLONG{40} * 86400 * 10000000;
+        ft = {u.LowPart, u.HighPart};
+        ::SetFileTime(h, nullptr, nullptr, &ft);
+        ::CloseHandle(h);
+    }
+    {
+        CKiosk kiosk(CKiosk::Installed{}, folder);
+        REQUIRE(kiosk.Started());
+        CHECK(WaitUntil([&] { return !Exists(records + old) && !Exists(records + L"unnamed-old.bmp"); }));
+        CHECK(Exists(records + recent));
+        CHECK(Exists(records + L"unnamed.bmp"));
+        CHECK_EQ(LogCount(kiosk, "Retention: deleted"), size_t{2});
+    }
+    REQUIRE_SHARE(share);
+    // with a share that is down, an old record is kept until it is there
+    REQUIRE(WriteBytes(records + old, bytes));
+    REQUIRE(SetShareOnline(*share, false));
+    REQUIRE(WriteTextFile(folder + L"\\Config.ini", ShareConfig(*share, "[Records]\r\nKeepDays=30\r\n")));
+    CKiosk kiosk(CKiosk::Installed{}, folder);
+    REQUIRE(kiosk.Started());
+    CHECK(WaitUntil([&] { return LogCount(kiosk, "until they are on the share") == 1; }));
+    CHECK(Exists(records + old));
+    // copied while a visitor pages through the history: it goes once the history is closed
+    REQUIRE(kiosk.ShowPage());
+    const POINT history = CentreOf(ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[0]);
+    Tap(history.x, history.y);
+    HWND hHistory = nullptr;
+    REQUIRE(WaitUntil([&] { return (hHistory = FindOwnedWindow(kiosk.Main())) != nullptr; }));
+    REQUIRE(SetShareOnline(*share, true));
+    CHECK(WaitUntil([&] { return LogCount(kiosk, "waits until the history is closed") == 1; }, 30000));
+    CHECK(ReadFileBytes(KioskFolderOn(*share) + L"\\" + old) == bytes);
+    CHECK(Exists(records + old));
+    ::PostMessageW(hHistory, WM_COMMAND, IDCANCEL, 0);
+    CHECK(WaitUntil([&] { return !Exists(records + old); }));
+    CHECK(Exists(records + recent));
 }

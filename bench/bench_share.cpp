@@ -1,0 +1,204 @@
+// Records on a file share, driving the real Velmo.exe: Save -> the record on
+// the share (median of 10, and the part after the local record was written),
+// and the catch-up of 1000 pending records after a start, each beside a plain
+// CopyFileW of the same files to the same share in the same run. Under Wine
+// the share is a folder of the prefix's dosdevices\unc; run from
+// build/windows as `wine explorer /desktop=bench,1920x1080 e2e/bench_share.exe [count]`.
+#include "tests/e2e/Harness.h"
+
+#include "records/RecordName.h"
+#include "shell/Layout.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+double Now() {
+    LARGE_INTEGER f, c;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+size_t CountFiles(const std::wstring& folder) {
+    size_t n = 0;
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = ::FindFirstFileW((folder + L"\\*.bmp").c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return 0;
+    do
+        ++n;
+    while (::FindNextFileW(hFind, &data));
+    ::FindClose(hFind);
+    return n;
+}
+
+// Polls tighter than WaitUntil: these are the figures.
+bool WaitFor(const std::function<bool()>& condition, double timeoutMs) {
+    const double start = Now();
+    while (!condition()) {
+        if (Now() - start > timeoutMs)
+            return false;
+        ::Sleep(1);
+    }
+    return true;
+}
+
+// \\velmo-bench\share under Wine; `backing` is the same folder from here.
+bool MakeShare(std::wstring& unc, std::wstring& backing) {
+    const char* pszPrefix = std::getenv("WINEPREFIX");
+    if (!RunningUnderWine() || !pszPrefix || !*pszPrefix)
+        return false;
+    backing = L"Z:";
+    for (const char* p = pszPrefix; *p; ++p)
+        backing += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+    backing += L"\\dosdevices\\unc";
+    ::CreateDirectoryW(backing.c_str(), nullptr);
+    backing += L"\\velmo-bench";
+    ::CreateDirectoryW(backing.c_str(), nullptr);
+    backing += L"\\share";
+    DeleteTree(backing);
+    unc = L"\\\\velmo-bench\\share";
+    return ::CreateDirectoryW(backing.c_str(), nullptr) != FALSE;
+}
+
+std::string Narrow(const std::wstring& s) {
+    return std::string(s.begin(), s.end());
+}
+
+std::wstring NewestRecord(const std::wstring& folder) {
+    std::wstring newest;
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = ::FindFirstFileW((folder + L"\\*.bmp").c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return newest;
+    do
+        newest = std::max(newest, std::wstring(data.cFileName));
+    while (::FindNextFileW(hFind, &data));
+    ::FindClose(hFind);
+    return newest;
+}
+
+// Milliseconds of the day of a log line's time stamp "2024-03-07 09:05:03.044".
+double LogTime(const std::string& line) {
+    int h = 0, m = 0, s = 0, ms = 0;
+    if (std::sscanf(line.c_str() + 11, "%d:%d:%d.%d", &h, &m, &s, &ms) != 4)
+        return -1;
+    return ((h * 60 + m) * 60 + s) * 1000.0 + ms;
+}
+
+// From each "Saved" line to the "Share: copied" line of the same record: the
+// kiosk's own clock, free of this program's polling.
+std::vector<double> LogLags(const std::wstring& folder) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(folder + L"\\Logs\\Velmo.log");
+    const std::string log(bytes.begin(), bytes.end());
+    std::vector<double> lags;
+    double saved = -1;
+    size_t start = 0;
+    for (size_t end; (end = log.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = log.substr(start, end - start);
+        if (line.find(" Saved ") != std::string::npos)
+            saved = LogTime(line);
+        else if (line.find(" Share: copied ") != std::string::npos && saved >= 0) {
+            lags.push_back(LogTime(line) - saved);
+            saved = -1;
+        }
+    }
+    return lags;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const int nCatchUp = argc > 1 ? _wtoi(argv[1]) : 1000;
+    std::wstring unc, backing;
+    if (!MakeShare(unc, backing)) {
+        std::printf("needs Wine with WINEPREFIX set, for a share under dosdevices\\unc\n");
+        return 1;
+    }
+    const std::wstring there = backing + L"\\velmo\\bench";
+    const std::string config = "[Share]\r\nFolder=" + Narrow(unc) + "\\velmo\r\nKiosk=bench\r\n";
+    std::wstring folder;
+    {
+        CKiosk kiosk(config);
+        if (!kiosk.Started() || !kiosk.ShowPage())
+            return 1;
+        folder = kiosk.Folder();
+        const LayoutRect save = ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[3];
+        std::vector<double> toShare, plain;
+        for (size_t n = 1; n <= 10; ++n) {
+            Pause(1100);
+            const double pressed = Now();
+            Tap((save.left + save.right) / 2, (save.top + save.bottom) / 2);
+            if (!WaitFor([&] { return CountFiles(there) == n; }, 10000))
+                return 1;
+            toShare.push_back(Now() - pressed);
+            const std::wstring name = NewestRecord(folder + L"\\SignIn");
+            const double start = Now();
+            ::CopyFileW((folder + L"\\SignIn\\" + name).c_str(), (backing + L"\\plain-" + name).c_str(), TRUE);
+            plain.push_back(Now() - start);
+        }
+        std::printf("Save press -> record on the share: %.1f ms median (input and composing included); "
+                    "the log's Saved -> copied: %.1f ms median; plain CopyFileW of a record to the share %.1f ms\n",
+                    Median(toShare), Median(LogLags(folder)), Median(plain));
+        kiosk.Kill();
+    }
+
+    // records saved while the share was down: copies of a real one under
+    // names one second apart
+    const std::wstring records = folder + L"\\SignIn\\";
+    const std::wstring sample = records + NewestRecord(folder + L"\\SignIn");
+    DeleteTree(backing + L"\\velmo");
+    std::vector<std::wstring> names;
+    for (int i = 0; i < nCatchUp; ++i) {
+        const int s = i % 60, m = (i / 60) % 60, h = i / 3600;
+        const std::wstring path = RecordFileName({2020, 1, 1, h, m, s});
+        names.push_back(path.substr(path.find(L'\\') + 1));
+        ::CopyFileW(sample.c_str(), (records + names.back()).c_str(), FALSE);
+    }
+    const size_t total = CountFiles(folder + L"\\SignIn");
+    double catchUp = 0;
+    {
+        const double start = Now();
+        CKiosk kiosk(CKiosk::Installed{}, folder);
+        if (!kiosk.Started() || !WaitFor([&] { return CountFiles(there) == total; }, 600000))
+            return 1;
+        catchUp = Now() - start;
+    }
+    const std::wstring plainFolder = backing + L"\\plain";
+    ::CreateDirectoryW(plainFolder.c_str(), nullptr);
+    const double start = Now();
+    for (const std::wstring& name : names)
+        ::CopyFileW((records + name).c_str(), (plainFolder + L"\\" + name).c_str(), TRUE);
+    const double plainCopy = Now() - start;
+    // the same again with each copy flushed to the disk, as the kiosk does
+    DeleteTree(plainFolder);
+    ::CreateDirectoryW(plainFolder.c_str(), nullptr);
+    const double startFlushed = Now();
+    for (const std::wstring& name : names) {
+        const std::wstring target = plainFolder + L"\\" + name;
+        ::CopyFileW((records + name).c_str(), target.c_str(), TRUE);
+        HANDLE h = ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ::FlushFileBuffers(h);
+        ::CloseHandle(h);
+    }
+    const double flushedCopy = Now() - startFlushed;
+    std::printf("catch-up of %zu pending records after a start (start-up included): %.0f ms, %.2f ms each; "
+                "plain CopyFileW of the same files %.0f ms, %.2f ms each; with a flush %.0f ms, %.2f ms each\n",
+                total, catchUp, catchUp / static_cast<double>(total), plainCopy, plainCopy / names.size(), flushedCopy,
+                flushedCopy / names.size());
+    DeleteTree(backing);
+    DeleteTree(folder);
+    return 0;
+}

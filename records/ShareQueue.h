@@ -1,0 +1,53 @@
+// Copying records to a file share, the decisions only: which records still
+// have to go, which name a copy takes, how long to wait after a failure and
+// what the [Share] settings mean. Needs nothing from the platform.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A file of the record folder or of the kiosk's share folder.
+struct RecordFile {
+    std::wstring name; // without a folder
+    uint64_t size;
+};
+
+// The order records are copied in: by name, as the history lists them, but
+// a second record of the same second ("X(2).bmp") after the first.
+bool CopyOrderLess(std::wstring_view a, std::wstring_view b);
+
+// The local records with no file of the same name and size in the kiosk's
+// share folder, in copy order. Deriving this from the two folders needs
+// no journal that a crash could corrupt; a record renamed on the share for a
+// clash shows up as pending and is found there when it is copied.
+std::vector<RecordFile> PendingRecords(std::vector<RecordFile> local, const std::vector<RecordFile>& shared);
+
+// The names a copy of record `name` may take on the share, tried in order:
+// "X.bmp" for n = 1, then "X(2).bmp", "X(3).bmp", ... as the local save does.
+std::wstring ShareCopyName(std::wstring_view name, int n);
+constexpr int kMaxShareCopyNames = 1000;
+
+// The temporary file a copy is written to before it takes its name; never
+// listed as a record, and recognised after a crash to be removed.
+std::wstring ShareTempName(unsigned long processId);
+bool IsShareTempName(std::wstring_view name);
+
+// The pause before the next attempt after `failures` failed ones in a row:
+// 1 s, doubling, at most 5 min.
+constexpr unsigned kFirstRetryMs = 1000;
+constexpr unsigned kLastRetryMs = 5 * 60 * 1000;
+unsigned RetryDelayMs(int failures);
+
+// A value as Config.ini holds it: without a trailing "; comment", without
+// the spaces around it and without surrounding quotes.
+std::wstring SettingValue(std::wstring_view raw);
+// A UNC path "\\server\share[\...]" or an absolute drive path "D:\...", with
+// no character a file name may not have.
+bool IsShareFolderPath(std::wstring_view folder);
+// One folder name: not empty, not "." or "..", no \ / : * ? " < > | and no
+// control characters, not ending in a dot or space.
+bool IsKioskFolderName(std::wstring_view name);
+// "<folder>\<kiosk>", whether or not folder ends in a backslash.
+std::wstring KioskShareFolder(std::wstring_view folder, std::wstring_view kiosk);

@@ -1,0 +1,133 @@
+#include "records/Retention.h"
+#include "records/ShareQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring NameOf(const RecordTime& t, int nCopy = 1) {
+    return RecordFileName(t, nCopy).substr(std::wstring(kRecordFolder).size() + 1);
+}
+
+std::vector<std::wstring> Names(const std::vector<RecordFile>& files) {
+    std::vector<std::wstring> names;
+    for (const RecordFile& f : files)
+        names.push_back(f.name);
+    return names;
+}
+
+TEST(ShareQueue, PendingIsWhatTheShareLacksOldestFirst) {
+    const std::wstring jan = NameOf({2024, 1, 5, 8, 0, 0});
+    const std::wstring feb = NameOf({2024, 2, 1, 8, 0, 0});
+    const std::wstring febCopy = NameOf({2024, 2, 1, 8, 0, 0}, 2);
+    const std::wstring mar = NameOf({2024, 3, 7, 9, 5, 3});
+    const std::vector<RecordFile> local = {{mar, 100}, {febCopy, 100}, {jan, 100}, {feb, 100}, {L"x.BMP", 7}};
+    const std::vector<RecordFile> shared = {
+        {jan, 100},    // copied
+        {feb, 99},     // a different file under the same name: ours is not there
+        {L"X.bmp", 7}, // names compare without letter case, as on Windows
+        {L"2020.bmp", 5},
+    };
+    EXPECT_EQ(Names(PendingRecords(local, shared)), (std::vector<std::wstring>{feb, febCopy, mar}));
+    EXPECT_TRUE(CopyOrderLess(NameOf({2024, 2, 1, 8, 0, 0}, 2), NameOf({2024, 2, 1, 8, 0, 0}, 10)));
+    EXPECT_FALSE(CopyOrderLess(febCopy, feb));
+    EXPECT_TRUE(PendingRecords({}, shared).empty());
+    EXPECT_EQ(PendingRecords(local, {}).size(), local.size());
+}
+
+TEST(ShareQueue, ClashNamesFollowTheLocalSave) {
+    const std::wstring name = NameOf({2024, 3, 7, 9, 5, 3});
+    EXPECT_EQ(ShareCopyName(name, 1), name);
+    EXPECT_EQ(ShareCopyName(name, 2), NameOf({2024, 3, 7, 9, 5, 3}, 2));
+    EXPECT_EQ(ShareCopyName(L"a.bmp.txt", 3), L"a.bmp(3).txt");
+    EXPECT_EQ(ShareCopyName(L"plain", 2), L"plain(2)");
+    EXPECT_TRUE(IsShareTempName(ShareTempName(4711)));
+    EXPECT_FALSE(IsShareTempName(name));
+    EXPECT_EQ(ShareTempName(4711).find(L".bmp"), std::wstring::npos); // never listed as a record
+}
+
+TEST(ShareQueue, RetryPauseDoublesFromOneSecondToFiveMinutes) {
+    const struct {
+        int failures;
+        unsigned ms;
+    } cases[] = {{0, 1000}, {1, 1000}, {2, 2000}, {3, 4000}, {9, 256000}, {10, 300000}, {11, 300000}, {100000, 300000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failures);
+        EXPECT_EQ(RetryDelayMs(c.failures), c.ms);
+    }
+}
+
+TEST(ShareQueue, SettingsAreReadAsOperatorsWriteThem) {
+    EXPECT_EQ(SettingValue(L"\\\\server\\share\\velmo   ; empty: no sharing"), L"\\\\server\\share\\velmo");
+    EXPECT_EQ(SettingValue(L"  \"D:\\Kiosk records\"  "), L"D:\\Kiosk records");
+    EXPECT_EQ(SettingValue(L"; all comment"), L"");
+    EXPECT_EQ(SettingValue(L"\\\\server\\a;b"), L"\\\\server\\a;b"); // a ';' inside a name stays
+
+    const struct {
+        const wchar_t* folder;
+        bool ok;
+    } folders[] = {
+        {L"\\\\server\\share\\velmo", true},
+        {L"\\\\server\\share\\velmo\\", true},
+        {L"D:\\Records", true},
+        {L"", false},
+        {L"velmo", false},
+        {L"C:records", false},
+        {L"\\\\server", false},
+        {L"\\\\\\share", false},
+        {L"\\\\server\\share\\\\velmo", false},
+        {L"\\\\server\\share\\ve*lmo", false},
+        {L"\\\\?\\C:\\velmo", false},
+    };
+    for (const auto& c : folders) {
+        SCOPED_TRACE(std::wstring(c.folder));
+        EXPECT_EQ(IsShareFolderPath(c.folder), c.ok);
+    }
+    for (const wchar_t* good : {L"Entrance-A", L"KIOSK 2", L"Empfang.Süd"})
+        EXPECT_TRUE(IsKioskFolderName(good));
+    for (const wchar_t* bad : {L"", L".", L"..", L"a\\b", L"a/b", L"a:b", L"x.", L"x ", L"CON", L"com1.txt", L"lpt9"})
+        EXPECT_FALSE(IsKioskFolderName(bad));
+    EXPECT_EQ(KioskShareFolder(L"\\\\s\\share\\velmo\\", L"Entrance-A"), L"\\\\s\\share\\velmo\\Entrance-A");
+}
+
+TEST(Retention, SignInTimeFromTheName) {
+    const RecordTime t{2024, 3, 7, 9, 5, 3};
+    for (const std::wstring& name : {NameOf(t), NameOf(t, 2)}) {
+        const std::optional<RecordTime> got = RecordTimeFromName(name);
+        ASSERT_TRUE(got.has_value());
+        EXPECT_EQ(CalendarSeconds(*got), CalendarSeconds(t));
+    }
+    for (const wchar_t* other : {L"photo.bmp", L"2024年13月07日09时05分03秒.bmp", L"2024年03月07日09时05分.bmp",
+                                 L"2024年3月07日09时05分03秒.bmp", L"年03月07日09时05分03秒.bmp"}) {
+        SCOPED_TRACE(std::wstring(other));
+        EXPECT_FALSE(RecordTimeFromName(other).has_value());
+    }
+}
+
+TEST(Retention, OlderThanKeepDaysAcrossMonthsAndLeapYears) {
+    EXPECT_EQ(CalendarSeconds({1970, 1, 1, 0, 0, 0}), 0);
+    EXPECT_EQ(CalendarSeconds({2024, 3, 1, 0, 0, 0}) - CalendarSeconds({2024, 2, 28, 0, 0, 0}), 2 * 86400);
+    const RecordTime now{2025, 1, 10, 12, 0, 0};
+    const struct {
+        RecordTime signedIn;
+        int keepDays;
+        bool past;
+    } cases[] = {
+        {{2024, 12, 11, 12, 0, 0}, 30, false}, // exactly 30 days
+        {{2024, 12, 11, 11, 59, 59}, 30, true},
+        {{2024, 12, 1, 0, 0, 0}, 30, true},    // 40 days
+        {{2024, 12, 31, 12, 0, 0}, 30, false}, // 10 days
+        {{2000, 1, 1, 0, 0, 0}, 0, false},     // 0: kept forever
+        {{2000, 1, 1, 0, 0, 0}, -5, false},
+        {{2030, 1, 1, 0, 0, 0}, 1, false}, // from the future: the clock was wrong, not the record
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(CalendarSeconds(c.signedIn));
+        EXPECT_EQ(IsPastRetention(c.signedIn, now, c.keepDays), c.past);
+    }
+}
+
+} // namespace
