@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/Geometry.h"
+#include "records/RecordName.h"
 
 // One entry of a directory enumeration; the name is borrowed.
 struct HistoryDirEntry {
@@ -19,17 +20,6 @@ struct HistoryDirEntry {
 
 constexpr int kHistoryColumns = 3;
 constexpr int kHistoryCells = 9; // three rows of three
-
-// Contains ".bmp" or ".BMP" anywhere, in exactly that letter case.
-bool IsRecordName(std::wstring_view name);
-// "." or "..", which the enumeration reports like any other entry.
-bool IsDotEntry(std::wstring_view name);
-
-// Ascending with ASCII letters compared as upper case, the order NTFS lists a
-// folder in; names equal but for case fall back to their exact code units, so
-// the order is total. Record names begin with the date, so the newest is last.
-bool RecordNameLess(std::wstring_view a, std::wstring_view b);
-void SortRecordNames(std::vector<std::wstring>& names);
 
 // Largest scroll position for count records: the oldest ends in the third row.
 int MaxRow(size_t count);

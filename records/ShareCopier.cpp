@@ -11,7 +11,6 @@
 
 #include "framework/Handle.h"
 #include "framework/Log.h"
-#include "history/HistoryList.h"
 #include "records/RecordName.h"
 #include "records/Retention.h"
 #include "records/ShareQueue.h"

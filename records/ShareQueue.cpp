@@ -1,6 +1,6 @@
 #include "records/ShareQueue.h"
 
-#include "history/HistoryList.h"
+#include "records/RecordName.h"
 
 #include <algorithm>
 #include <set>
