@@ -1,5 +1,6 @@
 #include "PaintDlg.h"
 
+#include "pad/BrushImageFile.h"
 #include "res/resource.h"
 
 namespace {

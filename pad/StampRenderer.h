@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "framework/Gdi.h"
-#include "pad/BrushTexture.h"
+#include "pad/BrushImage.h"
 #include "pad/StrokeModel.h"
 
 // Chooses the pad's pixel format (format 1 when none matches) and sets it on

@@ -209,7 +209,7 @@ std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
 }
 
 COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y) {
-    const std::optional<BmpFileView> view = ParseBmpFile(bytes.data(), bytes.size());
+    const std::optional<DibView> view = ParseBmpFile(bytes.data(), bytes.size());
     if (!view || view->bitCount < 24 || x < 0 || y < 0 || x >= view->width || y >= std::abs(view->height))
         return CLR_INVALID;
     const int row = view->height > 0 ? view->height - 1 - y : y;

@@ -635,7 +635,7 @@ E2E_TEST(SignatureAndPhotoMakeOneRecord) {
     REQUIRE(WaitUntil([&] { return !(path = OnlyRecord(kiosk)).empty(); }, 5000));
     Pause(200);
     const std::vector<uint8_t> record = ReadFileBytes(path);
-    const std::optional<BmpFileView> view = ParseBmpFile(record.data(), record.size());
+    const std::optional<DibView> view = ParseBmpFile(record.data(), record.size());
     REQUIRE(view.has_value());
     CHECK_EQ(view->width, layout.signCapture.Width());
     CHECK_EQ(view->height, layout.signCapture.Height());

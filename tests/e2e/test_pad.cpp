@@ -4,6 +4,7 @@
 // brush image reader converts and refuses files as it should.
 #include "Harness.h"
 
+#include "pad/BrushImageFile.h"
 #include "pad/StampRenderer.h"
 #include "shell/Layout.h"
 
