@@ -9,6 +9,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "pad/RenderSurface.h"
 #include "pad/StampRenderer.h"
 
 namespace {

@@ -8,6 +8,8 @@
 
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
+#include "pad/FrameDib.h"
+#include "pad/RenderSurface.h"
 #include "pad/StampRenderer.h"
 #include "pad/StrokeModel.h"
 

@@ -5,6 +5,7 @@
 #include "Harness.h"
 
 #include "pad/BrushImageFile.h"
+#include "pad/RenderSurface.h"
 #include "pad/StampRenderer.h"
 #include "shell/Layout.h"
 
