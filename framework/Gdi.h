@@ -43,12 +43,15 @@ class CDC {
 public:
     CDC() = default;
     explicit CDC(HDC h) : m_h(h) {}
-    ~CDC() {
-        if (m_h)
-            ::DeleteDC(m_h);
-    }
+    ~CDC() { Reset(); }
     CDC(CDC&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
-    CDC& operator=(CDC&&) = delete;
+    CDC& operator=(CDC&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            m_h = std::exchange(other.m_h, nullptr);
+        }
+        return *this;
+    }
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
 
@@ -57,6 +60,10 @@ public:
 
     HDC Get() const { return m_h; }
     explicit operator bool() const { return m_h != nullptr; }
+    void Reset() {
+        if (m_h)
+            ::DeleteDC(std::exchange(m_h, nullptr));
+    }
 
 private:
     HDC m_h = nullptr;
