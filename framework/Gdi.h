@@ -36,7 +36,6 @@ private:
 
 using CBitmapHandle = CGdiObject<HBITMAP>;
 using CFontHandle = CGdiObject<HFONT>;
-using CBrushHandle = CGdiObject<HBRUSH>;
 
 // A memory or display DC we created (CreateCompatibleDC, CreateDCW): DeleteDC.
 class CDC {
@@ -97,7 +96,6 @@ public:
     CPaintDC& operator=(const CPaintDC&) = delete;
 
     HDC Get() const { return m_h; }
-    const PAINTSTRUCT& Info() const { return m_ps; }
 
 private:
     HWND m_hWnd;
@@ -119,21 +117,4 @@ public:
 private:
     HDC m_hdc;
     HGDIOBJ m_hOld;
-};
-
-// Owned icon or cursor made at run time (not a shared resource): DestroyIcon.
-class CIconHandle {
-public:
-    CIconHandle() = default;
-    explicit CIconHandle(HICON h) : m_h(h) {}
-    ~CIconHandle() {
-        if (m_h)
-            ::DestroyIcon(m_h);
-    }
-    CIconHandle(const CIconHandle&) = delete;
-    CIconHandle& operator=(const CIconHandle&) = delete;
-    HICON Get() const { return m_h; }
-
-private:
-    HICON m_h = nullptr;
 };

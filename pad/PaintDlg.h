@@ -33,8 +33,6 @@ public:
     // The pad's last presented frame: a 32-bit top-down DIB section owned by
     // the pad, valid until the pad is resized or destroyed. Null without one.
     HBITMAP GetLastFrame() const { return m_frame.Get(); }
-    bool HasRenderingContext() const { return static_cast<bool>(m_hRC); }
-    const CStrokeModel& Strokes() const { return m_strokes; }
 
 protected:
     CMessageMap GetMessageMap() const override;
