@@ -39,22 +39,9 @@ void Stroke(POINT from, POINT to, int step) {
 class CScreenShot {
 public:
     explicit CScreenShot(const LayoutRect& rc) : m_rc(rc) {
-        BITMAPINFO bmi{};
-        bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.Width(), -rc.Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        HDC hScreen = ::GetDC(nullptr);
-        HDC hMem = ::CreateCompatibleDC(hScreen);
-        void* pBits = nullptr;
-        HBITMAP hbm = ::CreateDIBSection(hScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
-        HGDIOBJ hOld = ::SelectObject(hMem, hbm);
-        ::BitBlt(hMem, 0, 0, rc.Width(), rc.Height(), hScreen, rc.left, rc.top, SRCCOPY);
-        ::GdiFlush();
-        const auto* p = static_cast<const uint32_t*>(pBits);
-        if (p)
-            m_pixels.assign(p, p + static_cast<size_t>(rc.Width()) * rc.Height());
-        ::SelectObject(hMem, hOld);
-        ::DeleteObject(hbm);
-        ::DeleteDC(hMem);
-        ::ReleaseDC(nullptr, hScreen);
+        const CScreenDib dib(RECT{rc.left, rc.top, rc.right, rc.bottom});
+        if (dib.Pixels())
+            m_pixels = dib.CopyPixels();
     }
     bool Valid() const { return !m_pixels.empty(); }
     // Screen coordinates; 0x00RRGGBB.
@@ -353,25 +340,9 @@ E2E_TEST(WritingKeepsThePageFromGoingIdle) {
 namespace {
 
 struct FoundBox {
-    DWORD pid;
     HWND hBox = nullptr;
     HWND hPopup = nullptr;
 };
-
-BOOL CALLBACK FindBoxAndPopup(HWND hWnd, LPARAM lParam) {
-    auto* pFound = reinterpret_cast<FoundBox*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hWnd, &pid);
-    wchar_t szTitle[64] = L"";
-    ::GetWindowTextW(hWnd, szTitle, 64);
-    if (pid == pFound->pid && ::IsWindowVisible(hWnd)) {
-        if (wcscmp(szTitle, L"Error") == 0)
-            pFound->hBox = hWnd;
-        else if (wcscmp(szTitle, L"HideDlg") == 0)
-            pFound->hPopup = hWnd;
-    }
-    return TRUE;
-}
 
 // Velmo.exe from a copy of the program folder without the brush artwork.
 class CKioskWithoutBrush {
@@ -397,9 +368,11 @@ public:
         }
     }
     FoundBox Find() const {
-        FoundBox found{m_pi.dwProcessId};
-        ::EnumWindows(FindBoxAndPopup, reinterpret_cast<LPARAM>(&found));
-        return found;
+        const auto visible = [this](HWND h, const wchar_t* pszTitle) {
+            return ProcessOf(h) == m_pi.dwProcessId && IsShown(h) && TitleOf(h) == pszTitle;
+        };
+        return {FindTopLevelWindow([&](HWND h) { return visible(h, L"Error"); }),
+                FindTopLevelWindow([&](HWND h) { return visible(h, L"HideDlg"); })};
     }
     bool Started() const { return m_pi.hProcess != nullptr; }
 
