@@ -4,6 +4,7 @@
 #include "Harness.h"
 
 #include "pad/BrushImageFile.h"
+#include "pad/GLContext.h"
 #include "pad/RenderSurface.h"
 #include "pad/StampRenderer.h"
 
@@ -35,13 +36,11 @@ public:
         m_hDC = ::GetDC(m_hWnd);
         int nFormat = 0;
         if (m_hDC && (bSingleBuffer ? SetSingleBufferedFormat() : SetupPadPixelFormat(m_hDC, nFormat)))
-            m_hRC = ::wglCreateContext(m_hDC);
-        m_bCurrent = m_hRC && ::wglMakeCurrent(m_hDC, m_hRC);
+            m_hRC = CGLContext(::wglCreateContext(m_hDC));
+        m_bCurrent = m_hRC.MakeCurrent(m_hDC);
     }
     ~CGLWindow() {
-        ::wglMakeCurrent(nullptr, nullptr);
-        if (m_hRC)
-            ::wglDeleteContext(m_hRC);
+        m_hRC.Reset();
         ::ReleaseDC(m_hWnd, m_hDC);
         ::DestroyWindow(m_hWnd);
     }
@@ -63,7 +62,7 @@ private:
 
     HWND m_hWnd = nullptr;
     HDC m_hDC = nullptr;
-    HGLRC m_hRC = nullptr;
+    CGLContext m_hRC;
     bool m_bCurrent = false;
 };
 
