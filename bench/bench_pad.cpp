@@ -9,6 +9,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "pad/GLContext.h"
+#include "pad/RenderSurface.h"
 #include "pad/StampRenderer.h"
 
 namespace {
@@ -69,8 +71,8 @@ int wmain(int argc, wchar_t** argv) {
                                   nullptr, wc.hInstance, nullptr);
     HDC hdc = ::GetDC(hWnd);
     int nFormat = 0;
-    HGLRC hRC = SetupPadPixelFormat(hdc, nFormat) ? ::wglCreateContext(hdc) : nullptr;
-    if (!hRC || !::wglMakeCurrent(hdc, hRC)) {
+    CGLContext context(SetupPadPixelFormat(hdc, nFormat) ? ::wglCreateContext(hdc) : nullptr);
+    if (!context.MakeCurrent(hdc)) {
         std::printf("no OpenGL context\n");
         return 1;
     }
@@ -109,8 +111,7 @@ int wmain(int argc, wchar_t** argv) {
         const double bytes = static_cast<double>(all.capacity() * sizeof(StrokePoint)) / static_cast<double>(n);
         std::printf("%8zu %14.2f %16.2f %14.2f %14.1f\n", n, full, incremental, restart, bytes);
     }
-    ::wglMakeCurrent(nullptr, nullptr);
-    ::wglDeleteContext(hRC);
+    context.Reset();
     ::ReleaseDC(hWnd, hdc);
     ::DestroyWindow(hWnd);
     return 0;

@@ -36,19 +36,21 @@ private:
 
 using CBitmapHandle = CGdiObject<HBITMAP>;
 using CFontHandle = CGdiObject<HFONT>;
-using CBrushHandle = CGdiObject<HBRUSH>;
 
 // A memory or display DC we created (CreateCompatibleDC, CreateDCW): DeleteDC.
 class CDC {
 public:
     CDC() = default;
     explicit CDC(HDC h) : m_h(h) {}
-    ~CDC() {
-        if (m_h)
-            ::DeleteDC(m_h);
-    }
+    ~CDC() { Reset(); }
     CDC(CDC&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
-    CDC& operator=(CDC&&) = delete;
+    CDC& operator=(CDC&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            m_h = std::exchange(other.m_h, nullptr);
+        }
+        return *this;
+    }
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
 
@@ -57,6 +59,10 @@ public:
 
     HDC Get() const { return m_h; }
     explicit operator bool() const { return m_h != nullptr; }
+    void Reset() {
+        if (m_h)
+            ::DeleteDC(std::exchange(m_h, nullptr));
+    }
 
 private:
     HDC m_h = nullptr;
@@ -90,7 +96,6 @@ public:
     CPaintDC& operator=(const CPaintDC&) = delete;
 
     HDC Get() const { return m_h; }
-    const PAINTSTRUCT& Info() const { return m_ps; }
 
 private:
     HWND m_hWnd;
@@ -112,21 +117,4 @@ public:
 private:
     HDC m_hdc;
     HGDIOBJ m_hOld;
-};
-
-// Owned icon or cursor made at run time (not a shared resource): DestroyIcon.
-class CIconHandle {
-public:
-    CIconHandle() = default;
-    explicit CIconHandle(HICON h) : m_h(h) {}
-    ~CIconHandle() {
-        if (m_h)
-            ::DestroyIcon(m_h);
-    }
-    CIconHandle(const CIconHandle&) = delete;
-    CIconHandle& operator=(const CIconHandle&) = delete;
-    HICON Get() const { return m_h; }
-
-private:
-    HICON m_h = nullptr;
 };

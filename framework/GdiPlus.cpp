@@ -1,5 +1,6 @@
 #include "GdiPlus.h"
 
+#include "Com.h"
 #include "Handle.h"
 
 #include <vector>
@@ -29,28 +30,24 @@ bool CGpImage::Load(const wchar_t* pszFile) {
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart > (256 << 20))
         return false;
-    HGLOBAL hMem = ::GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart));
-    if (!hMem)
+    CGlobalMemory mem(::GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart)));
+    if (!mem)
         return false;
     DWORD nRead = 0;
-    void* pMem = ::GlobalLock(hMem);
+    void* pMem = ::GlobalLock(mem.Get());
     const BOOL bRead = ::ReadFile(file.Get(), pMem, static_cast<DWORD>(size.QuadPart), &nRead, nullptr);
-    ::GlobalUnlock(hMem);
-    if (!bRead || nRead != static_cast<DWORD>(size.QuadPart)) {
-        ::GlobalFree(hMem);
+    ::GlobalUnlock(mem.Get());
+    if (!bRead || nRead != static_cast<DWORD>(size.QuadPart))
         return false;
-    }
-    IStream* pStream = nullptr;
-    if (FAILED(::CreateStreamOnHGlobal(hMem, TRUE, &pStream))) {
-        ::GlobalFree(hMem);
+    CComPtr<IStream> stream;
+    if (FAILED(::CreateStreamOnHGlobal(mem.Get(), TRUE, stream.Put())))
         return false;
-    }
+    mem.Detach(); // the stream frees the memory with its last reference
     GpImage* pImage = nullptr;
-    const bool bOk = DllExports::GdipLoadImageFromStream(pStream, &pImage) == Ok;
-    if (bOk)
-        m_p = pImage; // holds its own reference on the in-memory stream
-    pStream->Release();
-    return bOk;
+    if (DllExports::GdipLoadImageFromStream(stream.Get(), &pImage) != Ok)
+        return false;
+    m_p = pImage; // holds its own reference on the in-memory stream
+    return true;
 }
 
 void CGpImage::Reset() {

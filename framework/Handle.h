@@ -51,3 +51,23 @@ public:
 private:
     HANDLE m_h;
 };
+
+// Memory from GlobalAlloc, freed with GlobalFree unless handed on (Detach),
+// as to a stream that frees it itself.
+class CGlobalMemory {
+public:
+    explicit CGlobalMemory(HGLOBAL h) : m_h(h) {}
+    ~CGlobalMemory() {
+        if (m_h)
+            ::GlobalFree(m_h);
+    }
+    CGlobalMemory(const CGlobalMemory&) = delete;
+    CGlobalMemory& operator=(const CGlobalMemory&) = delete;
+
+    HGLOBAL Get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+    HGLOBAL Detach() { return std::exchange(m_h, nullptr); }
+
+private:
+    HGLOBAL m_h;
+};

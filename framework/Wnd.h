@@ -12,8 +12,6 @@ public:
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
-
     // The object bound to hWnd by Attach, or null for windows we do not own.
     static CWnd* FromHandlePermanent(HWND hWnd);
 

@@ -1,139 +1,40 @@
 #include "BrushImage.h"
 
-#include "records/BmpFormat.h"
-
-#include <cstddef>
+#include <cmath>
 #include <new>
-#include <optional>
 #include <stdexcept>
 
-namespace {
-
-constexpr uint32_t kFileHeaderSize = 14;
-constexpr uint32_t kCoreHeaderSize = 12;
-constexpr uint32_t kInfoHeaderSize = 40;
-constexpr uint32_t kCompressionRgb = 0;
-constexpr uint32_t kCompressionBitfields = 3;
-constexpr int64_t kMaxDimension = 32768;
-constexpr int64_t kMaxPixels = 64LL * 1024 * 1024;
-
-uint32_t ReadU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-
-bool IsKnownFormat(const DibInfoFields& h, uint32_t headerSize) {
-    if (h.nPlanes != 1)
-        return false;
-    const uint16_t b = h.nBitCount;
-    const bool bWide = b == 16 || b == 32;
-    if (b != 1 && b != 4 && b != 8 && b != 24 && !(bWide && headerSize == kInfoHeaderSize))
-        return false;
-    return h.nCompression == kCompressionRgb || (h.nCompression == kCompressionBitfields && bWide);
-}
-
-bool HasSaneSize(int64_t width, int64_t height) {
-    const int64_t absHeight = height < 0 ? -height : height;
-    return width > 0 && absHeight > 0 && width <= kMaxDimension && absHeight <= kMaxDimension &&
-           width * absHeight <= kMaxPixels;
-}
-
-std::optional<uint64_t> ColorEntries(const DibInfoFields& h) {
-    const uint64_t fullTable = h.nBitCount <= 8 ? (uint64_t{1} << h.nBitCount) : 0;
-    if (h.nClrUsed == 0)
-        return fullTable;
-    if (h.nBitCount <= 8 && h.nClrUsed > fullTable)
-        return std::nullopt;
-    return h.nClrUsed;
-}
-
-} // namespace
-
-const char* DibErrorText(DibError error) {
+const wchar_t* BrushErrorText(BrushError error) {
     switch (error) {
-    case DibError::UnknownFormat:
-        return "Unknown DIB file format.";
-    case DibError::OutOfMemory:
-        return "Out of memory.";
-    case DibError::ConversionError:
-        return "Image file conversion error.";
-    case DibError::None:
-        break;
-    }
-    return "";
-}
-
-const wchar_t* DibErrorTextW(DibError error) {
-    switch (error) {
-    case DibError::UnknownFormat:
+    case BrushError::UnknownFormat:
         return L"Unknown DIB file format.";
-    case DibError::OutOfMemory:
+    case BrushError::OutOfMemory:
         return L"Out of memory.";
-    case DibError::ConversionError:
+    case BrushError::ConversionError:
         return L"Image file conversion error.";
-    case DibError::None:
+    case BrushError::None:
         break;
     }
     return L"";
 }
 
-uint64_t DibRowBytes(int64_t width, int bitCount) {
-    if (width <= 0 || bitCount <= 0)
-        return 0;
-    return (static_cast<uint64_t>(bitCount) * static_cast<uint64_t>(width) + 31) / 32 * 4;
-}
-
-DibError ParseDib(const uint8_t* data, size_t size, DibView& out) {
-    if (data == nullptr)
-        return DibError::UnknownFormat;
-    const bool bFileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
-    const uint64_t infoOffset = bFileHeader ? kFileHeaderSize : 0;
-    if (size < infoOffset + 4)
-        return DibError::UnknownFormat;
-    const uint8_t* info = data + infoOffset;
-    const uint32_t headerSize = ReadU32(info);
-    if ((headerSize != kCoreHeaderSize && headerSize != kInfoHeaderSize) || size - infoOffset < headerSize)
-        return DibError::UnknownFormat;
-
-    const DibInfoFields h = ReadDibInfoFields(info, headerSize);
-    if (!IsKnownFormat(h, headerSize))
-        return DibError::UnknownFormat;
-    const std::optional<uint64_t> entries = ColorEntries(h);
-    if (!HasSaneSize(h.nWidth, h.nHeight) || !entries)
-        return DibError::ConversionError;
-
-    const uint64_t masks = h.nCompression == kCompressionBitfields ? 12 : 0;
-    const uint64_t headersEnd = infoOffset + headerSize + masks;
-    const uint64_t entrySize = headerSize == kCoreHeaderSize ? 3 : 4;
-    const uint64_t tableEnd = headersEnd + *entries * entrySize;
-    if (tableEnd > size)
-        return DibError::ConversionError;
-
-    // a bare DIB has no offset field: its rows follow the colour table
-    const uint64_t pixelOffset = bFileHeader ? ReadU32(data + 10) : tableEnd;
-    const uint64_t absHeight = h.nHeight < 0 ? -h.nHeight : h.nHeight;
-    const uint64_t pixelBytes = DibRowBytes(h.nWidth, h.nBitCount) * absHeight;
-    if (pixelOffset < headersEnd || pixelOffset + pixelBytes > size)
-        return DibError::ConversionError;
-
-    out = DibView{static_cast<uint32_t>(infoOffset),
-                  headerSize,
-                  static_cast<int32_t>(h.nWidth),
-                  static_cast<int32_t>(h.nHeight),
-                  h.nBitCount,
-                  h.nCompression,
-                  static_cast<uint32_t>(*entries),
-                  static_cast<uint32_t>(entrySize),
-                  static_cast<uint32_t>(pixelOffset),
-                  static_cast<uint32_t>(pixelBytes)};
-    return DibError::None;
+BrushError ParseBrushDib(const uint8_t* data, size_t size, DibView& out) {
+    switch (ReadDib(data, size, DibRules{.bBareDib = true, .bLaterHeaders = false}, out)) {
+    case DibFault::None:
+        return BrushError::None;
+    case DibFault::UnknownFormat:
+        return BrushError::UnknownFormat;
+    case DibFault::BadLayout:
+        break;
+    }
+    return BrushError::ConversionError;
 }
 
 std::vector<uint8_t> PackRgbRows(const uint8_t* bgr24BottomUp, int width, int height) {
     if (bgr24BottomUp == nullptr || width <= 0 || height <= 0)
         return {};
     // sizes in 64 bits: a 32-bit build must not wrap into a short buffer
-    const uint64_t stride = DibRowBytes(width, 24);
+    const uint64_t stride = BmpRowBytes(width, 24);
     const uint64_t packedRow = static_cast<uint64_t>(width) * 3;
     const uint64_t rows = static_cast<uint64_t>(height);
     if (stride * rows > PTRDIFF_MAX || packedRow * rows > PTRDIFF_MAX)
@@ -156,4 +57,28 @@ std::vector<uint8_t> PackRgbRows(const uint8_t* bgr24BottomUp, int width, int he
         }
     }
     return rgb;
+}
+
+CBrushImage MakeSoftBrush(int size) {
+    CBrushImage image;
+    if (size <= 0)
+        return image;
+    image.width = size;
+    image.height = size;
+    image.rgb.resize(static_cast<size_t>(size) * size * 3);
+    const double centre = (size - 1) / 2.0;
+    const double radius = size / 2.0;
+    const double sigma = size / 6.0;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const double r2 = (x - centre) * (x - centre) + (y - centre) * (y - centre);
+            // nothing at the rim, so a stamp has no visible square edge
+            const double edge = r2 >= radius * radius ? 0.0 : 1.0 - r2 / (radius * radius);
+            const double v = 255.0 * std::exp(-r2 / (2.0 * sigma * sigma)) * edge;
+            const auto c = static_cast<uint8_t>(std::lround(v));
+            uint8_t* p = &image.rgb[(static_cast<size_t>(y) * size + x) * 3];
+            p[0] = p[1] = p[2] = c;
+        }
+    }
+    return image;
 }

@@ -1,5 +1,6 @@
 #include "PaintDlg.h"
 
+#include "pad/BrushImageFile.h"
 #include "res/resource.h"
 
 namespace {
@@ -54,8 +55,8 @@ int CPaintDlg::OnCreate() {
         m_hDC = m_surface.GetDC();
     if (!m_hDC || !SetupPixelFormat())
         return 0;
-    m_hRC = ::wglCreateContext(m_hDC);
-    if (!m_hRC || !::wglMakeCurrent(m_hDC, m_hRC)) {
+    m_hRC = CGLContext(::wglCreateContext(m_hDC));
+    if (!m_hRC.MakeCurrent(m_hDC)) {
         ReleaseRenderingContext();
         return 0;
     }
@@ -88,10 +89,7 @@ void CPaintDlg::OnDestroy() {
 void CPaintDlg::ReleaseRenderingContext() {
     if (::wglGetCurrentContext())
         ::wglMakeCurrent(nullptr, nullptr);
-    if (m_hRC) {
-        ::wglDeleteContext(m_hRC);
-        m_hRC = nullptr;
-    }
+    m_hRC.Reset();
     m_hDC = nullptr;
     m_surface.Destroy();
 }
@@ -116,7 +114,7 @@ bool CPaintDlg::ReplaceSurface(int cx, int cy) {
     CRenderSurface next;
     int nPixelFormat = 0;
     if (!next.Create(m_hWnd, cx, cy) || !SetupPadPixelFormat(next.GetDC(), nPixelFormat) ||
-        nPixelFormat != m_nPixelFormat || !::wglMakeCurrent(next.GetDC(), m_hRC))
+        nPixelFormat != m_nPixelFormat || !m_hRC.MakeCurrent(next.GetDC()))
         return false;
     m_surface = std::move(next);
     m_hDC = m_surface.GetDC();

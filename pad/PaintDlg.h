@@ -8,6 +8,9 @@
 
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
+#include "pad/FrameDib.h"
+#include "pad/GLContext.h"
+#include "pad/RenderSurface.h"
 #include "pad/StampRenderer.h"
 #include "pad/StrokeModel.h"
 
@@ -30,8 +33,6 @@ public:
     // The pad's last presented frame: a 32-bit top-down DIB section owned by
     // the pad, valid until the pad is resized or destroyed. Null without one.
     HBITMAP GetLastFrame() const { return m_frame.Get(); }
-    bool HasRenderingContext() const { return m_hRC != nullptr; }
-    const CStrokeModel& Strokes() const { return m_strokes; }
 
 protected:
     CMessageMap GetMessageMap() const override;
@@ -57,7 +58,7 @@ private:
     CStrokeModel m_strokes;
     CRenderSurface m_surface; // owns m_hDC, the rendering context's drawable
     HDC m_hDC = nullptr;
-    HGLRC m_hRC = nullptr;
+    CGLContext m_hRC;
     int m_nPixelFormat = 0;
     GLuint m_texture = 0;
     int m_cx = 0;

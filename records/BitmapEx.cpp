@@ -108,7 +108,7 @@ BOOL CBitmapEx::LoadBmpFile(const wchar_t* pszPath) {
 bool CBitmapEx::DecodeBmp(const uint8_t* data, size_t size) {
     m_bitmap.Reset();
     // the headers decide how much GDI reads: check every offset against the file first
-    const std::optional<BmpFileView> view = ParseBmpFile(data, size);
+    const std::optional<DibView> view = ParseBmpFile(data, size);
     if (!view)
         return false;
     CClientDC screenDC(nullptr); // the whole screen, and much cheaper to get than a new display DC

@@ -18,7 +18,6 @@ public:
 
     HBITMAP GetSafeHandle() const { return m_bitmap.Get(); }
     SIZE GetSize() const;
-    void DeleteObject() { m_bitmap.Reset(); }
 
     void PaintRect(HDC hdcTarget, const RECT& rc);
     // Nonzero when the file could be opened and read; a file the loader

@@ -2,6 +2,17 @@
 
 namespace {
 
+// The fields of a DIB header that decide whether an image is usable. Core
+// headers store unsigned 16-bit sizes and have no compression or colour count.
+struct DibInfoFields {
+    int64_t nWidth;
+    int64_t nHeight;
+    uint16_t nPlanes;
+    uint16_t nBitCount;
+    uint32_t nCompression;
+    uint32_t nClrUsed;
+};
+
 uint16_t ReadU16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
@@ -35,15 +46,16 @@ bool IsBmpBitCount(int bitCount) {
     }
 }
 
-bool IsKnownInfoSize(uint32_t infoSize) {
+bool IsKnownInfoSize(uint32_t infoSize, bool bLaterHeaders) {
     switch (infoSize) {
-    case 12:
-    case 40:
+    case kBmpCoreHeaderSize:
+    case kBmpInfoHeaderSize:
+        return true;
     case 52:
     case 56:
     case 108:
     case 124:
-        return true;
+        return bLaterHeaders;
     default:
         return false;
     }
@@ -80,8 +92,6 @@ std::optional<uint64_t> ColorEntries(const DibInfoFields& f, uint32_t infoSize) 
     return f.nClrUsed;
 }
 
-} // namespace
-
 DibInfoFields ReadDibInfoFields(const uint8_t* info, uint32_t infoSize) {
     if (infoSize == kBmpCoreHeaderSize)
         return {ReadU16(info + 4), ReadU16(info + 6), ReadU16(info + 8), ReadU16(info + 10), 0, 0};
@@ -92,6 +102,8 @@ DibInfoFields ReadDibInfoFields(const uint8_t* info, uint32_t infoSize) {
             ReadU32(info + 16),
             ReadU32(info + 32)};
 }
+
+} // namespace
 
 int ChooseFileBitCount(int displayDepth) {
     if (displayDepth <= 1)
@@ -164,42 +176,59 @@ bool HasBmpExtension(std::wstring_view path) {
     return true;
 }
 
-std::optional<BmpFileView> ParseBmpFile(const uint8_t* data, size_t size) {
-    if (data == nullptr || size < kBmpFileHeaderSize + 4 || ReadU16(data) != kBmpSignature)
-        return std::nullopt;
-    const uint8_t* info = data + kBmpFileHeaderSize;
+DibFault ReadDib(const uint8_t* data, size_t size, const DibRules& rules, DibView& out) {
+    if (data == nullptr)
+        return DibFault::UnknownFormat;
+    const bool bFileHeader = size >= 2 && ReadU16(data) == kBmpSignature;
+    if (!bFileHeader && !rules.bBareDib)
+        return DibFault::UnknownFormat;
+    const uint64_t infoOffset = bFileHeader ? kBmpFileHeaderSize : 0;
+    if (size < infoOffset + 4)
+        return DibFault::UnknownFormat;
+    const uint8_t* info = data + infoOffset;
     const uint32_t infoSize = ReadU32(info);
-    if (!IsKnownInfoSize(infoSize) || size - kBmpFileHeaderSize < infoSize)
-        return std::nullopt;
+    if (!IsKnownInfoSize(infoSize, rules.bLaterHeaders) || size - infoOffset < infoSize)
+        return DibFault::UnknownFormat;
 
     const DibInfoFields f = ReadDibInfoFields(info, infoSize);
-    if (!IsSupportedFormat(f, infoSize) || !HasSaneSize(f.nWidth, f.nHeight))
-        return std::nullopt;
+    if (!IsSupportedFormat(f, infoSize))
+        return DibFault::UnknownFormat;
     const std::optional<uint64_t> entries = ColorEntries(f, infoSize);
-    if (!entries)
-        return std::nullopt;
+    if (!HasSaneSize(f.nWidth, f.nHeight) || !entries)
+        return DibFault::BadLayout;
 
     // a 40-byte header keeps its three bit-field masks after itself; later ones inside
     const bool bExtraMasks = f.nCompression == kBmpCompressionBitfields && infoSize == kBmpInfoHeaderSize;
-    const uint64_t headersEnd = uint64_t{kBmpFileHeaderSize} + infoSize + (bExtraMasks ? 12 : 0);
+    const uint64_t headersEnd = infoOffset + infoSize + (bExtraMasks ? 12 : 0);
     const uint64_t entrySize = infoSize == kBmpCoreHeaderSize ? 3 : 4;
-    // the table may run into the pixel rows; it only has to be inside the file
-    if (headersEnd + *entries * entrySize > size)
-        return std::nullopt;
+    // the table may run into the pixel rows; it only has to be inside the buffer
+    const uint64_t tableEnd = headersEnd + *entries * entrySize;
+    if (tableEnd > size)
+        return DibFault::BadLayout;
 
-    const uint64_t offBits = ReadU32(data + 10);
+    // a bare DIB has no offset field: its rows follow the colour table
+    const uint64_t pixelOffset = bFileHeader ? ReadU32(data + 10) : tableEnd;
     const uint64_t absHeight = f.nHeight < 0 ? -f.nHeight : f.nHeight;
     const uint64_t pixelBytes = BmpRowBytes(f.nWidth, f.nBitCount) * absHeight;
-    if (offBits < headersEnd || offBits + pixelBytes > size)
-        return std::nullopt;
+    if (pixelOffset < headersEnd || pixelOffset + pixelBytes > size)
+        return DibFault::BadLayout;
 
-    return BmpFileView{kBmpFileHeaderSize,
-                       infoSize,
-                       f.nBitCount,
-                       f.nCompression,
-                       static_cast<int32_t>(f.nWidth),
-                       static_cast<int32_t>(f.nHeight),
-                       static_cast<uint32_t>(*entries),
-                       static_cast<uint32_t>(offBits),
-                       static_cast<uint32_t>(pixelBytes)};
+    out = DibView{static_cast<uint32_t>(infoOffset),
+                  infoSize,
+                  static_cast<int32_t>(f.nWidth),
+                  static_cast<int32_t>(f.nHeight),
+                  f.nBitCount,
+                  f.nCompression,
+                  static_cast<uint32_t>(*entries),
+                  static_cast<uint32_t>(entrySize),
+                  static_cast<uint32_t>(pixelOffset),
+                  static_cast<uint32_t>(pixelBytes)};
+    return DibFault::None;
+}
+
+std::optional<DibView> ParseBmpFile(const uint8_t* data, size_t size) {
+    DibView view{};
+    if (ReadDib(data, size, DibRules{.bBareDib = false, .bLaterHeaders = true}, view) != DibFault::None)
+        return std::nullopt;
+    return view;
 }

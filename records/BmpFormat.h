@@ -1,5 +1,5 @@
 // The BMP file format as CBitmapEx writes and reads it: layout arithmetic,
-// header writers, the extension test and a bounds-checked header parser.
+// header writers, the extension test and the one bounds-checked DIB reader.
 // No platform headers: the GDI side hands bytes in and takes offsets out.
 #pragma once
 
@@ -51,37 +51,37 @@ void WriteBmpInfoHeader(uint8_t out[40], int32_t width, int32_t height, int bitC
 // A path without a dot, or whose only dot starts it, is refused.
 bool HasBmpExtension(std::wstring_view path);
 
-// The fields of a DIB header, core (12 bytes) or info (40 bytes and up),
-// that decide whether an image is usable. Core headers store unsigned 16-bit
-// sizes and have no compression or colour count. Shared by both file parsers.
-struct DibInfoFields {
-    int64_t nWidth;
-    int64_t nHeight;
-    uint16_t nPlanes;
-    uint16_t nBitCount;
-    uint32_t nCompression;
-    uint32_t nClrUsed;
+// What a caller of ReadDib accepts.
+struct DibRules {
+    bool bBareDib;      // a buffer without "BM" is a DIB that starts with its info header
+    bool bLaterHeaders; // 52, 56, 108 and 124-byte info headers besides 12 and 40
 };
 
-// Reads them from a header of infoSize bytes; the caller has checked that
-// those bytes are inside the buffer.
-DibInfoFields ReadDibInfoFields(const uint8_t* info, uint32_t infoSize);
+// Why ReadDib refused a buffer. UnknownFormat: no DIB the rules know (too
+// short for its headers, another header size, planes, bit count or
+// compression). BadLayout: the headers read, but describe an image that is
+// oversized, has more colours than its bits index, or lies past the end.
+enum class DibFault { None, UnknownFormat, BadLayout };
 
-// Where the parts of a checked BMP file lie. Every offset + length is inside
-// the buffer that was parsed.
-struct BmpFileView {
-    uint32_t infoOffset;   // always 14: the info header and colour table start here
-    uint32_t infoSize;     // 12 (core), 40, 52, 56, 108 or 124
-    int bitCount;          // 1, 4, 8, 16, 24 or 32
-    uint32_t compression;  // BI_RGB, or BI_BITFIELDS at 16 and 32 bits
-    int32_t width;         // 1 .. 32768
-    int32_t height;        // negative: rows stored top row first
-    uint32_t colorEntries; // entries of the colour table
-    uint32_t pixelOffset;  // bfOffBits
-    uint32_t pixelBytes;   // row bytes x |height|, all inside the file
+// Where the parts of a checked DIB lie. Every offset + length is inside the
+// buffer that was read.
+struct DibView {
+    uint32_t infoOffset;     // 14 after a "BM" file header, 0 for a bare DIB
+    uint32_t infoSize;       // 12 (core), 40, or with later headers 52, 56, 108, 124
+    int32_t width;           // 1 .. 32768
+    int32_t height;          // negative: rows stored top row first
+    int bitCount;            // 1, 4, 8, 24, or 16 and 32 after all but the core header
+    uint32_t compression;    // BI_RGB, or BI_BITFIELDS at 16 and 32 bits
+    uint32_t colorEntries;   // entries of the colour table
+    uint32_t colorEntrySize; // 3 after a core header, 4 otherwise
+    uint32_t pixelOffset;    // first byte of the pixel rows
+    uint32_t pixelBytes;     // row bytes x |height|
 };
 
-// Checks a whole file image before the platform builds a bitmap from it;
-// nullopt for anything truncated, malformed or oversized. Never reads at or
-// past data[size].
-std::optional<BmpFileView> ParseBmpFile(const uint8_t* data, size_t size);
+// The one bounds-checked DIB reader: fills out and returns None, or says why
+// it refused. Never reads at or past data[size].
+DibFault ReadDib(const uint8_t* data, size_t size, const DibRules& rules, DibView& out);
+
+// The record loader's reading: a "BM" file with any known info header.
+// nullopt for anything truncated, malformed or oversized.
+std::optional<DibView> ParseBmpFile(const uint8_t* data, size_t size);

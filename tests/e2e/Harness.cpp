@@ -71,30 +71,6 @@ void CopyFolder(const std::wstring& from, const std::wstring& to) {
     ::FindClose(hFind);
 }
 
-struct FindData {
-    DWORD pid;
-    HWND hPopup = nullptr;
-    HWND hMain = nullptr;
-};
-
-BOOL CALLBACK FindKioskWindows(HWND hWnd, LPARAM lParam) {
-    auto* pData = reinterpret_cast<FindData*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hWnd, &pid);
-    if (pid != pData->pid)
-        return TRUE;
-    wchar_t szClass[64] = L"", szTitle[64] = L"";
-    ::GetClassNameW(hWnd, szClass, 64);
-    ::GetWindowTextW(hWnd, szTitle, 64);
-    if (wcscmp(szClass, L"#32770") != 0)
-        return TRUE;
-    if (wcscmp(szTitle, L"HideDlg") == 0)
-        pData->hPopup = hWnd;
-    else if (szTitle[0] == L'\0' && !pData->hMain)
-        pData->hMain = hWnd;
-    return TRUE;
-}
-
 void SendMouse(int x, int y, DWORD flags) {
     INPUT in{};
     in.type = INPUT_MOUSE;
@@ -209,7 +185,7 @@ std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
 }
 
 COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y) {
-    const std::optional<BmpFileView> view = ParseBmpFile(bytes.data(), bytes.size());
+    const std::optional<DibView> view = ParseBmpFile(bytes.data(), bytes.size());
     if (!view || view->bitCount < 24 || x < 0 || y < 0 || x >= view->width || y >= std::abs(view->height))
         return CLR_INVALID;
     const int row = view->height > 0 ? view->height - 1 - y : y;
@@ -248,21 +224,22 @@ void CKiosk::Start() {
     ::CloseHandle(pi.hThread);
     m_hProcess = pi.hProcess;
     m_pid = pi.dwProcessId;
-    FindData data{m_pid};
+    const auto kioskDialog = [this](HWND h, const wchar_t* pszTitle) {
+        return ProcessOf(h) == m_pid && ClassOf(h) == L"#32770" && TitleOf(h) == pszTitle;
+    };
     const bool found = WaitUntil(
         [&] {
-            data = FindData{m_pid};
-            ::EnumWindows(FindKioskWindows, reinterpret_cast<LPARAM>(&data));
-            return data.hPopup && data.hMain && ::IsWindowVisible(data.hPopup);
+            m_hPopup = FindTopLevelWindow([&](HWND h) { return kioskDialog(h, L"HideDlg"); });
+            m_hMain = FindTopLevelWindow([&](HWND h) { return kioskDialog(h, L""); });
+            return m_hPopup && m_hMain && IsShown(m_hPopup);
         },
         20000);
     if (!found) {
+        m_hPopup = m_hMain = nullptr;
         Fail(__FILE__, __LINE__, "the launcher did not appear");
         return;
     }
     m_dwStartupMs = ::GetTickCount() - startedAt;
-    m_hPopup = data.hPopup;
-    m_hMain = data.hMain;
     ::Sleep(300); // let the first paints settle
 }
 
@@ -422,6 +399,38 @@ void Key(WORD vk) {
     KeyUp(vk);
 }
 
+CScreenDib::CScreenDib(const RECT& rc) : m_cx(rc.right - rc.left), m_cy(rc.bottom - rc.top) {
+    if (m_cx <= 0 || m_cy <= 0)
+        return;
+    BITMAPINFO bmi{};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), m_cx, -m_cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC hdcScreen = ::GetDC(nullptr);
+    m_hdc = ::CreateCompatibleDC(hdcScreen);
+    void* pBits = nullptr;
+    m_hbm = ::CreateDIBSection(hdcScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    if (m_hdc && m_hbm) {
+        m_hOld = ::SelectObject(m_hdc, m_hbm);
+        ::BitBlt(m_hdc, 0, 0, m_cx, m_cy, hdcScreen, rc.left, rc.top, SRCCOPY);
+        ::GdiFlush();
+        m_pBits = static_cast<const uint32_t*>(pBits);
+    }
+    ::ReleaseDC(nullptr, hdcScreen);
+}
+
+CScreenDib::~CScreenDib() {
+    if (m_hOld)
+        ::SelectObject(m_hdc, m_hOld);
+    if (m_hbm)
+        ::DeleteObject(m_hbm);
+    if (m_hdc)
+        ::DeleteDC(m_hdc);
+}
+
+std::vector<uint32_t> CScreenDib::CopyPixels() const {
+    const size_t n = m_cx > 0 && m_cy > 0 ? static_cast<size_t>(m_cx) * m_cy : 0;
+    return m_pBits ? std::vector<uint32_t>(m_pBits, m_pBits + n) : std::vector<uint32_t>(n, 0);
+}
+
 bool RunningUnderWine() {
     HMODULE hNtdll = ::GetModuleHandleW(L"ntdll.dll");
     return hNtdll && ::GetProcAddress(hNtdll, "wine_get_version");
@@ -432,20 +441,43 @@ bool SyncWith(HWND hWnd) {
     return ::SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
 }
 
-HWND FindOwnedWindow(HWND hOwner) {
+HWND FindTopLevelWindow(const std::function<bool(HWND)>& test) {
     struct Search {
-        HWND hOwner, hFound;
-    } search{hOwner, nullptr};
+        const std::function<bool(HWND)>& test;
+        HWND hFound;
+    } search{test, nullptr};
     ::EnumWindows(
         [](HWND hWnd, LPARAM lParam) -> BOOL {
             auto* s = reinterpret_cast<Search*>(lParam);
-            if (::GetWindow(hWnd, GW_OWNER) != s->hOwner || !::IsWindowVisible(hWnd))
+            if (!s->test(hWnd))
                 return TRUE;
             s->hFound = hWnd;
             return FALSE;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.hFound;
+}
+
+HWND FindOwnedWindow(HWND hOwner) {
+    return FindTopLevelWindow([&](HWND h) { return ::GetWindow(h, GW_OWNER) == hOwner && IsShown(h); });
+}
+
+DWORD ProcessOf(HWND hWnd) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    return pid;
+}
+
+std::wstring ClassOf(HWND hWnd) {
+    wchar_t sz[64] = L"";
+    ::GetClassNameW(hWnd, sz, 64);
+    return sz;
+}
+
+std::wstring TitleOf(HWND hWnd) {
+    wchar_t sz[64] = L"";
+    ::GetWindowTextW(hWnd, sz, 64);
+    return sz;
 }
 
 RECT WindowRect(HWND hWnd) {

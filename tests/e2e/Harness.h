@@ -64,11 +64,37 @@ std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
 // CLR_INVALID for anything else.
 COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y);
 
+// The Config.ini a kiosk gets unless a test says otherwise.
+inline constexpr char kDefaultConfigIni[] = "[Time]\r\nMinTime=30000\r\n";
+
+// A copy of a screen rectangle in a 32-bit top-down DIB section, selected
+// into a memory DC so that more can be drawn over it.
+class CScreenDib {
+public:
+    explicit CScreenDib(const RECT& rc);
+    ~CScreenDib();
+    CScreenDib(const CScreenDib&) = delete;
+    CScreenDib& operator=(const CScreenDib&) = delete;
+
+    HDC Dc() const { return m_hdc; }
+    // Rows of blue, green, red, unused, top row first; null when the copy failed.
+    const uint32_t* Pixels() const { return m_pBits; }
+    // The pixels, or as many zeros when the copy failed.
+    std::vector<uint32_t> CopyPixels() const;
+
+private:
+    int m_cx, m_cy;
+    HDC m_hdc = nullptr;
+    HBITMAP m_hbm = nullptr;
+    HGDIOBJ m_hOld = nullptr;
+    const uint32_t* m_pBits = nullptr;
+};
+
 class CKiosk {
 public:
     // Copies the program folder to a fresh temporary folder named after the
     // test, writes Config.ini, and starts Velmo.exe from another directory.
-    explicit CKiosk(const std::string& configIni = "[Time]\r\nMinTime=30000\r\n");
+    explicit CKiosk(const std::string& configIni = kDefaultConfigIni);
     // Starts the Velmo.exe of an installed program folder as it is.
     struct Installed {};
     CKiosk(Installed, const std::wstring& folder);
@@ -130,8 +156,13 @@ bool RunningUnderWine();
 // Returns once the thread of hWnd has come back to its message loop, so
 // the work of a press it is handling is done before the next input.
 bool SyncWith(HWND hWnd);
+// The first top-level window in z-order for which test holds, or null.
+HWND FindTopLevelWindow(const std::function<bool(HWND)>& test);
 // A visible window owned by hOwner (a message box, say), or null.
 HWND FindOwnedWindow(HWND hOwner);
+DWORD ProcessOf(HWND hWnd);
+std::wstring ClassOf(HWND hWnd);
+std::wstring TitleOf(HWND hWnd);
 RECT WindowRect(HWND hWnd);
 bool IsShown(HWND hWnd);
 int ScreenWidth();

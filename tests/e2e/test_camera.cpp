@@ -146,29 +146,12 @@ bool WaitForStartup(const CKiosk& kiosk) {
     return WaitUntil([&] { return ::FindWindowExW(kiosk.Main(), nullptr, L"#32770", nullptr) != nullptr; });
 }
 
-DWORD ProcessOf(HWND hWnd) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hWnd, &pid);
-    return pid;
-}
-
 // A visible top-level window of the kiosk other than its popup and page: a
 // message box.
 HWND FindKioskMessageBox(const CKiosk& kiosk) {
-    struct Search {
-        DWORD pid;
-        HWND hPopup, hMain, hFound;
-    } search{ProcessOf(kiosk.Main()), kiosk.Popup(), kiosk.Main(), nullptr};
-    ::EnumWindows(
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            if (hWnd == s->hPopup || hWnd == s->hMain || !::IsWindowVisible(hWnd) || ProcessOf(hWnd) != s->pid)
-                return TRUE;
-            s->hFound = hWnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.hFound;
+    const DWORD pid = ProcessOf(kiosk.Main());
+    return FindTopLevelWindow(
+        [&](HWND h) { return h != kiosk.Popup() && h != kiosk.Main() && IsShown(h) && ProcessOf(h) == pid; });
 }
 
 std::wstring MessageBoxText(HWND hBox) {
@@ -318,14 +301,36 @@ void HoldForScreenshot(const char* what) {
     }
 }
 
+const CameraInstance kTestCamera{L"0", L"Test Camera", 640, 480, L"preview"};
+
+// The start the camera cases share: exactly these devices registered, then
+// the kiosk started with them (not at all when they could not be).
+class CCameraKiosk {
+public:
+    explicit CCameraKiosk(const std::vector<CameraInstance>& instances,
+                          const std::string& configIni = kDefaultConfigIni)
+        : m_cameras(instances) {
+        if (m_cameras.Ok())
+            m_kiosk.emplace(configIni);
+    }
+    bool Started() const { return m_kiosk && m_kiosk->Started(); }
+    // Started and past the preview start.
+    bool Ready() const { return Started() && WaitForStartup(*m_kiosk); }
+    // Ready, with the page shown and the live pattern on the screen.
+    bool Live() { return Ready() && m_kiosk->ShowPage() && WaitUntil(ScreenShowsPattern); }
+    CKiosk& Kiosk() { return *m_kiosk; }
+
+private:
+    CCameraSetup m_cameras;
+    std::optional<CKiosk> m_kiosk;
+};
+
 } // namespace
 
 E2E_TEST(NoCameraStartsQuietly) {
-    CCameraSetup cameras({});
-    REQUIRE(cameras.Ok());
-    CKiosk kiosk;
-    REQUIRE(kiosk.Started());
-    REQUIRE(WaitForStartup(kiosk));
+    CCameraKiosk camera({});
+    REQUIRE(camera.Ready());
+    CKiosk& kiosk = camera.Kiosk();
     CHECK(FindKioskMessageBox(kiosk) == nullptr);
     CHECK(ControlText(::GetDlgItem(kiosk.Main(), kCameraListId)).empty());
 
@@ -345,11 +350,9 @@ E2E_TEST(NoCameraStartsQuietly) {
 }
 
 E2E_TEST(LivePreviewPhotoAndBackToLive) {
-    CCameraSetup cameras({{L"0", L"Test Camera", 640, 480, L"preview"}});
-    REQUIRE(cameras.Ok());
-    CKiosk kiosk;
-    REQUIRE(kiosk.Started());
-    REQUIRE(WaitForStartup(kiosk));
+    CCameraKiosk camera({kTestCamera});
+    REQUIRE(camera.Ready());
+    CKiosk& kiosk = camera.Kiosk();
     CHECK(FindKioskMessageBox(kiosk) == nullptr);
     CHECK(ControlText(::GetDlgItem(kiosk.Main(), kCameraListId)) == L"Test Camera");
     REQUIRE(kiosk.ShowPage());
@@ -381,13 +384,9 @@ E2E_TEST(LivePreviewPhotoAndBackToLive) {
 }
 
 E2E_TEST(OddWidthRowsArePadded) {
-    CCameraSetup cameras({{L"0", L"Narrow Camera", 162, 120, L"captureonly"}});
-    REQUIRE(cameras.Ok());
-    CKiosk kiosk;
-    REQUIRE(kiosk.Started());
-    REQUIRE(WaitForStartup(kiosk));
-    REQUIRE(kiosk.ShowPage());
-    REQUIRE(WaitUntil(ScreenShowsPattern));
+    CCameraKiosk camera({{L"0", L"Narrow Camera", 162, 120, L"captureonly"}});
+    REQUIRE(camera.Live());
+    CKiosk& kiosk = camera.Kiosk();
     REQUIRE(TakePhoto(kiosk));
     // 162 pixels are 486 bytes, padded to 488
     const PhotoFile file = CheckPhotoFile(kiosk.Folder() + L"\\photo.bmp", 162, 120);
@@ -402,11 +401,9 @@ E2E_TEST(OddWidthRowsArePadded) {
 
 E2E_TEST(SelectionNamesAPositionInTheEnumeration) {
     // "Zulu" enumerates first, "Alpha" lists first
-    CCameraSetup cameras({{L"0", L"Zulu Camera", 320, 240, L"preview"}, {L"1", L"Alpha Camera", 160, 120, L"preview"}});
-    REQUIRE(cameras.Ok());
-    CKiosk kiosk;
-    REQUIRE(kiosk.Started());
-    REQUIRE(WaitForStartup(kiosk));
+    CCameraKiosk camera({{L"0", L"Zulu Camera", 320, 240, L"preview"}, {L"1", L"Alpha Camera", 160, 120, L"preview"}});
+    REQUIRE(camera.Ready());
+    CKiosk& kiosk = camera.Kiosk();
     CHECK(ControlText(::GetDlgItem(kiosk.Main(), kCameraListId)) == L"Alpha Camera");
     REQUIRE(kiosk.ShowPage());
     REQUIRE(WaitUntil(ScreenShowsPattern));
@@ -430,10 +427,9 @@ E2E_TEST(CameraThatCannotBeBoundIsReportedAndRetried) {
     };
     for (const Case& c : cases) {
         std::printf("  case: %s\n", c.name);
-        CCameraSetup cameras(c.cameras);
-        REQUIRE(cameras.Ok());
-        CKiosk kiosk;
-        REQUIRE(kiosk.Started());
+        CCameraKiosk camera(c.cameras);
+        REQUIRE(camera.Started());
+        CKiosk& kiosk = camera.Kiosk();
         auto answerMessageBox = [&] {
             HWND hBox = nullptr;
             if (!WaitUntil([&] { return (hBox = FindKioskMessageBox(kiosk)) != nullptr; }))
@@ -463,10 +459,9 @@ E2E_TEST(CameraThatCannotBeBoundIsReportedAndRetried) {
 }
 
 E2E_TEST(CameraErrorBoxHoldsThePageBack) {
-    CCameraSetup cameras({{L"0", L"Broken Camera", 320, 240, L"failbind"}});
-    REQUIRE(cameras.Ok());
-    CKiosk kiosk;
-    REQUIRE(kiosk.Started());
+    CCameraKiosk camera({{L"0", L"Broken Camera", 320, 240, L"failbind"}});
+    REQUIRE(camera.Started());
+    CKiosk& kiosk = camera.Kiosk();
     auto waitForBox = [&] {
         HWND hBox = nullptr;
         WaitUntil([&] { return (hBox = FindKioskMessageBox(kiosk)) != nullptr; });
@@ -510,13 +505,9 @@ E2E_TEST(CameraErrorBoxHoldsThePageBack) {
 }
 
 E2E_TEST(EscapeWhileStreamingEndsTheProgram) {
-    CCameraSetup cameras({{L"0", L"Test Camera", 640, 480, L"preview"}});
-    REQUIRE(cameras.Ok());
-    CKiosk kiosk;
-    REQUIRE(kiosk.Started());
-    REQUIRE(WaitForStartup(kiosk));
-    REQUIRE(kiosk.ShowPage());
-    REQUIRE(WaitUntil(ScreenShowsPattern));
+    CCameraKiosk camera({kTestCamera});
+    REQUIRE(camera.Live());
+    CKiosk& kiosk = camera.Kiosk();
     ::SetForegroundWindow(kiosk.Main());
     Pause(200);
     const DWORD start = ::GetTickCount();
@@ -533,13 +524,9 @@ E2E_TEST(ManyPhotosLeakNothing) {
         std::printf("  runs at 1920 x 1080 only, to keep the suite short\n");
         return;
     }
-    CCameraSetup cameras({{L"0", L"Test Camera", 640, 480, L"preview"}});
-    REQUIRE(cameras.Ok());
-    CKiosk kiosk;
-    REQUIRE(kiosk.Started());
-    REQUIRE(WaitForStartup(kiosk));
-    REQUIRE(kiosk.ShowPage());
-    REQUIRE(WaitUntil(ScreenShowsPattern));
+    CCameraKiosk camera({kTestCamera});
+    REQUIRE(camera.Live());
+    CKiosk& kiosk = camera.Kiosk();
     auto cycle = [&] { return TakePhoto(kiosk) && RestartPreview(kiosk); };
     for (int i = 0; i < 10; ++i)
         REQUIRE(cycle());
@@ -610,11 +597,9 @@ private:
 } // namespace
 
 E2E_TEST(SignatureAndPhotoMakeOneRecord) {
-    CCameraSetup cameras({{L"0", L"Test Camera", 640, 480, L"preview"}});
-    REQUIRE(cameras.Ok());
-    CKiosk kiosk;
-    REQUIRE(kiosk.Started());
-    REQUIRE(WaitForStartup(kiosk));
+    CCameraKiosk camera({kTestCamera});
+    REQUIRE(camera.Ready());
+    CKiosk& kiosk = camera.Kiosk();
     REQUIRE(kiosk.ShowPage());
     const StartupLayout layout = ComputeStartupLayout(ScreenWidth(), ScreenHeight());
     // blue ink: the right column's sixth cell (0, 0, 255)
@@ -635,7 +620,7 @@ E2E_TEST(SignatureAndPhotoMakeOneRecord) {
     REQUIRE(WaitUntil([&] { return !(path = OnlyRecord(kiosk)).empty(); }, 5000));
     Pause(200);
     const std::vector<uint8_t> record = ReadFileBytes(path);
-    const std::optional<BmpFileView> view = ParseBmpFile(record.data(), record.size());
+    const std::optional<DibView> view = ParseBmpFile(record.data(), record.size());
     REQUIRE(view.has_value());
     CHECK_EQ(view->width, layout.signCapture.Width());
     CHECK_EQ(view->height, layout.signCapture.Height());
@@ -648,13 +633,9 @@ E2E_TEST(SignatureAndPhotoMakeOneRecord) {
 E2E_TEST(DoubleTapOnPhotoKeepsThePhoto) {
     CDoubleClickTime doubleClick(2000);
     REQUIRE(doubleClick.Ok());
-    CCameraSetup cameras({{L"0", L"Test Camera", 640, 480, L"preview"}});
-    REQUIRE(cameras.Ok());
-    CKiosk kiosk;
-    REQUIRE(kiosk.Started());
-    REQUIRE(WaitForStartup(kiosk));
-    REQUIRE(kiosk.ShowPage());
-    REQUIRE(WaitUntil(ScreenShowsPattern));
+    CCameraKiosk camera({kTestCamera});
+    REQUIRE(camera.Live());
+    CKiosk& kiosk = camera.Kiosk();
     // the second tap of the double tap arrives once the photo is shown
     const POINT pt = PhotoButton();
     Tap(pt.x, pt.y);
@@ -677,13 +658,9 @@ E2E_TEST(DoubleTapOnPhotoKeepsThePhoto) {
 }
 
 E2E_TEST(IdleTimeoutLeavesNoPhotoForTheNextVisitor) {
-    CCameraSetup cameras({{L"0", L"Test Camera", 640, 480, L"preview"}});
-    REQUIRE(cameras.Ok());
-    CKiosk kiosk("[Time]\r\nMinTime=2000\r\n");
-    REQUIRE(kiosk.Started());
-    REQUIRE(WaitForStartup(kiosk));
-    REQUIRE(kiosk.ShowPage());
-    REQUIRE(WaitUntil(ScreenShowsPattern));
+    CCameraKiosk camera({kTestCamera}, "[Time]\r\nMinTime=2000\r\n");
+    REQUIRE(camera.Live());
+    CKiosk& kiosk = camera.Kiosk();
     REQUIRE(TakePhoto(kiosk));
     // the visitor walks away
     CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }, 8000));

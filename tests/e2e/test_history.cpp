@@ -99,60 +99,18 @@ int ScaleY(int design) {
     return static_cast<int>(design * (ScreenHeight() / 1080.0));
 }
 
-struct FindHistoryData {
-    DWORD pid;
-    HWND hExclude1, hExclude2;
-    HWND hFound = nullptr;
-};
-
-BOOL CALLBACK FindHistoryWindow(HWND hWnd, LPARAM lParam) {
-    auto* pData = reinterpret_cast<FindHistoryData*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hWnd, &pid);
-    wchar_t szClass[16] = L"";
-    ::GetClassNameW(hWnd, szClass, 16);
-    if (pid == pData->pid && hWnd != pData->hExclude1 && hWnd != pData->hExclude2 && wcscmp(szClass, L"#32770") == 0 &&
-        ::IsWindowVisible(hWnd)) {
-        pData->hFound = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // The kiosk's visible dialog that is neither the page nor the launcher.
 HWND FindHistory(const CKiosk& kiosk) {
-    FindHistoryData data{0, kiosk.Main(), kiosk.Popup()};
-    ::GetWindowThreadProcessId(kiosk.Main(), &data.pid);
-    ::EnumWindows(FindHistoryWindow, reinterpret_cast<LPARAM>(&data));
-    return data.hFound;
+    const DWORD pid = ProcessOf(kiosk.Main());
+    return FindTopLevelWindow([&](HWND h) {
+        return ProcessOf(h) == pid && h != kiosk.Main() && h != kiosk.Popup() && ClassOf(h) == L"#32770" && IsShown(h);
+    });
 }
 
 // One copy of a screen rectangle, so a whole view is judged from one moment.
 class CScreenShot {
 public:
-    explicit CScreenShot(const RECT& rc) : m_rc(rc) {
-        const int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
-        if (cx <= 0 || cy <= 0)
-            return;
-        m_pixels.assign(static_cast<size_t>(cx) * cy, 0);
-        BITMAPINFO bmi{};
-        bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        HDC hdcScreen = ::GetDC(nullptr);
-        HDC hdcMem = ::CreateCompatibleDC(hdcScreen);
-        void* pBits = nullptr;
-        HBITMAP hbm = ::CreateDIBSection(hdcScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
-        if (hdcMem && hbm) {
-            HGDIOBJ hOld = ::SelectObject(hdcMem, hbm);
-            ::BitBlt(hdcMem, 0, 0, cx, cy, hdcScreen, rc.left, rc.top, SRCCOPY);
-            ::SelectObject(hdcMem, hOld);
-            memcpy(m_pixels.data(), pBits, m_pixels.size() * 4);
-        }
-        if (hbm)
-            ::DeleteObject(hbm);
-        if (hdcMem)
-            ::DeleteDC(hdcMem);
-        ::ReleaseDC(nullptr, hdcScreen);
-    }
+    explicit CScreenShot(const RECT& rc) : m_rc(rc), m_pixels(CScreenDib(rc).CopyPixels()) {}
     // Screen coordinates; black outside the copy.
     COLORREF At(int x, int y) const {
         const int cx = m_rc.right - m_rc.left;
@@ -188,23 +146,16 @@ POINT CellCentre(const RECT& rcDlg, int t) {
 // a fresh decode of the file.
 int CellChangesUnderFreshDecode(const RECT& rcDlg, int t, const std::wstring& path) {
     const int cx = rcDlg.right - rcDlg.left, cy = rcDlg.bottom - rcDlg.top;
-    BITMAPINFO bmi{};
-    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    HDC hdcScreen = ::GetDC(nullptr);
-    HDC hdcMem = ::CreateCompatibleDC(hdcScreen);
-    void* pBits = nullptr;
-    HBITMAP hbm = ::CreateDIBSection(hdcScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
-    HGDIOBJ hOld = ::SelectObject(hdcMem, hbm);
-    ::BitBlt(hdcMem, 0, 0, cx, cy, hdcScreen, rcDlg.left, rcDlg.top, SRCCOPY);
-    ::ReleaseDC(nullptr, hdcScreen);
-    const auto* pPixels = static_cast<const uint32_t*>(pBits);
-    const std::vector<uint32_t> shown(pPixels, pPixels + static_cast<size_t>(cx) * cy);
+    const CScreenDib dib(rcDlg);
+    if (!dib.Pixels())
+        return -1;
+    const std::vector<uint32_t> shown = dib.CopyPixels();
     RECT cell = CellRect(rcDlg, t);
     ::OffsetRect(&cell, -rcDlg.left, -rcDlg.top);
     Gdiplus::GpImage* pImage = nullptr;
     if (Gdiplus::DllExports::GdipLoadImageFromFile(path.c_str(), &pImage) == Gdiplus::Ok) {
         Gdiplus::GpGraphics* pGraphics = nullptr;
-        Gdiplus::DllExports::GdipCreateFromHDC(hdcMem, &pGraphics);
+        Gdiplus::DllExports::GdipCreateFromHDC(dib.Dc(), &pGraphics);
         Gdiplus::DllExports::GdipDrawImageRectI(pGraphics, pImage, cell.left, cell.top, cell.right - cell.left,
                                                 cell.bottom - cell.top);
         Gdiplus::DllExports::GdipDeleteGraphics(pGraphics);
@@ -214,12 +165,9 @@ int CellChangesUnderFreshDecode(const RECT& rcDlg, int t, const std::wstring& pa
     for (int y = std::max<int>(0, cell.top - 1); y < std::min<int>(cy, cell.bottom + 1); ++y) {
         for (int x = std::max<int>(0, cell.left - 1); x < std::min<int>(cx, cell.right + 1); ++x) {
             const size_t i = static_cast<size_t>(y) * cx + x;
-            changes += (shown[i] & 0xFFFFFF) != (pPixels[i] & 0xFFFFFF);
+            changes += (shown[i] & 0xFFFFFF) != (dib.Pixels()[i] & 0xFFFFFF);
         }
     }
-    ::SelectObject(hdcMem, hOld);
-    ::DeleteObject(hbm);
-    ::DeleteDC(hdcMem);
     return changes;
 }
 

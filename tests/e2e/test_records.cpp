@@ -198,7 +198,7 @@ E2E_TEST(SaveWritesWhatTheVisitorSaw) {
     std::printf("  record on disk %lu ms after the press (input delivery included)\n",
                 static_cast<unsigned long>(::GetTickCount() - pressedAt));
     const Record record = Records(kiosk)[0];
-    const std::optional<BmpFileView> view = ParseBmpFile(record.bytes.data(), record.bytes.size());
+    const std::optional<DibView> view = ParseBmpFile(record.bytes.data(), record.bytes.size());
     REQUIRE(view.has_value());
     CHECK_EQ(view->width, layout.signCapture.Width());
     CHECK_EQ(view->height, layout.signCapture.Height());
@@ -301,7 +301,7 @@ E2E_TEST(KilledMidSaveLeavesNoPartialRecord) {
         for (const Record& r : Records(kiosk)) {
             if (r.path.find(L".bmp") == std::wstring::npos)
                 continue; // a leftover temporary file is never listed
-            const std::optional<BmpFileView> view = ParseBmpFile(r.bytes.data(), r.bytes.size());
+            const std::optional<DibView> view = ParseBmpFile(r.bytes.data(), r.bytes.size());
             CHECK(view.has_value());
         }
     }

@@ -30,49 +30,37 @@ std::vector<uint8_t> CopyRegion(const uint8_t* data, uint64_t offset, uint64_t l
     return copy;
 }
 
-const char* CheckFileView(const BmpFileView& v, const uint8_t* data, size_t size) {
-    if (v.infoOffset != 14)
-        return "ParseBmpFile: info header not at 14";
+// The promises of the one reader, whichever caller asked.
+const char* CheckView(const DibView& v, const uint8_t* data, size_t size) {
+    if (v.infoOffset != 0 && v.infoOffset != 14)
+        return "ReadDib: info header neither at 0 nor at 14";
     if (!IsSaneSize(v.width, v.height))
-        return "ParseBmpFile: size outside the caps";
+        return "ReadDib: size outside the caps";
+    if (v.colorEntrySize != (v.infoSize == 12 ? 3u : 4u))
+        return "ReadDib: colour entry size does not follow the header";
     const uint64_t masks = v.compression == kBmpCompressionBitfields && v.infoSize == 40 ? 12 : 0;
-    const uint64_t headersEnd = 14 + uint64_t{v.infoSize} + masks;
-    const uint64_t tableEnd = headersEnd + uint64_t{v.colorEntries} * (v.infoSize == 12 ? 3 : 4);
+    const uint64_t headersEnd = uint64_t{v.infoOffset} + v.infoSize + masks;
+    const uint64_t tableEnd = headersEnd + uint64_t{v.colorEntries} * v.colorEntrySize;
     if (tableEnd > size)
-        return "ParseBmpFile: colour table past the end";
+        return "ReadDib: colour table past the end";
     if (v.pixelOffset < headersEnd)
-        return "ParseBmpFile: rows start inside the headers";
+        return "ReadDib: rows start inside the headers";
     if (v.pixelBytes != BmpRowBytes(v.width, v.bitCount) * AbsHeight(v.height))
-        return "ParseBmpFile: pixelBytes is not rows x height";
+        return "ReadDib: pixelBytes is not rows x height";
     if (uint64_t{v.pixelOffset} + v.pixelBytes > size)
-        return "ParseBmpFile: rows past the end";
+        return "ReadDib: rows past the end";
     CopyRegion(data, v.infoOffset, tableEnd - v.infoOffset);
     CopyRegion(data, v.pixelOffset, v.pixelBytes);
     return nullptr;
 }
 
-const char* CheckDibView(const DibView& v, const uint8_t* data, size_t size) {
-    if (v.infoOffset != 0 && v.infoOffset != 14)
-        return "ParseDib: info header neither at 0 nor at 14";
-    if (v.headerSize != 12 && v.headerSize != 40)
-        return "ParseDib: header size other than 12 or 40";
-    if (!IsSaneSize(v.width, v.height))
-        return "ParseDib: size outside the caps";
-    const uint64_t masks = v.compression == 3 ? 12 : 0;
-    const uint64_t headersEnd = uint64_t{v.infoOffset} + v.headerSize + masks;
-    const uint64_t tableEnd = headersEnd + uint64_t{v.colorEntries} * v.colorEntrySize;
-    if (tableEnd > size)
-        return "ParseDib: colour table past the end";
-    if (v.pixelOffset < headersEnd)
-        return "ParseDib: rows start inside the headers";
-    if (v.pixelBytes != DibRowBytes(v.width, v.bitCount) * AbsHeight(v.height))
-        return "ParseDib: pixelBytes is not rows x height";
-    if (uint64_t{v.pixelOffset} + v.pixelBytes > size)
-        return "ParseDib: rows past the end";
-    CopyRegion(data, v.infoOffset, tableEnd - v.infoOffset);
-    const std::vector<uint8_t> rows = CopyRegion(data, v.pixelOffset, v.pixelBytes);
+// The brush takes bare DIBs but only 12- and 40-byte headers, and packs 24-bit rows.
+const char* CheckBrushView(const DibView& v, const uint8_t* data) {
+    if (v.infoSize != 12 && v.infoSize != 40)
+        return "ParseBrushDib: header size other than 12 or 40";
     if (v.bitCount == 24) {
         const int height = static_cast<int>(AbsHeight(v.height));
+        const std::vector<uint8_t> rows = CopyRegion(data, v.pixelOffset, v.pixelBytes);
         const std::vector<uint8_t> rgb = PackRgbRows(rows.data(), v.width, height);
         if (rgb.size() != static_cast<size_t>(v.width) * height * 3)
             return "PackRgbRows: result is not width x height triples";
@@ -80,8 +68,8 @@ const char* CheckDibView(const DibView& v, const uint8_t* data, size_t size) {
     return nullptr;
 }
 
-// Both parsers judge a "BM" file with a 12- or 40-byte header by the same rules.
-const char* CheckAgreement(const std::optional<BmpFileView>& file, bool bDib, const DibView& dib, const uint8_t* data,
+// Both callers judge a "BM" file with a 12- or 40-byte header by the same rules.
+const char* CheckAgreement(const std::optional<DibView>& file, bool bDib, const DibView& dib, const uint8_t* data,
                            size_t size) {
     if (size < 18 || data[0] != 'B' || data[1] != 'M')
         return file ? "ParseBmpFile: accepted a file without BM" : nullptr;
@@ -89,23 +77,27 @@ const char* CheckAgreement(const std::optional<BmpFileView>& file, bool bDib, co
     if (infoSize != 12 && infoSize != 40)
         return nullptr;
     if (file.has_value() != bDib)
-        return "ParseBmpFile and ParseDib disagree on accepting a file";
+        return "ParseBmpFile and ParseBrushDib disagree on accepting a file";
     if (bDib &&
         (file->pixelOffset != dib.pixelOffset || file->pixelBytes != dib.pixelBytes || file->width != dib.width ||
          file->height != dib.height || file->bitCount != dib.bitCount || file->colorEntries != dib.colorEntries))
-        return "ParseBmpFile and ParseDib disagree on the layout";
+        return "ParseBmpFile and ParseBrushDib disagree on the layout";
     return nullptr;
 }
 
 } // namespace
 
 BmpFuzzOutcome RunBmpParsers(const uint8_t* data, size_t size) {
-    const std::optional<BmpFileView> file = ParseBmpFile(data, size);
+    const std::optional<DibView> file = ParseBmpFile(data, size);
     DibView dib{};
-    const bool bDib = ParseDib(data, size, dib) == DibError::None;
-    const char* pFailure = file ? CheckFileView(*file, data, size) : nullptr;
+    const bool bDib = ParseBrushDib(data, size, dib) == BrushError::None;
+    const char* pFailure = file ? CheckView(*file, data, size) : nullptr;
+    if (!pFailure && file && file->infoOffset != 14)
+        pFailure = "ParseBmpFile: info header not at 14";
     if (!pFailure && bDib)
-        pFailure = CheckDibView(dib, data, size);
+        pFailure = CheckView(dib, data, size);
+    if (!pFailure && bDib)
+        pFailure = CheckBrushView(dib, data);
     if (!pFailure)
         pFailure = CheckAgreement(file, bDib, dib, data, size);
     return {file.has_value(), bDib, pFailure};

@@ -1,4 +1,4 @@
-// libFuzzer target: every input goes through both BMP parsers; see
+// libFuzzer target: every input goes through both callers of the DIB reader; see
 // BmpFuzzChecks.h for what is checked. Build and run: tests/fuzz/README.md.
 #include "tests/fuzz/BmpFuzzChecks.h"
 

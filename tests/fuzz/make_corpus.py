@@ -3,9 +3,9 @@
 
 The prefix of each name says which parser must accept the file; the
 regression test checks it:
-  both-  ParseBmpFile and ParseDib accept it
+  both-  ParseBmpFile and ParseBrushDib accept it
   file-  only ParseBmpFile (a header the brush reader does not know)
-  dib-   only ParseDib (a bare DIB without "BM")
+  dib-   only ParseBrushDib (a bare DIB without "BM")
   none-  neither
 """
 import os

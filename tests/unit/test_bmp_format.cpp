@@ -1,4 +1,5 @@
 #include "records/BmpFormat.h"
+#include "tests/unit/BmpBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,17 +10,7 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-void Put16(Bytes& b, size_t at, uint16_t v) {
-    b[at] = static_cast<uint8_t>(v);
-    b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
+using namespace bmptest;
 
 // A file exactly as SaveBmpFile lays it out, pixels zero.
 Bytes MakeSavedFile(int32_t width, int32_t height, int bitCount) {
@@ -32,19 +23,7 @@ Bytes MakeSavedFile(int32_t width, int32_t height, int bitCount) {
 
 // BM file with a 12-byte core header, 3-byte table entries.
 Bytes MakeCoreFile(uint16_t width, uint16_t height, uint16_t bitCount) {
-    const uint32_t table = bitCount <= 8 ? 3u << bitCount : 0;
-    const uint32_t off = 14 + 12 + table;
-    const uint32_t rows = ((bitCount * width + 31) / 32 * 4) * height;
-    Bytes file(off + rows, 0);
-    Put16(file, 0, 0x4D42);
-    Put32(file, 2, static_cast<uint32_t>(file.size()));
-    Put32(file, 10, off);
-    Put32(file, 14, 12);
-    Put16(file, 18, width);
-    Put16(file, 20, height);
-    Put16(file, 22, 1);
-    Put16(file, 24, bitCount);
-    return file;
+    return WithFileHeader(MakeCoreDib(width, height, bitCount), 0, 12 + (bitCount <= 8 ? 3u << bitCount : 0));
 }
 
 // 32-bit BI_BITFIELDS file with the masks after a 40-byte header.

@@ -1,4 +1,5 @@
 #include "pad/BrushImage.h"
+#include "tests/unit/BmpBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,78 +19,21 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-void Put16(Bytes& b, size_t at, uint16_t v) {
-    b[at] = static_cast<uint8_t>(v);
-    b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(Bytes& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint32_t RowBytes(int32_t width, int bits) {
-    return static_cast<uint32_t>((bits * width + 31) / 32 * 4);
-}
-
-// A bare DIB with a 40-byte header: header, masks, table, rows.
-Bytes MakeInfoDib(int32_t width, int32_t height, uint16_t bits, uint32_t clrUsed = 0, uint32_t compression = 0) {
-    const uint32_t entries = clrUsed ? clrUsed : (bits <= 8 ? 1u << bits : 0);
-    const uint32_t masks = compression == 3 ? 12 : 0;
-    const uint32_t rows = RowBytes(width, bits) * static_cast<uint32_t>(height < 0 ? -height : height);
-    Bytes dib(40 + masks + entries * 4 + rows, 0);
-    Put32(dib, 0, 40);
-    Put32(dib, 4, static_cast<uint32_t>(width));
-    Put32(dib, 8, static_cast<uint32_t>(height));
-    Put16(dib, 12, 1);
-    Put16(dib, 14, bits);
-    Put32(dib, 16, compression);
-    Put32(dib, 32, clrUsed);
-    return dib;
-}
-
-// A bare DIB with a 12-byte core header and 3-byte table entries.
-Bytes MakeCoreDib(uint16_t width, uint16_t height, uint16_t bits) {
-    const uint32_t entries = bits <= 8 ? 1u << bits : 0;
-    Bytes dib(12 + entries * 3 + RowBytes(width, bits) * height, 0);
-    Put32(dib, 0, 12);
-    Put16(dib, 4, width);
-    Put16(dib, 6, height);
-    Put16(dib, 8, 1);
-    Put16(dib, 10, bits);
-    return dib;
-}
-
-// The same DIB behind a 14-byte file header whose bfOffBits is pixelOffset
-// (0: right after the table).
-Bytes WithFileHeader(const Bytes& dib, uint32_t pixelOffset = 0, size_t rowsAt = 0) {
-    Bytes file(14 + dib.size(), 0);
-    std::copy(dib.begin(), dib.end(), file.begin() + 14);
-    file[0] = 'B';
-    file[1] = 'M';
-    Put32(file, 2, static_cast<uint32_t>(file.size()));
-    Put32(file, 10, pixelOffset ? pixelOffset : static_cast<uint32_t>(14 + rowsAt));
-    return file;
-}
+using namespace bmptest;
 
 TEST(BrushImage, ErrorTexts) {
     struct Case {
-        DibError error;
-        const char* text;
+        BrushError error;
+        const wchar_t* text;
     };
     const Case cases[] = {
-        {DibError::None, ""},
-        {DibError::UnknownFormat, "Unknown DIB file format."},
-        {DibError::OutOfMemory, "Out of memory."},
-        {DibError::ConversionError, "Image file conversion error."},
+        {BrushError::None, L""},
+        {BrushError::UnknownFormat, L"Unknown DIB file format."},
+        {BrushError::OutOfMemory, L"Out of memory."},
+        {BrushError::ConversionError, L"Image file conversion error."},
     };
-    for (const Case& c : cases) {
-        EXPECT_STREQ(DibErrorText(c.error), c.text);
-        const std::string expected = c.text;
-        EXPECT_EQ(std::wstring(DibErrorTextW(c.error)), std::wstring(expected.begin(), expected.end()));
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(std::wstring(BrushErrorText(c.error)), c.text);
 }
 
 TEST(BrushImage, ParsesFileAndBareDibs) {
@@ -115,10 +59,10 @@ TEST(BrushImage, ParsesFileAndBareDibs) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DibView v{};
-        ASSERT_EQ(ParseDib(c.data.data(), c.data.size(), v), DibError::None);
+        ASSERT_EQ(ParseBrushDib(c.data.data(), c.data.size(), v), BrushError::None);
         const DibView& e = c.expected;
         EXPECT_EQ(v.infoOffset, e.infoOffset);
-        EXPECT_EQ(v.headerSize, e.headerSize);
+        EXPECT_EQ(v.infoSize, e.infoSize);
         EXPECT_EQ(v.width, e.width);
         EXPECT_EQ(v.height, e.height);
         EXPECT_EQ(v.bitCount, e.bitCount);
@@ -138,49 +82,51 @@ TEST(BrushImage, RejectsBadDibs) {
         const char* name;
         Bytes data;
         Edit edit;
-        DibError error;
+        BrushError error;
     };
     const Edit none = [](Bytes&) {};
     const Case cases[] = {
-        {"empty", {}, none, DibError::UnknownFormat},
-        {"three bytes", {40, 0, 0}, none, DibError::UnknownFormat},
-        {"BM and nothing else", {'B', 'M'}, none, DibError::UnknownFormat},
-        {"124-byte header", file(), [](Bytes& b) { Put32(b, 14, 124); }, DibError::UnknownFormat},
-        {"108-byte bare header", bare(), [](Bytes& b) { Put32(b, 0, 108); }, DibError::UnknownFormat},
-        {"header size 0", bare(), [](Bytes& b) { Put32(b, 0, 0); }, DibError::UnknownFormat},
-        {"header cut short", bare(), [](Bytes& b) { b.resize(39); }, DibError::UnknownFormat},
-        {"planes 0", bare(), [](Bytes& b) { Put16(b, 12, 0); }, DibError::UnknownFormat},
-        {"bit count 2", bare(), [](Bytes& b) { Put16(b, 14, 2); }, DibError::UnknownFormat},
-        {"core header at 32 bits", MakeCoreDib(2, 2, 24), [](Bytes& b) { Put16(b, 10, 32); }, DibError::UnknownFormat},
-        {"RLE8", MakeInfoDib(4, 4, 8), [](Bytes& b) { Put32(b, 16, 1); }, DibError::UnknownFormat},
-        {"bit fields at 24 bits", bare(), [](Bytes& b) { Put32(b, 16, 3); }, DibError::UnknownFormat},
-        {"zero width", bare(), [](Bytes& b) { Put32(b, 4, 0); }, DibError::ConversionError},
-        {"negative width", bare(), [](Bytes& b) { Put32(b, 4, static_cast<uint32_t>(-3)); }, DibError::ConversionError},
-        {"zero height", bare(), [](Bytes& b) { Put32(b, 8, 0); }, DibError::ConversionError},
-        {"INT32_MIN height", bare(), [](Bytes& b) { Put32(b, 8, 0x80000000u); }, DibError::ConversionError},
-        {"width 40000", bare(), [](Bytes& b) { Put32(b, 4, 40000); }, DibError::ConversionError},
+        {"empty", {}, none, BrushError::UnknownFormat},
+        {"three bytes", {40, 0, 0}, none, BrushError::UnknownFormat},
+        {"BM and nothing else", {'B', 'M'}, none, BrushError::UnknownFormat},
+        {"124-byte header", file(), [](Bytes& b) { Put32(b, 14, 124); }, BrushError::UnknownFormat},
+        {"108-byte bare header", bare(), [](Bytes& b) { Put32(b, 0, 108); }, BrushError::UnknownFormat},
+        {"header size 0", bare(), [](Bytes& b) { Put32(b, 0, 0); }, BrushError::UnknownFormat},
+        {"header cut short", bare(), [](Bytes& b) { b.resize(39); }, BrushError::UnknownFormat},
+        {"planes 0", bare(), [](Bytes& b) { Put16(b, 12, 0); }, BrushError::UnknownFormat},
+        {"bit count 2", bare(), [](Bytes& b) { Put16(b, 14, 2); }, BrushError::UnknownFormat},
+        {"core header at 32 bits", MakeCoreDib(2, 2, 24), [](Bytes& b) { Put16(b, 10, 32); },
+         BrushError::UnknownFormat},
+        {"RLE8", MakeInfoDib(4, 4, 8), [](Bytes& b) { Put32(b, 16, 1); }, BrushError::UnknownFormat},
+        {"bit fields at 24 bits", bare(), [](Bytes& b) { Put32(b, 16, 3); }, BrushError::UnknownFormat},
+        {"zero width", bare(), [](Bytes& b) { Put32(b, 4, 0); }, BrushError::ConversionError},
+        {"negative width", bare(), [](Bytes& b) { Put32(b, 4, static_cast<uint32_t>(-3)); },
+         BrushError::ConversionError},
+        {"zero height", bare(), [](Bytes& b) { Put32(b, 8, 0); }, BrushError::ConversionError},
+        {"INT32_MIN height", bare(), [](Bytes& b) { Put32(b, 8, 0x80000000u); }, BrushError::ConversionError},
+        {"width 40000", bare(), [](Bytes& b) { Put32(b, 4, 40000); }, BrushError::ConversionError},
         {"over 64M pixels", bare(),
          [](Bytes& b) {
              Put32(b, 4, 30000);
              Put32(b, 8, 30000);
          },
-         DibError::ConversionError},
+         BrushError::ConversionError},
         {"biClrUsed 257 at 8 bits", WithFileHeader(MakeInfoDib(4, 1, 8), 0, 40 + 1024),
-         [](Bytes& b) { Put32(b, 14 + 32, 257); }, DibError::ConversionError},
-        {"table cut short", MakeInfoDib(4, 1, 8), [](Bytes& b) { b.resize(40 + 1023); }, DibError::ConversionError},
+         [](Bytes& b) { Put32(b, 14 + 32, 257); }, BrushError::ConversionError},
+        {"table cut short", MakeInfoDib(4, 1, 8), [](Bytes& b) { b.resize(40 + 1023); }, BrushError::ConversionError},
         {"BM file, rows inside a table that runs off the end", WithFileHeader(MakeInfoDib(4, 1, 8), 54),
-         [](Bytes& b) { b.resize(14 + 40 + 1023); }, DibError::ConversionError},
-        {"biClrUsed past the end", bare(), [](Bytes& b) { Put32(b, 32, 0xFFFFFFFFu); }, DibError::ConversionError},
-        {"last row one byte short", bare(), [](Bytes& b) { b.pop_back(); }, DibError::ConversionError},
-        {"bfOffBits inside the header", file(), [](Bytes& b) { Put32(b, 10, 50); }, DibError::ConversionError},
-        {"bfOffBits past the end", file(), [](Bytes& b) { Put32(b, 10, 1000); }, DibError::ConversionError},
-        {"bfOffBits wraps 32 bits", file(), [](Bytes& b) { Put32(b, 10, 0xFFFFFFF8u); }, DibError::ConversionError},
+         [](Bytes& b) { b.resize(14 + 40 + 1023); }, BrushError::ConversionError},
+        {"biClrUsed past the end", bare(), [](Bytes& b) { Put32(b, 32, 0xFFFFFFFFu); }, BrushError::ConversionError},
+        {"last row one byte short", bare(), [](Bytes& b) { b.pop_back(); }, BrushError::ConversionError},
+        {"bfOffBits inside the header", file(), [](Bytes& b) { Put32(b, 10, 50); }, BrushError::ConversionError},
+        {"bfOffBits past the end", file(), [](Bytes& b) { Put32(b, 10, 1000); }, BrushError::ConversionError},
+        {"bfOffBits wraps 32 bits", file(), [](Bytes& b) { Put32(b, 10, 0xFFFFFFF8u); }, BrushError::ConversionError},
     };
     for (const Case& c : cases) {
         Bytes data = c.data;
         c.edit(data);
         DibView v{};
-        EXPECT_EQ(ParseDib(data.data(), data.size(), v), c.error) << c.name;
+        EXPECT_EQ(ParseBrushDib(data.data(), data.size(), v), c.error) << c.name;
     }
 }
 
@@ -188,20 +134,20 @@ TEST(BrushImage, SizeCapsHoldForCompleteDibs) {
     struct Case {
         const char* name;
         int32_t width, height;
-        DibError error;
+        BrushError error;
     };
     const Case cases[] = {
-        {"width 32768", 32768, 1, DibError::None},
-        {"width 32769", 32769, 1, DibError::ConversionError},
-        {"height -32768", 1, -32768, DibError::None},
-        {"height -32769", 1, -32769, DibError::ConversionError},
-        {"exactly 64M pixels", 32768, 2048, DibError::None},
-        {"64M pixels and a row", 32768, 2049, DibError::ConversionError},
+        {"width 32768", 32768, 1, BrushError::None},
+        {"width 32769", 32769, 1, BrushError::ConversionError},
+        {"height -32768", 1, -32768, BrushError::None},
+        {"height -32769", 1, -32769, BrushError::ConversionError},
+        {"exactly 64M pixels", 32768, 2048, BrushError::None},
+        {"64M pixels and a row", 32768, 2049, BrushError::ConversionError},
     };
     for (const Case& c : cases) {
         const Bytes dib = MakeInfoDib(c.width, c.height, 1);
         DibView v{};
-        EXPECT_EQ(ParseDib(dib.data(), dib.size(), v), c.error) << c.name;
+        EXPECT_EQ(ParseBrushDib(dib.data(), dib.size(), v), c.error) << c.name;
     }
 }
 
@@ -218,10 +164,10 @@ TEST(BrushImage, EveryTruncationIsAnError) {
     };
     for (const Case& c : cases) {
         DibView v{};
-        ASSERT_EQ(ParseDib(c.data.data(), c.data.size(), v), DibError::None) << c.name;
+        ASSERT_EQ(ParseBrushDib(c.data.data(), c.data.size(), v), BrushError::None) << c.name;
         for (size_t len = 0; len < c.data.size(); ++len) {
             const Bytes prefix(c.data.begin(), c.data.begin() + static_cast<ptrdiff_t>(len));
-            EXPECT_NE(ParseDib(prefix.data(), prefix.size(), v), DibError::None) << c.name << " cut to " << len;
+            EXPECT_NE(ParseBrushDib(prefix.data(), prefix.size(), v), BrushError::None) << c.name << " cut to " << len;
         }
     }
 }
