@@ -31,19 +31,6 @@ double Median(std::vector<double> v) {
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-size_t CountFiles(const std::wstring& folder) {
-    size_t n = 0;
-    WIN32_FIND_DATAW data;
-    HANDLE hFind = ::FindFirstFileW((folder + L"\\*.bmp").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return 0;
-    do
-        ++n;
-    while (::FindNextFileW(hFind, &data));
-    ::FindClose(hFind);
-    return n;
-}
-
 // Polls tighter than WaitUntil: these are the figures.
 bool WaitFor(const std::function<bool()>& condition, double timeoutMs) {
     const double start = Now();
@@ -75,19 +62,6 @@ bool MakeShare(std::wstring& unc, std::wstring& backing) {
 
 std::string Narrow(const std::wstring& s) {
     return std::string(s.begin(), s.end());
-}
-
-std::wstring NewestRecord(const std::wstring& folder) {
-    std::wstring newest;
-    WIN32_FIND_DATAW data;
-    HANDLE hFind = ::FindFirstFileW((folder + L"\\*.bmp").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return newest;
-    do
-        newest = std::max(newest, std::wstring(data.cFileName));
-    while (::FindNextFileW(hFind, &data));
-    ::FindClose(hFind);
-    return newest;
 }
 
 // Milliseconds of the day of a log line's time stamp "2024-03-07 09:05:03.044".
@@ -141,10 +115,10 @@ int wmain(int argc, wchar_t** argv) {
             Pause(1100);
             const double pressed = Now();
             Tap((save.left + save.right) / 2, (save.top + save.bottom) / 2);
-            if (!WaitFor([&] { return CountFiles(there) == n; }, 10000))
+            if (!WaitFor([&] { return FileNamesIn(there, L"*.bmp").size() == n; }, 10000))
                 return 1;
             toShare.push_back(Now() - pressed);
-            const std::wstring name = NewestRecord(folder + L"\\SignIn");
+            const std::wstring name = FileNamesIn(folder + L"\\SignIn", L"*.bmp").back();
             const double start = Now();
             ::CopyFileW((folder + L"\\SignIn\\" + name).c_str(), (backing + L"\\plain-" + name).c_str(), TRUE);
             plain.push_back(Now() - start);
@@ -158,7 +132,7 @@ int wmain(int argc, wchar_t** argv) {
     // records saved while the share was down: copies of a real one under
     // names one second apart
     const std::wstring records = folder + L"\\SignIn\\";
-    const std::wstring sample = records + NewestRecord(folder + L"\\SignIn");
+    const std::wstring sample = records + FileNamesIn(folder + L"\\SignIn", L"*.bmp").back();
     DeleteTree(backing + L"\\velmo");
     std::vector<std::wstring> names;
     for (int i = 0; i < nCatchUp; ++i) {
@@ -167,12 +141,12 @@ int wmain(int argc, wchar_t** argv) {
         names.push_back(path.substr(path.find(L'\\') + 1));
         ::CopyFileW(sample.c_str(), (records + names.back()).c_str(), FALSE);
     }
-    const size_t total = CountFiles(folder + L"\\SignIn");
+    const size_t total = FileNamesIn(folder + L"\\SignIn", L"*.bmp").size();
     double catchUp = 0;
     {
         const double start = Now();
         CKiosk kiosk(CKiosk::Installed{}, folder);
-        if (!kiosk.Started() || !WaitFor([&] { return CountFiles(there) == total; }, 600000))
+        if (!kiosk.Started() || !WaitFor([&] { return FileNamesIn(there, L"*.bmp").size() == total; }, 600000))
             return 1;
         catchUp = Now() - start;
     }

@@ -27,15 +27,6 @@ constexpr DWORD kChunkBytes = 1 << 20;
 SRWLOCK g_historyLock = SRWLOCK_INIT;
 int g_nHistoryVisits = 0;
 
-std::wstring Folded(std::wstring_view name) {
-    std::wstring folded(name);
-    for (wchar_t& c : folded) {
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return folded;
-}
-
 struct LocalRecord {
     RecordFile file;
     FILETIME ftWrite;
@@ -276,10 +267,10 @@ bool CRecordKeeper::ScanShare(const std::vector<LocalRecord>& local) {
     const std::vector<RecordFile> pending = PendingRecords(mine, shared);
     std::set<std::wstring> pendingNames;
     for (const RecordFile& f : pending)
-        pendingNames.insert(Folded(f.name));
+        pendingNames.insert(FoldedName(f.name));
     for (const RecordFile& f : mine) {
-        if (!pendingNames.contains(Folded(f.name)))
-            m_copied.insert(Folded(f.name));
+        if (!pendingNames.contains(FoldedName(f.name)))
+            m_copied.insert(FoldedName(f.name));
     }
     if (m_bOffline)
         LogEvent(L"Share: %ls works again; %zu records to copy", m_strShare.c_str(), pending.size());
@@ -294,7 +285,7 @@ bool CRecordKeeper::CopyPass() {
         return false;
     std::vector<RecordFile> pending;
     for (const LocalRecord& f : local) {
-        if (!m_copied.contains(Folded(f.file.name)))
+        if (!m_copied.contains(FoldedName(f.file.name)))
             pending.push_back(f.file);
     }
     // in the order they were signed in
@@ -306,7 +297,7 @@ bool CRecordKeeper::CopyPass() {
         switch (CopyOne(record)) {
         case CopyResult::Copied:
         case CopyResult::AlreadyThere:
-            m_copied.insert(Folded(record.name));
+            m_copied.insert(FoldedName(record.name));
             ++m_nCopied;
             break;
         case CopyResult::Skipped:
@@ -425,13 +416,13 @@ bool CRecordKeeper::RunRetention() {
         const RecordTime signedIn = named ? *named : LocalTimeOf(f.ftWrite);
         if (!IsPastRetention(signedIn, now, m_nKeepDays))
             continue;
-        if (m_bShareWanted && (m_bOffline || !m_copied.contains(Folded(f.file.name)))) {
+        if (m_bShareWanted && (m_bOffline || !m_copied.contains(FoldedName(f.file.name)))) {
             ++nKept;
             continue;
         }
         // read back first: a file of the same name and size may be another kiosk's
         if (m_bShareWanted && !IsOnShare(f.file.name)) {
-            m_copied.erase(Folded(f.file.name));
+            m_copied.erase(FoldedName(f.file.name));
             ::SetEvent(m_hWake.Get()); // so it is copied after all
             ++nKept;
             continue;

@@ -8,16 +8,6 @@
 
 namespace {
 
-// Windows file names compare without regard to ASCII letter case.
-std::wstring FoldedName(std::wstring_view name) {
-    std::wstring folded(name);
-    for (wchar_t& c : folded) {
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return folded;
-}
-
 bool IsSpace(wchar_t c) {
     return c == L' ' || c == L'\t';
 }
@@ -171,4 +161,13 @@ std::wstring KioskShareFolder(std::wstring_view folder, std::wstring_view kiosk)
     if (!path.empty() && path.back() == L'\\')
         path.pop_back();
     return path + L"\\" + std::wstring(kiosk);
+}
+
+std::wstring FoldedName(std::wstring_view name) {
+    std::wstring folded(name);
+    for (wchar_t& c : folded) {
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    return folded;
 }

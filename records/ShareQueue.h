@@ -14,6 +14,10 @@ struct RecordFile {
     uint64_t size;
 };
 
+// Windows file names compare without regard to ASCII letter case: the
+// name folded to lower case, for sets and comparisons.
+std::wstring FoldedName(std::wstring_view name);
+
 // The order records are copied in: by name, as the history lists them, but
 // a second record of the same second ("X(2).bmp") after the first.
 bool CopyOrderLess(std::wstring_view a, std::wstring_view b);

@@ -2,6 +2,7 @@
 
 #include "records/BmpFormat.h"
 
+#include <algorithm>
 #include <optional>
 
 #include <cstdio>
@@ -49,6 +50,21 @@ void DeleteTree(const std::wstring& folder) {
     }
     ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::RemoveDirectoryW(folder.c_str());
+}
+
+std::vector<std::wstring> FileNamesIn(const std::wstring& folder, const wchar_t* pszPattern) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = ::FindFirstFileW((folder + L"\\" + pszPattern).c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(data.cFileName);
+    } while (::FindNextFileW(hFind, &data));
+    ::FindClose(hFind);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 namespace {

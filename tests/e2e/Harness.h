@@ -57,6 +57,9 @@ std::wstring BuildProgramFolder(); // the assembled Velmo folder of the build
 std::wstring TempFolder(const std::wstring& name);
 // Removes a folder with everything in it, read-only files too.
 void DeleteTree(const std::wstring& folder);
+// The names of the files (not folders) in a folder that match the pattern,
+// in order.
+std::vector<std::wstring> FileNamesIn(const std::wstring& folder, const wchar_t* pszPattern = L"*");
 bool WriteTextFile(const std::wstring& path, const std::string& text);
 // The whole file, or nothing when it cannot be read.
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path);

@@ -105,20 +105,6 @@ int CountLaunchers() {
     return n;
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pszPattern) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE hFind = ::FindFirstFileW((folder + L"\\" + pszPattern).c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(data.cFileName);
-    } while (::FindNextFileW(hFind, &data));
-    ::FindClose(hFind);
-    return names;
-}
-
 void PressSave() {
     const LayoutRect rc = ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[3];
     Tap((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
@@ -166,7 +152,7 @@ E2E_TEST(SavesAndFailedSavesAreLogged) {
     const size_t at = log.find("Saved SignIn\\");
     REQUIRE(at != std::string::npos);
     std::printf("  %s\n", log.substr(at, log.find('\r', at) - at).c_str());
-    CHECK_EQ(FilesIn(InstallFolder() + L"\\SignIn", L"*.bmp").size(), size_t{1});
+    CHECK_EQ(FileNamesIn(InstallFolder() + L"\\SignIn", L"*.bmp").size(), size_t{1});
 
     // a file where the record folder should be: the save fails, and says why
     const std::wstring signIn = InstallFolder() + L"\\SignIn";
@@ -207,7 +193,7 @@ E2E_TEST(FaultLeavesADumpAndALogLine) {
     REQUIRE(hThread);
     ::CloseHandle(hThread);
     CHECK(WaitUntil([] { return LogHas("Crash: exception 0xC0000005"); }, 20000));
-    const std::vector<std::wstring> dumps = FilesIn(crash, L"Velmo-*.dmp");
+    const std::vector<std::wstring> dumps = FileNamesIn(crash, L"Velmo-*.dmp");
     CHECK_EQ(dumps.size(), size_t{5});
     CHECK(!Exists(crash + L"\\Velmo-20000101-000001-1.dmp") && !Exists(crash + L"\\Velmo-20000101-000002-1.dmp"));
     bool bFoundDump = false;
@@ -223,7 +209,7 @@ E2E_TEST(FaultLeavesADumpAndALogLine) {
 E2E_TEST(UninstallKeepsRecordsUnlessAsked) {
     const std::wstring folder = InstallFolder();
     REQUIRE(Exists(folder + L"\\Uninstall.exe"));
-    const size_t nRecords = FilesIn(folder + L"\\SignIn", L"*.bmp").size();
+    const size_t nRecords = FileNamesIn(folder + L"\\SignIn", L"*.bmp").size();
     // the uninstaller runs from a copy of itself and returns at once: wait for its work
     REQUIRE(RunAndWait(Quoted(folder + L"\\Uninstall.exe") + L" /S") == 0);
     CHECK(WaitUntil([&] { return !Exists(folder + L"\\Uninstall.exe") && !KeyExists(kUninstallKey); }, 30000));
@@ -231,7 +217,7 @@ E2E_TEST(UninstallKeepsRecordsUnlessAsked) {
         CHECK(!Exists(folder + name));
     CHECK(RegString(kRunKey, L"Velmo").empty());
     CHECK(!Exists(KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Velmo.lnk"));
-    CHECK_EQ(FilesIn(folder + L"\\SignIn", L"*.bmp").size(), nRecords);
+    CHECK_EQ(FileNamesIn(folder + L"\\SignIn", L"*.bmp").size(), nRecords);
 
     // asked to: nothing of the kiosk stays
     REQUIRE(Install());

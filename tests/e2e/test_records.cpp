@@ -19,26 +19,10 @@ struct Record {
     std::vector<uint8_t> bytes;
 };
 
-// The names of the files in a folder, in order.
-std::vector<std::wstring> NamesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE hFind = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(data.cFileName);
-    } while (::FindNextFileW(hFind, &data));
-    ::FindClose(hFind);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Every file in a folder, with its bytes, in name order.
 std::vector<Record> FilesIn(const std::wstring& folder) {
     std::vector<Record> records;
-    for (const std::wstring& name : NamesIn(folder))
+    for (const std::wstring& name : FileNamesIn(folder))
         records.push_back({name, ReadFileBytes(folder + L"\\" + name)});
     return records;
 }
@@ -125,7 +109,7 @@ bool ShareMirrorsRecords(const CKiosk& kiosk, const TestShare& share) {
     for (const Record& r : local)
         names.push_back(r.path);
     // a file opened here while the kiosk renames it would fail the copy
-    if (NamesIn(KioskFolderOn(share)) != names)
+    if (FileNamesIn(KioskFolderOn(share)) != names)
         return false;
     const std::vector<Record> there = FilesIn(KioskFolderOn(share));
     if (there.size() != local.size())
@@ -333,8 +317,8 @@ E2E_TEST(RecordsReachTheShareOnceThroughAnOutage) {
     REQUIRE(SetShareOnline(*share, true));
     // the longest pause between attempts by then is well below 30 s
     CHECK(WaitUntil([&] { return ShareMirrorsRecords(kiosk, *share); }, 30000));
-    CHECK_EQ(NamesIn(KioskFolderOn(*share)).size(), size_t{5}); // none twice, no temporary file
-    CHECK_EQ(LogCount(kiosk, "cannot be reached"), size_t{1});  // once per outage, not per attempt
+    CHECK_EQ(FileNamesIn(KioskFolderOn(*share)).size(), size_t{5}); // none twice, no temporary file
+    CHECK_EQ(LogCount(kiosk, "cannot be reached"), size_t{1});      // once per outage, not per attempt
     CHECK_EQ(LogCount(kiosk, "works again"), size_t{1});
 }
 
@@ -364,7 +348,7 @@ E2E_TEST(CopyCutShortOrClashingArrivesWholeAndOnce) {
     REQUIRE(WriteBytes(folder + L"\\SignIn\\" + older, record.bytes));
     REQUIRE(WriteTextFile(there + L"\\" + older, "not this kiosk's record"));
     const auto arrived = [&] {
-        return NamesIn(there).size() == 3 && ReadFileBytes(there + L"\\" + record.path) == record.bytes &&
+        return FileNamesIn(there).size() == 3 && ReadFileBytes(there + L"\\" + record.path) == record.bytes &&
                ReadFileBytes(there + L"\\" + olderCopy) == record.bytes;
     };
     {
@@ -378,7 +362,7 @@ E2E_TEST(CopyCutShortOrClashingArrivesWholeAndOnce) {
     REQUIRE(third.Started());
     REQUIRE(third.ShowPage());
     SaveAndWait(third, 3);
-    CHECK(WaitUntil([&] { return NamesIn(there).size() == 4; }));
+    CHECK(WaitUntil([&] { return FileNamesIn(there).size() == 4; }));
     CHECK(ReadFileBytes(there + L"\\" + olderCopy) == record.bytes);
     CHECK(!Exists(there + L"\\" + older.substr(0, older.size() - 4) + L"(3).bmp"));
     CHECK_EQ(LogCount(third, "Share: copied"), size_t{4}); // one line per copy, over all three runs
