@@ -36,7 +36,7 @@ int wmain() {
     CClientDC screen(nullptr);
     CBitmapEx canvas;
     const double composeMs = MedianMs(15, [&](int) {
-        CBitmapHandle bitmap(::CreateCompatibleBitmap(screen.Get(), cx, cy));
+        CBitmapHandle bitmap(CreateCanvasBitmap(screen.Get(), cx, cy));
         CDC canvasDC = CDC::CreateCompatible(screen.Get());
         CDC sourceDC = CDC::CreateCompatible(screen.Get());
         {

@@ -77,18 +77,48 @@ int DisplayDepth(HDC hdcScreen) {
 }
 
 // The fourth byte of each 32-bit pixel is unused in BI_RGB files, but viewers
-// that read it as alpha would show a transparent picture: make it opaque.
-// Whole words, so the compiler can do several pixels per step.
-void MakeOpaque(uint8_t* pBits, size_t nBytes) {
+// that read it as alpha would show a transparent picture: make it opaque while
+// copying, in whole words so the compiler can do several pixels per step.
+// pTo may equal pFrom.
+void CopyOpaque(uint8_t* pTo, const uint8_t* pFrom, size_t nBytes) {
     for (size_t i = 0; i + 4 <= nBytes; i += 4) {
         uint32_t pixel;
-        std::memcpy(&pixel, pBits + i, 4);
+        std::memcpy(&pixel, pFrom + i, 4);
         pixel |= 0xFF000000u;
-        std::memcpy(pBits + i, &pixel, 4);
+        std::memcpy(pTo + i, &pixel, 4);
     }
 }
 
+// The pixels of a 32-bit bottom-up DIB section, which are the rows of a
+// 32-bit BMP file as they stand; null for any other bitmap.
+const uint8_t* FileOrderBits(HBITMAP hBitmap, const SIZE& size) {
+    DIBSECTION ds{};
+    if (::GetObjectW(hBitmap, sizeof(ds), &ds) != sizeof(ds) || !ds.dsBm.bmBits)
+        return nullptr;
+    const BITMAPINFOHEADER& h = ds.dsBmih;
+    if (h.biBitCount != 32 || h.biCompression != BI_RGB || h.biWidth != size.cx || h.biHeight != size.cy ||
+        ds.dsBm.bmWidthBytes != 4 * size.cx)
+        return nullptr;
+    return static_cast<const uint8_t*>(ds.dsBm.bmBits);
+}
+
 } // namespace
+
+HBITMAP CreateCanvasBitmap(HDC hdcScreen, int cx, int cy) {
+    if (hdcScreen && DisplayDepth(hdcScreen) == 32) {
+        BITMAPINFO bmi{};
+        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+        bmi.bmiHeader.biWidth = cx;
+        bmi.bmiHeader.biHeight = cy; // bottom-up, as the file stores rows
+        bmi.bmiHeader.biPlanes = 1;
+        bmi.bmiHeader.biBitCount = 32;
+        bmi.bmiHeader.biCompression = BI_RGB;
+        void* pBits = nullptr;
+        if (HBITMAP hBitmap = ::CreateDIBSection(hdcScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0))
+            return hBitmap;
+    }
+    return ::CreateCompatibleBitmap(hdcScreen, cx, cy);
+}
 
 BOOL CBitmapEx::LoadBmpFile(const wchar_t* pszPath) {
     m_bitmap.Reset();
@@ -154,6 +184,13 @@ bool CBitmapEx::EncodeBmp(std::vector<uint8_t>& file) const {
     uint8_t* pInfo = file.data() + kBmpFileHeaderSize;
     WriteBmpInfoHeader(pInfo, size.cx, size.cy, nBitCount);
     uint8_t* pBits = file.data() + layout->offBits;
+    if (nBitCount == 32) {
+        if (const uint8_t* pFrom = FileOrderBits(m_bitmap.Get(), size)) {
+            ::GdiFlush(); // drawing into the section may still be batched
+            CopyOpaque(pBits, pFrom, layout->imageBytes);
+            return true;
+        }
+    }
     // the default palette decides the colour table; deeper files have none
     const bool bPalette = nBitCount <= 8;
     HPALETTE hOldPalette = nullptr;
@@ -175,7 +212,7 @@ bool CBitmapEx::EncodeBmp(std::vector<uint8_t>& file) const {
     // GetDIBits may have filled in the image size; the file keeps 0 there
     WriteBmpInfoHeader(pInfo, size.cx, size.cy, nBitCount);
     if (nBitCount == 32)
-        MakeOpaque(pBits, layout->imageBytes);
+        CopyOpaque(pBits, pBits, layout->imageBytes);
     return true;
 }
 

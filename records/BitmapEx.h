@@ -39,3 +39,11 @@ public:
 private:
     CBitmapHandle m_bitmap;
 };
+
+// A bitmap in the display's pixel format for a picture that is composed and
+// then saved. On a 32-bit display it is a bottom-up DIB section whose rows are
+// laid out as a 32-bit BMP file's, so EncodeBmp copies them in one pass; on
+// other displays a compatible device bitmap. Null when it cannot be made.
+// (GDI+ draws slower into such a section, so the back buffer stays a device
+// bitmap.)
+HBITMAP CreateCanvasBitmap(HDC hdcScreen, int cx, int cy);

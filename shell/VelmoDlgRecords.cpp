@@ -46,7 +46,7 @@ bool CVelmoDlg::ComposeSignIn(CBitmapEx& canvas) {
     if (cx <= 0 || cy <= 0 || !m_bmpBackBuffer.GetSafeHandle())
         return false;
     CClientDC screenDC(nullptr);
-    CBitmapHandle bitmap(::CreateCompatibleBitmap(screenDC.Get(), cx, cy));
+    CBitmapHandle bitmap(CreateCanvasBitmap(screenDC.Get(), cx, cy));
     CDC canvasDC = CDC::CreateCompatible(screenDC.Get());
     if (!bitmap || !canvasDC)
         return false;
