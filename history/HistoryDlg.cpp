@@ -2,12 +2,15 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "framework/Gdi.h"
 #include "framework/Handle.h"
 #include "framework/Log.h"
 #include "framework/WinGeometry.h"
 #include "history/ThumbnailCache.h"
+#include "records/BitmapEx.h"
+#include "records/BmpFormat.h"
 #include "res/resource.h"
 
 namespace {
@@ -33,6 +36,40 @@ std::optional<ThumbnailStamp> StampOf(const std::wstring& path, const LayoutRect
     return ThumbnailStamp{(uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
                           (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime,
                           cell.Width(), cell.Height()};
+}
+
+// Whether every fourth byte is 0xFF. Decoders differ on whether a 32-bit
+// BI_RGB file's fourth byte is alpha; for opaque pixels it does not matter.
+bool AllOpaque(const uint8_t* pPixels, size_t n) {
+    for (size_t i = 3; i < n; i += 4) {
+        if (pPixels[i] != 0xFF)
+            return false;
+    }
+    return true;
+}
+
+// A record as GDI+ draws it. The kiosk's own records (uncompressed, opaque
+// 32-bit BMPs) are drawn straight from the file's bytes, which must outlive the
+// image: GDI+'s decoder would spend far longer making the same pixels. Any
+// other file goes to that decoder, as before.
+CGpImage LoadRecordPicture(const std::wstring& path, std::vector<uint8_t>& bytes) {
+    const std::optional<DibView> view =
+        ReadPictureFile(path.c_str(), bytes) ? ParseBmpFile(bytes.data(), bytes.size()) : std::nullopt;
+    if (view && view->infoSize == kBmpInfoHeaderSize && view->bitCount == 32 &&
+        view->compression == kBmpCompressionRgb && view->colorEntries == 0 &&
+        AllOpaque(bytes.data() + view->pixelOffset, view->pixelBytes)) {
+        const int stride = view->width * 4;
+        const int rows = view->height < 0 ? -view->height : view->height;
+        uint8_t* pFirst = bytes.data() + view->pixelOffset;
+        // a bottom-up file stores its top row last
+        uint8_t* pTop = view->height > 0 ? pFirst + static_cast<size_t>(rows - 1) * stride : pFirst;
+        Gdiplus::GpBitmap* pBitmap = nullptr;
+        if (Gdiplus::DllExports::GdipCreateBitmapFromScan0(view->width, rows, view->height > 0 ? -stride : stride,
+                                                           PixelFormat32bppRGB, pTop, &pBitmap) == Gdiplus::Ok)
+            return CGpImage::Adopt(pBitmap);
+    }
+    bytes.clear();
+    return CGpImage(path.c_str());
 }
 
 } // namespace
@@ -148,7 +185,8 @@ void CHistoryDlg::DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, c
         }
     }
     // a file that does not decode leaves the cell empty, and is remembered so
-    const CGpImage picture(path.c_str());
+    std::vector<uint8_t> bytes;
+    const CGpImage picture = LoadRecordPicture(path, bytes);
     {
         // logged when decoded, not at every paint: the empty cell is remembered
         if (!picture.Get())

@@ -72,6 +72,15 @@ bool ReadWholeFile(const wchar_t* pszPath, std::vector<uint8_t>& bytes, bool& bS
     return true;
 }
 
+} // namespace
+
+bool ReadPictureFile(const wchar_t* pszPath, std::vector<uint8_t>& bytes) {
+    bool bShortRead = false;
+    return ReadWholeFile(pszPath, bytes, bShortRead) && !bShortRead;
+}
+
+namespace {
+
 int DisplayDepth(HDC hdcScreen) {
     return hdcScreen ? ::GetDeviceCaps(hdcScreen, PLANES) * ::GetDeviceCaps(hdcScreen, BITSPIXEL) : 32;
 }

@@ -47,3 +47,7 @@ private:
 // (GDI+ draws slower into such a section, so the back buffer stays a device
 // bitmap.)
 HBITMAP CreateCanvasBitmap(HDC hdcScreen, int cx, int cy);
+
+// The whole file in memory; false when it cannot be opened or read whole, or
+// is far larger than any picture.
+bool ReadPictureFile(const wchar_t* pszPath, std::vector<uint8_t>& bytes);

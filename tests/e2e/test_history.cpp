@@ -37,28 +37,31 @@ std::wstring SignInFolder(const CKiosk& kiosk) {
 
 // A bottom-up 24-bit BMP, as the kiosk writes records, coloured by
 // colorAt(x, y) with y counted from the bottom row.
-template <class F> std::string Bmp24(int cx, int cy, F colorAt) {
-    const int stride = (cx * 3 + 3) & ~3;
+// An uncompressed bottom-up BMP of 24 bits, or of 32 with opaque pixels as
+// the kiosk writes its records.
+template <class F> std::string Bmp(int cx, int cy, int bits, F colorAt) {
+    const int bytesPerPixel = bits / 8;
+    const int stride = (cx * bytesPerPixel + 3) & ~3;
     BITMAPFILEHEADER bf{};
     BITMAPINFOHEADER bi{};
     bi.biSize = sizeof(bi);
     bi.biWidth = cx;
     bi.biHeight = cy;
     bi.biPlanes = 1;
-    bi.biBitCount = 24;
+    bi.biBitCount = static_cast<WORD>(bits);
     bi.biSizeImage = static_cast<DWORD>(stride * cy);
     bf.bfType = 0x4D42;
     bf.bfOffBits = sizeof(bf) + sizeof(bi);
     bf.bfSize = bf.bfOffBits + bi.biSizeImage;
     std::string data(reinterpret_cast<const char*>(&bf), sizeof(bf));
     data.append(reinterpret_cast<const char*>(&bi), sizeof(bi));
-    std::string row(static_cast<size_t>(stride), '\0');
+    std::string row(static_cast<size_t>(stride), bits == 32 ? '\xFF' : '\0');
     for (int y = 0; y < cy; ++y) {
         for (int x = 0; x < cx; ++x) {
             const COLORREF color = colorAt(x, y);
-            row[x * 3] = static_cast<char>(GetBValue(color));
-            row[x * 3 + 1] = static_cast<char>(GetGValue(color));
-            row[x * 3 + 2] = static_cast<char>(GetRValue(color));
+            row[x * bytesPerPixel] = static_cast<char>(GetBValue(color));
+            row[x * bytesPerPixel + 1] = static_cast<char>(GetGValue(color));
+            row[x * bytesPerPixel + 2] = static_cast<char>(GetRValue(color));
         }
         data += row;
     }
@@ -66,12 +69,12 @@ template <class F> std::string Bmp24(int cx, int cy, F colorAt) {
 }
 
 std::string SolidBmp(int cx, int cy, COLORREF color) {
-    return Bmp24(cx, cy, [color](int, int) { return color; });
+    return Bmp(cx, cy, 24, [color](int, int) { return color; });
 }
 
 // Fine stripes and gradients, so scaling has something to get wrong.
-std::string PatternBmp(int cx, int cy, int seed) {
-    return Bmp24(cx, cy, [seed](int x, int y) {
+std::string PatternBmp(int cx, int cy, int seed, int bits = 24) {
+    return Bmp(cx, cy, bits, [seed](int x, int y) {
         return RGB((x * 7 + seed * 40) & 0xFF, (y * 3 + seed * 90) & 0xFF, ((x ^ y) + seed * 17) & 0xFF);
     });
 }
@@ -431,8 +434,8 @@ E2E_TEST(CachedCellsShowWhatAFreshDecodeShows) {
     const std::wstring folder = SignInFolder(kiosk);
     const auto path = [&](int i) { return folder + L"\\" + RecordName(i); };
     for (int i = 0; i < kRecordCount; ++i)
-        WriteTextFile(path(i), PatternBmp(1391, 930, i));
-    WriteTextFile(path(9), "not a picture"); // cell 2 at the top: empty, with its caption
+        WriteTextFile(path(i), PatternBmp(1391, 930, i, i % 2 ? 32 : 24)); // 32: as the kiosk saves
+    WriteTextFile(path(9), "not a picture");                               // cell 2 at the top: empty, with its caption
     const std::wstring oldTen = kiosk.Folder() + L"\\old-record-10.bmp";
     WriteTextFile(oldTen, PatternBmp(1391, 930, 10));
 
@@ -465,7 +468,7 @@ E2E_TEST(CachedCellsShowWhatAFreshDecodeShows) {
 
     // replaced on disk between two paints: a new picture, and one that no
     // longer decodes
-    WriteTextFile(path(11), PatternBmp(1391, 930, 20));
+    WriteTextFile(path(11), PatternBmp(1391, 930, 20, 32));
     WriteTextFile(path(10), "no longer a picture");
     TapArea(rcDlg, Area::Down);
     CHECK(showsFreshDecodes(middle));
