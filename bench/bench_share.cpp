@@ -19,23 +19,11 @@ using namespace e2e;
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 // Polls tighter than WaitUntil: these are the figures.
 bool WaitFor(const std::function<bool()>& condition, double timeoutMs) {
-    const double start = Now();
+    const double start = NowMs();
     while (!condition()) {
-        if (Now() - start > timeoutMs)
+        if (NowMs() - start > timeoutMs)
             return false;
         ::Sleep(1);
     }
@@ -113,15 +101,15 @@ int wmain(int argc, wchar_t** argv) {
         std::vector<double> toShare, plain;
         for (size_t n = 1; n <= 10; ++n) {
             Pause(1100);
-            const double pressed = Now();
+            const double pressed = NowMs();
             Tap((save.left + save.right) / 2, (save.top + save.bottom) / 2);
             if (!WaitFor([&] { return FileNamesIn(there, L"*.bmp").size() == n; }, 10000))
                 return 1;
-            toShare.push_back(Now() - pressed);
+            toShare.push_back(NowMs() - pressed);
             const std::wstring name = FileNamesIn(folder + L"\\SignIn", L"*.bmp").back();
-            const double start = Now();
+            const double start = NowMs();
             ::CopyFileW((folder + L"\\SignIn\\" + name).c_str(), (backing + L"\\plain-" + name).c_str(), TRUE);
-            plain.push_back(Now() - start);
+            plain.push_back(NowMs() - start);
         }
         std::printf("Save press -> record on the share: %.1f ms median (input and composing included); "
                     "the log's Saved -> copied: %.1f ms median; plain CopyFileW of a record to the share %.1f ms\n",
@@ -144,22 +132,22 @@ int wmain(int argc, wchar_t** argv) {
     const size_t total = FileNamesIn(folder + L"\\SignIn", L"*.bmp").size();
     double catchUp = 0;
     {
-        const double start = Now();
+        const double start = NowMs();
         CKiosk kiosk(CKiosk::Installed{}, folder);
         if (!kiosk.Started() || !WaitFor([&] { return FileNamesIn(there, L"*.bmp").size() == total; }, 600000))
             return 1;
-        catchUp = Now() - start;
+        catchUp = NowMs() - start;
     }
     const std::wstring plainFolder = backing + L"\\plain";
     ::CreateDirectoryW(plainFolder.c_str(), nullptr);
-    const double start = Now();
+    const double start = NowMs();
     for (const std::wstring& name : names)
         ::CopyFileW((records + name).c_str(), (plainFolder + L"\\" + name).c_str(), TRUE);
-    const double plainCopy = Now() - start;
+    const double plainCopy = NowMs() - start;
     // the same again with each copy flushed to the disk, as the kiosk does
     DeleteTree(plainFolder);
     ::CreateDirectoryW(plainFolder.c_str(), nullptr);
-    const double startFlushed = Now();
+    const double startFlushed = NowMs();
     for (const std::wstring& name : names) {
         const std::wstring target = plainFolder + L"\\" + name;
         ::CopyFileW((records + name).c_str(), target.c_str(), TRUE);
@@ -167,7 +155,7 @@ int wmain(int argc, wchar_t** argv) {
         ::FlushFileBuffers(h);
         ::CloseHandle(h);
     }
-    const double flushedCopy = Now() - startFlushed;
+    const double flushedCopy = NowMs() - startFlushed;
     std::printf("catch-up of %zu pending records after a start (start-up included): %.0f ms, %.2f ms each; "
                 "plain CopyFileW of the same files %.0f ms, %.2f ms each; with a flush %.0f ms, %.2f ms each\n",
                 total, catchUp, catchUp / static_cast<double>(total), plainCopy, plainCopy / names.size(), flushedCopy,

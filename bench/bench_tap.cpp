@@ -24,13 +24,6 @@ using namespace e2e;
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
 struct Probe {
     POINT pt;
     COLORREF expected;
@@ -129,24 +122,6 @@ BOOL CALLBACK FindHistoryWindow(HWND hWnd, LPARAM lParam) {
     return TRUE;
 }
 
-// A mouse event sent alone, returning as soon as SendInput does: the
-// harness's Release also pauses 120 ms for the kiosk, which would floor every
-// figure timed from the release.
-void SendMouseNow(int x, int y, DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    const int cx = ScreenWidth(), cy = ScreenHeight();
-    in.mi.dx = static_cast<LONG>((static_cast<LONGLONG>(x) * 65536 + cx - 1) / cx);
-    in.mi.dy = static_cast<LONG>((static_cast<LONGLONG>(y) * 65536 + cy - 1) / cy);
-    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    ::SendInput(1, &in, sizeof(in));
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 } // namespace
 
 int wmain() {
@@ -157,9 +132,9 @@ int wmain() {
     // no window of ours reacts to
     std::vector<double> sends;
     for (int i = 0; i < 21; ++i) {
-        const double t0 = Now();
-        SendMouseNow(10 + (i % 2) * 10, 10, 0);
-        sends.push_back(Now() - t0);
+        const double t0 = NowMs();
+        SendMouseInput(10 + (i % 2) * 10, 10, 0);
+        sends.push_back(NowMs() - t0);
         ::Sleep(20);
     }
     std::vector<double> startups, taps;
@@ -180,13 +155,13 @@ int wmain() {
             Press(pt.x, pt.y);
             // from the moment the release is sent: under Wine SendInput can
             // return after the kiosk has already handled it
-            const double t0 = Now();
-            SendMouseNow(pt.x, pt.y, MOUSEEVENTF_LEFTUP);
-            while (!PageOnScreen(probes) && Now() - t0 < 10000)
+            const double t0 = NowMs();
+            SendMouseInput(pt.x, pt.y, MOUSEEVENTF_LEFTUP);
+            while (!PageOnScreen(probes) && NowMs() - t0 < 10000)
                 ;
             if (i > 0) // the first showing also loads what start-up left for later
-                taps.push_back(Now() - t0);
-            std::printf("tap %d: %.0f ms\n", i, Now() - t0);
+                taps.push_back(NowMs() - t0);
+            std::printf("tap %d: %.0f ms\n", i, NowMs() - t0);
             std::fflush(stdout);
             // leave by the exit region and let the desktop settle
             Pause(300);
@@ -222,18 +197,18 @@ int wmain() {
             MoveTo(hx, hy);
             ::Sleep(60);
             // the page and the history act on the press itself
-            double t0 = Now();
-            SendMouseNow(hx, hy, MOUSEEVENTF_LEFTDOWN);
+            double t0 = NowMs();
+            SendMouseInput(hx, hy, MOUSEEVENTF_LEFTDOWN);
             FindDialog find{0, kiosk.Main(), kiosk.Popup(), nullptr};
             ::GetWindowThreadProcessId(kiosk.Main(), &find.pid);
             RECT rcDlg{};
-            while (Now() - t0 < 10000) {
+            while (NowMs() - t0 < 10000) {
                 find.hFound = nullptr;
                 ::EnumWindows(FindHistoryWindow, reinterpret_cast<LPARAM>(&find));
                 if (find.hFound && (rcDlg = WindowRect(find.hFound), CellsShow(rcDlg, top)))
                     break;
             }
-            (visit == 0 ? coldOpens : warmOpens).push_back(Now() - t0);
+            (visit == 0 ? coldOpens : warmOpens).push_back(NowMs() - t0);
             Release(hx, hy);
             // down, then up: alternate spots so two taps make no double-click
             for (const bool bDown : {true, false}) {
@@ -242,12 +217,12 @@ int wmain() {
                 const int y = rcDlg.top + static_cast<int>(870 * sy);
                 MoveTo(x, y);
                 ::Sleep(60);
-                t0 = Now();
-                SendMouseNow(x, y, MOUSEEVENTF_LEFTDOWN);
-                while (!CellsShow(rcDlg, bDown ? down : top) && Now() - t0 < 10000)
+                t0 = NowMs();
+                SendMouseInput(x, y, MOUSEEVENTF_LEFTDOWN);
+                while (!CellsShow(rcDlg, bDown ? down : top) && NowMs() - t0 < 10000)
                     ;
                 if (visit == 0)
-                    (bDown ? turnsDown : turnsUp).push_back(Now() - t0);
+                    (bDown ? turnsDown : turnsUp).push_back(NowMs() - t0);
                 Release(x, y);
             }
             Pause(300);

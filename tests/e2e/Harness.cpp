@@ -52,6 +52,29 @@ void DeleteTree(const std::wstring& folder) {
     ::RemoveDirectoryW(folder.c_str());
 }
 
+void SendMouseInput(int x, int y, DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    const int cx = ScreenWidth(), cy = ScreenHeight();
+    // rounded up so that Windows' and Wine's conversion back land on (x, y)
+    in.mi.dx = static_cast<LONG>((static_cast<LONGLONG>(x) * 65536 + cx - 1) / cx);
+    in.mi.dy = static_cast<LONG>((static_cast<LONGLONG>(y) * 65536 + cy - 1) / cy);
+    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(1, &in, sizeof(in));
+}
+
+double NowMs() {
+    LARGE_INTEGER f, c;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
 std::vector<std::wstring> FileNamesIn(const std::wstring& folder, const wchar_t* pszPattern) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW data;
@@ -88,14 +111,7 @@ void CopyFolder(const std::wstring& from, const std::wstring& to) {
 }
 
 void SendMouse(int x, int y, DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    const int cx = ScreenWidth(), cy = ScreenHeight();
-    // rounded up so that Windows' and Wine's conversion back land on (x, y)
-    in.mi.dx = static_cast<LONG>((static_cast<LONGLONG>(x) * 65536 + cx - 1) / cx);
-    in.mi.dy = static_cast<LONG>((static_cast<LONGLONG>(y) * 65536 + cy - 1) / cy);
-    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    ::SendInput(1, &in, sizeof(in));
+    SendMouseInput(x, y, flags);
     // give the kiosk time to take each event before the next changes the state
     ::Sleep(flags & (MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP | MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP) ? 120
                                                                                                               : 40);

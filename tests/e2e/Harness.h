@@ -56,6 +56,10 @@ void Pause(DWORD ms);
 std::wstring BuildProgramFolder(); // the assembled Velmo folder of the build
 std::wstring TempFolder(const std::wstring& name);
 // Removes a folder with everything in it, read-only files too.
+// For benchmarks: a high-resolution clock in milliseconds, and the median.
+double NowMs();
+double Median(std::vector<double> v);
+
 void DeleteTree(const std::wstring& folder);
 // The names of the files (not folders) in a folder that match the pattern,
 // in order.
@@ -142,6 +146,9 @@ private:
 };
 
 // Input, in screen pixels.
+// One mouse event at screen (x, y), returning as soon as SendInput does; the
+// calls below also give the kiosk time to take it.
+void SendMouseInput(int x, int y, DWORD flags);
 void MoveTo(int x, int y);
 void Press(int x, int y);
 void Release(int x, int y);
