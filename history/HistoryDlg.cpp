@@ -38,6 +38,10 @@ std::optional<ThumbnailStamp> StampOf(const std::wstring& path, const LayoutRect
                           cell.Width(), cell.Height()};
 }
 
+std::wstring ThumbnailKey(const std::wstring& path, const LayoutRect& cell) {
+    return path + L'|' + std::to_wstring(cell.left) + L',' + std::to_wstring(cell.top);
+}
+
 // Whether every fourth byte is 0xFF. Decoders differ on whether a 32-bit
 // BI_RGB file's fourth byte is alpha; for opaque pixels it does not matter.
 bool AllOpaque(const uint8_t* pPixels, size_t n) {
@@ -144,6 +148,41 @@ void CHistoryDlg::OnPaint() {
     CSelectObject select(memDC.Get(), bitmap.Get());
     Draw(memDC.Get(), rc);
     ::BitBlt(dc.Get(), 0, 0, cx, cy, memDC.Get(), 0, 0, SRCCOPY);
+    // timer messages come only when no input waits, so a tap is never delayed
+    // by more than one picture
+    ::SetTimer(m_hWnd, kHistoryPrefetchTimerId, 10, nullptr);
+}
+
+bool CHistoryDlg::PrefetchOne() const {
+    RECT rc;
+    ::GetClientRect(m_hWnd, &rc);
+    const DesignScale scale = ScreenDesignScale();
+    const std::vector<std::wstring>& files = m_list.Files();
+    for (const int row : {m_list.FirstRow() + 1, m_list.FirstRow() - 1}) {
+        if (row < 0 || row > m_list.MaxRow())
+            continue;
+        for (int t = 0; t < kHistoryCells; ++t) {
+            const std::ptrdiff_t index = RecordIndexForCell(files.size(), row, t);
+            if (index < 0)
+                break;
+            const std::wstring& path = files[static_cast<size_t>(index)];
+            const LayoutRect cell = HistoryCellRect(t, scale, rc.left, rc.top);
+            const std::optional<ThumbnailStamp> stamp = StampOf(path, cell);
+            if (!stamp || Thumbnails().Find(ThumbnailKey(path, cell), *stamp))
+                continue;
+            // drawn off-screen where the cell lies, as a paint would draw it
+            CClientDC windowDC(m_hWnd);
+            CDC memDC = CDC::CreateCompatible(windowDC.Get());
+            CBitmapHandle bitmap(::CreateCompatibleBitmap(windowDC.Get(), rc.right - rc.left, rc.bottom - rc.top));
+            CDC thumbDC = CDC::CreateCompatible(windowDC.Get());
+            if (!memDC || !bitmap || !thumbDC)
+                return false;
+            CSelectObject select(memDC.Get(), bitmap.Get());
+            DrawPicture(memDC.Get(), thumbDC.Get(), path, cell);
+            return true;
+        }
+    }
+    return false;
 }
 
 void CHistoryDlg::Draw(HDC hdc, const RECT& rcClient) const {
@@ -174,7 +213,7 @@ void CHistoryDlg::DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, c
         return;
     // the scaled picture's edge pixels differ with where it is drawn, so a
     // thumbnail serves only the cell it was taken from
-    const std::wstring key = path + L'|' + std::to_wstring(cell.left) + L',' + std::to_wstring(cell.top);
+    const std::wstring key = ThumbnailKey(path, cell);
     if (hdcThumb) {
         if (const CBitmapHandle* pThumb = Thumbnails().Find(key, *stamp)) {
             if (*pThumb) {
@@ -271,6 +310,11 @@ void CHistoryDlg::OnLButtonDown(UINT, POINT point) {
 }
 
 void CHistoryDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == kHistoryPrefetchTimerId) {
+        if (!PrefetchOne())
+            ::KillTimer(m_hWnd, kHistoryPrefetchTimerId);
+        return;
+    }
     if (nIDEvent != kHistoryTimerId)
         return;
     ::KillTimer(m_hWnd, kHistoryTimerId);

@@ -10,6 +10,8 @@
 #include "history/HistoryList.h"
 
 constexpr UINT_PTR kHistoryTimerId = 4;
+// between taps, the pictures of the next turn are made ready one per tick
+constexpr UINT_PTR kHistoryPrefetchTimerId = 5;
 
 class CHistoryDlg : public CDialog {
 public:
@@ -42,6 +44,9 @@ private:
     // or was never shown in that cell.
     void DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, const LayoutRect& cell) const;
     void DrawThumb(HDC hdc, const RECT& rcClient) const;
+    // Scales one picture of the rows a turn up or down would show into the
+    // cache, for the cell it would take; false when all are there.
+    bool PrefetchOne() const;
 
     IKioskHost& m_host;
     CGpImage m_pBackground;
