@@ -76,6 +76,30 @@ CGpImage LoadRecordPicture(const std::wstring& path, std::vector<uint8_t>& bytes
     return CGpImage(path.c_str());
 }
 
+void ListRecords(CHistoryList& list, const std::wstring& folder) {
+    list.BeginLoad(folder);
+    WIN32_FIND_DATAW data;
+    CFindHandle find((folder + L"\\*.*").c_str(), data);
+    if (find) {
+        do {
+            list.AddEntry(data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        } while (find.Next(data));
+    }
+    list.EndLoad();
+}
+
+// The history's client size on this screen, from its background picture,
+// read once.
+SIZE HistoryClientSize() {
+    static SIZE s_size = [] {
+        const CGpImage background(L"Picture\\HistoryMsg.png");
+        const LayoutRect rc = HistoryDialogRect(static_cast<int>(background.Width()),
+                                                static_cast<int>(background.Height()), ScreenDesignScale());
+        return SIZE{rc.Width(), rc.Height()};
+    }();
+    return s_size;
+}
+
 } // namespace
 
 CHistoryDlg::CHistoryDlg(IKioskHost& host) : CDialog(IDD_HISTORY), m_host(host) {}
@@ -115,16 +139,7 @@ BOOL CHistoryDlg::OnInitDialog() {
 }
 
 void CHistoryDlg::LoadList(const wchar_t* pszFolder) {
-    const std::wstring folder = pszFolder;
-    m_list.BeginLoad(folder);
-    WIN32_FIND_DATAW data;
-    CFindHandle find((folder + L"\\*.*").c_str(), data);
-    if (find) {
-        do {
-            m_list.AddEntry(data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
-        } while (find.Next(data));
-    }
-    m_list.EndLoad();
+    ListRecords(m_list, pszFolder);
     if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
@@ -153,6 +168,39 @@ void CHistoryDlg::OnPaint() {
     ::SetTimer(m_hWnd, kHistoryPrefetchTimerId, 10, nullptr);
 }
 
+bool CHistoryDlg::CacheOffScreen(const std::wstring& path, const LayoutRect& cell, SIZE client) {
+    // drawn off-screen where the cell lies, as a paint would draw it
+    CClientDC screenDC(nullptr);
+    CDC memDC = CDC::CreateCompatible(screenDC.Get());
+    CBitmapHandle bitmap(::CreateCompatibleBitmap(screenDC.Get(), client.cx, client.cy));
+    CDC thumbDC = CDC::CreateCompatible(screenDC.Get());
+    if (!memDC || !bitmap || !thumbDC)
+        return false;
+    CSelectObject select(memDC.Get(), bitmap.Get());
+    DrawPicture(memDC.Get(), thumbDC.Get(), path, cell);
+    return true;
+}
+
+bool CHistoryDlg::PrewarmOne() {
+    const SIZE client = HistoryClientSize();
+    if (client.cx <= 0 || client.cy <= 0)
+        return false;
+    CHistoryList list;
+    ListRecords(list, L"SignIn");
+    const DesignScale scale = ScreenDesignScale();
+    for (int t = 0; t < kHistoryCells; ++t) {
+        const std::wstring* pPath = list.RecordForCell(t);
+        if (!pPath)
+            break;
+        const LayoutRect cell = HistoryCellRect(t, scale);
+        const std::optional<ThumbnailStamp> stamp = StampOf(*pPath, cell);
+        if (!stamp || Thumbnails().Find(ThumbnailKey(*pPath, cell), *stamp))
+            continue;
+        return CacheOffScreen(*pPath, cell, client);
+    }
+    return false;
+}
+
 bool CHistoryDlg::PrefetchOne() const {
     RECT rc;
     ::GetClientRect(m_hWnd, &rc);
@@ -170,16 +218,7 @@ bool CHistoryDlg::PrefetchOne() const {
             const std::optional<ThumbnailStamp> stamp = StampOf(path, cell);
             if (!stamp || Thumbnails().Find(ThumbnailKey(path, cell), *stamp))
                 continue;
-            // drawn off-screen where the cell lies, as a paint would draw it
-            CClientDC windowDC(m_hWnd);
-            CDC memDC = CDC::CreateCompatible(windowDC.Get());
-            CBitmapHandle bitmap(::CreateCompatibleBitmap(windowDC.Get(), rc.right - rc.left, rc.bottom - rc.top));
-            CDC thumbDC = CDC::CreateCompatible(windowDC.Get());
-            if (!memDC || !bitmap || !thumbDC)
-                return false;
-            CSelectObject select(memDC.Get(), bitmap.Get());
-            DrawPicture(memDC.Get(), thumbDC.Get(), path, cell);
-            return true;
+            return CacheOffScreen(path, cell, {rc.right - rc.left, rc.bottom - rc.top});
         }
     }
     return false;
@@ -204,7 +243,7 @@ void CHistoryDlg::Draw(HDC hdc, const RECT& rcClient) const {
     DrawThumb(hdc, rcClient);
 }
 
-void CHistoryDlg::DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, const LayoutRect& cell) const {
+void CHistoryDlg::DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, const LayoutRect& cell) {
     if (cell.Width() <= 0 || cell.Height() <= 0)
         return;
     // a record that has vanished since the list was read leaves its cell empty

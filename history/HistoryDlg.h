@@ -21,6 +21,10 @@ public:
     void LoadPictures();
     // Lists the records of the folder ("SignIn") and shows the newest.
     void LoadList(const wchar_t* pszFolder);
+    // While the kiosk is idle: scales one of the newest nine records into the
+    // cache for the cell it takes when the history opens, so the first press
+    // finds them ready; false when all are there.
+    static bool PrewarmOne();
     // The whole view for the client rectangle, into any DC: the window paints
     // through it, and so does the benchmark.
     void Draw(HDC hdc, const RECT& rcClient) const;
@@ -42,7 +46,9 @@ private:
     void DrawRecord(HDC hdc, HDC hdcThumb, const std::wstring& path, const LayoutRect& cell, int clientHeight) const;
     // From the thumbnail cache, decoding the file only when it has changed
     // or was never shown in that cell.
-    void DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, const LayoutRect& cell) const;
+    static void DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, const LayoutRect& cell);
+    // Draws the picture into an off-screen client of that size, for the cache.
+    static bool CacheOffScreen(const std::wstring& path, const LayoutRect& cell, SIZE client);
     void DrawThumb(HDC hdc, const RECT& rcClient) const;
     // Scales one picture of the rows a turn up or down would show into the
     // cache, for the cell it would take; false when all are there.

@@ -64,6 +64,7 @@ BOOL CVelmoDlg::OnInitDialog() {
     ShowWindow(SW_HIDE);
     m_dlgShow.Activate();
     m_previewFrame.ShowWindow(SW_HIDE);
+    PrewarmHistory();
     m_pPhotoImage.Reset();
 
     if (m_cameraList.m_hWnd)

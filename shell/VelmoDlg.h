@@ -17,6 +17,8 @@
 extern int g_nIdleTime;
 
 constexpr UINT_PTR kIdleTimerId = 3;
+// the history's first page is scaled ahead, one picture per tick, while idle
+constexpr UINT_PTR kHistoryPrewarmTimerId = 6;
 
 // The launcher and the history reach the page only through IKioskHost, the
 // camera only through ICameraReporter.
@@ -68,6 +70,7 @@ private:
     // Takes a fresh copy of the desktop while the page is still hidden.
     void RefreshBackBuffer();
     void RestartIdleTimer();
+    void PrewarmHistory();
     COLORREF PickPaletteColor(POINT pt) const;
     enum class SaveResult { Saved, Ignored, Failed };
     // Writes the sign area with the photo as a record in the SignIn folder.

@@ -81,6 +81,7 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
             break;
         }
         m_padDlg.ClearStrokes(); // also when the press was ignored
+        PrewarmHistory();        // the new record moved every picture a cell on
         break;
     case PageButton::Photo:
         if (IsPreviewStopped()) {
@@ -125,6 +126,12 @@ void CVelmoDlg::HideToPopup() {
     ShowWindow(SW_HIDE);
     m_dlgShow.ShowWindow(SW_SHOW);
     m_dlgShow.Activate();
+    PrewarmHistory();
+}
+
+void CVelmoDlg::PrewarmHistory() {
+    // timer messages come only when no input waits: a tap waits for one picture at most
+    ::SetTimer(m_hWnd, kHistoryPrewarmTimerId, 10, nullptr);
 }
 
 void CVelmoDlg::OnMouseMove(UINT, POINT) {
@@ -140,6 +147,11 @@ BOOL CVelmoDlg::OnSetCursor(HWND, UINT, UINT) {
 }
 
 void CVelmoDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == kHistoryPrewarmTimerId) {
+        if (!CHistoryDlg::PrewarmOne())
+            ::KillTimer(m_hWnd, kHistoryPrewarmTimerId);
+        return;
+    }
     if (nIDEvent != kIdleTimerId)
         return;
     ::KillTimer(m_hWnd, kIdleTimerId);

@@ -438,6 +438,12 @@ E2E_TEST(CachedCellsShowWhatAFreshDecodeShows) {
     WriteTextFile(path(9), "not a picture");                               // cell 2 at the top: empty, with its caption
     const std::wstring oldTen = kiosk.Folder() + L"\\old-record-10.bmp";
     WriteTextFile(oldTen, PatternBmp(1391, 930, 10));
+    // back at the launcher the idle kiosk scales the first page ahead, one
+    // picture a tick: those cells too must equal a fresh decode
+    REQUIRE(kiosk.ShowPage());
+    Tap(ScaleX(1750), ScaleY(50));
+    REQUIRE(WaitUntil([&] { return IsShown(kiosk.Popup()) && !IsShown(kiosk.Main()); }));
+    Pause(1000);
 
     HWND hDlg = OpenHistory(kiosk);
     REQUIRE(hDlg);
