@@ -1,6 +1,8 @@
 #include "DlgShow.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 #include "framework/Gdi.h"
 #include "res/resource.h"
@@ -32,6 +34,58 @@ CGpImage MakeBuiltInPicture() {
     }
     return picture;
 }
+// The screen's pixels in a rectangle, layered windows included; empty when
+// they cannot be read.
+std::vector<uint32_t> ScreenPixels(const RECT& rc) {
+    const int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    if (cx <= 0 || cy <= 0)
+        return {};
+    CClientDC screenDC(nullptr);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* pBits = nullptr;
+    CBitmapHandle bitmap(::CreateDIBSection(screenDC.Get(), &bi, DIB_RGB_COLORS, &pBits, nullptr, 0));
+    CDC memDC = CDC::CreateCompatible(screenDC.Get());
+    if (!bitmap || !pBits || !memDC)
+        return {};
+    {
+        CSelectObject select(memDC.Get(), bitmap.Get());
+        if (!::BitBlt(memDC.Get(), 0, 0, cx, cy, screenDC.Get(), rc.left, rc.top, SRCCOPY | CAPTUREBLT))
+            return {};
+    }
+    ::GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(pBits),
+                                 static_cast<const uint32_t*>(pBits) + static_cast<size_t>(cx) * cy);
+    for (uint32_t& p : pixels)
+        p &= 0xFFFFFF; // the fourth byte of a screen copy means nothing
+    return pixels;
+}
+
+// What lay behind the launcher is repainted by its owners in their own time,
+// and no event says when it has reached the screen: watch the screen until
+// most of the launcher's pixels have changed and the picture holds still.
+// Bounded, so a screen that cannot be read costs at most half a second.
+void WaitUntilLauncherLeftScreen(const RECT& rc, const std::vector<uint32_t>& shown) {
+    constexpr DWORD kMaxWaitMs = 500;
+    constexpr DWORD kPollMs = 10;
+    const DWORD dwStart = ::GetTickCount();
+    std::vector<uint32_t> last;
+    for (;;) {
+        std::vector<uint32_t> now = ScreenPixels(rc);
+        if (!shown.empty() && now.size() == shown.size()) {
+            size_t changed = 0;
+            for (size_t i = 0; i < now.size(); ++i)
+                changed += now[i] != shown[i];
+            if (changed * 2 >= now.size() && now == last)
+                return;
+        }
+        if (::GetTickCount() - dwStart >= kMaxWaitMs)
+            return;
+        last = std::move(now);
+        ::Sleep(kPollMs);
+    }
+}
+
 } // namespace
 
 CDlgShow::CDlgShow(IKioskHost& host) : CDialog(IDD_DLG_SHOW), m_host(host) {}
@@ -203,11 +257,12 @@ void CDlgShow::RestoreMainWindow() {
         return;
     RECT rcPopup;
     ::GetWindowRect(m_hWnd, &rcPopup);
+    const std::vector<uint32_t> shown = ScreenPixels(rcPopup);
     ShowWindow(SW_HIDE);
-    // let whatever lies behind the launcher repaint before the screen copy,
-    // or the page's transparent parts would show the launcher itself
+    // let whatever lies behind the launcher reach the screen before the
+    // screen copy, or the page's transparent parts would show the launcher
     ::RedrawWindow(::GetDesktopWindow(), &rcPopup, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    ::Sleep(120);
+    WaitUntilLauncherLeftScreen(rcPopup, shown);
     m_host.RestorePage();
 }
