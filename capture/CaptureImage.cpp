@@ -1,8 +1,11 @@
 #include "CaptureImage.h"
 
 #include "framework/Handle.h"
+#include "framework/Log.h"
 
 namespace {
+const wchar_t kPhotoFile[] = L".\\photo.bmp";
+
 bool WriteAll(HANDLE hFile, const void* pData, DWORD cb) {
     DWORD written = 0;
     return ::WriteFile(hFile, pData, cb, &written, nullptr) && written == cb;
@@ -14,10 +17,12 @@ void CCaptureImage::OnFrame(LONG lWidth, LONG lHeight, BYTE* pFrame, LONG lLengt
     {
         // others may read the last photo while it is replaced; a file we cannot
         // create drops this frame, and the next one tries again
-        CHandle file(
-            ::CreateFileW(L".\\photo.bmp", GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
-        if (!file)
+        CHandle file(::CreateFileW(kPhotoFile, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
+        if (!file) {
+            if (!m_bWriteFailed.exchange(true))
+                LogEvent(L"Photo: %ls could not be written (%ls)", kPhotoFile, DescribeError(::GetLastError()).c_str());
             return;
+        }
 
         BITMAPFILEHEADER bfh{};
         bfh.bfType = 0x4D42; // "BM"
@@ -34,10 +39,20 @@ void CCaptureImage::OnFrame(LONG lWidth, LONG lHeight, BYTE* pFrame, LONG lLengt
 
         // the rows go out exactly as delivered: blue-green-red, padded, bottom up
         if (!WriteAll(file.Get(), &bfh, sizeof(bfh)) || !WriteAll(file.Get(), &bih, sizeof(bih)) ||
-            !WriteAll(file.Get(), pFrame, cbFrame))
+            !WriteAll(file.Get(), pFrame, cbFrame)) {
+            if (!m_bWriteFailed.exchange(true))
+                LogEvent(L"Photo: %ls could not be written (%ls)", kPhotoFile, DescribeError(::GetLastError()).c_str());
             return;
+        }
     }
+    m_bWriteFailed = false;
     // posted, never sent: the streaming thread must not wait for the UI thread
     if (m_hNotifyWnd)
         ::PostMessageW(m_hNotifyWnd, WM_PHOTO_TAKEN, 0, 0);
+}
+
+void ForgetPhotoFile() {
+    CHandle file(::CreateFileW(kPhotoFile, GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING, 0, nullptr));
+    if (!file && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+        LogEvent(L"Photo: %ls could not be emptied (%ls)", kPhotoFile, DescribeError(::GetLastError()).c_str());
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "capture/CaptureVideo.h"
 
 // Posted to m_hNotifyWnd once a frame was written to ".\photo.bmp".
@@ -24,4 +26,12 @@ public:
 
     HWND m_hNotifyWnd = nullptr;
     CCaptureVideo m_video;
+
+private:
+    // a failure is logged once, not for every frame that follows it
+    std::atomic<bool> m_bWriteFailed{false};
 };
+
+// Forgets the last photo by emptying its file in place. The file is never
+// deleted: an installed kiosk's account may change it but not create it again.
+void ForgetPhotoFile();

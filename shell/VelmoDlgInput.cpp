@@ -2,7 +2,7 @@
 #include "VelmoDlg.h"
 
 #include "history/HistoryDlg.h"
-#include "records/ShareCopier.h"
+#include "records/HistoryVisit.h"
 #include <optional>
 #include "res/resource.h"
 
@@ -107,7 +107,7 @@ void CVelmoDlg::ResetForNextVisitor() {
     g_GrabberCB.CancelPhoto();
     const bool bPhotoShown = m_pPhotoImage.Get() != nullptr;
     m_pPhotoImage.Reset();
-    ::DeleteFileW(L".\\photo.bmp");
+    ForgetPhotoFile();
     // a camera that took the photo is live again; one that failed is retried
     // by the next visitor's Photo press, not by a box on an idle kiosk
     if (bPhotoShown && IsPreviewStopped())

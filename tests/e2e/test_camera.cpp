@@ -664,10 +664,16 @@ E2E_TEST(IdleTimeoutLeavesNoPhotoForTheNextVisitor) {
     REQUIRE(TakePhoto(kiosk));
     // the visitor walks away
     CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }, 8000));
+    // the photo file is emptied, never deleted: an installed kiosk could not make it again
     const std::wstring photo = kiosk.Folder() + L"\\photo.bmp";
-    CHECK(WaitUntil([&] { return ::GetFileAttributesW(photo.c_str()) == INVALID_FILE_ATTRIBUTES; }, 3000));
+    CHECK(WaitUntil(
+        [&] { return ::GetFileAttributesW(photo.c_str()) != INVALID_FILE_ATTRIBUTES && ReadFileBytes(photo).empty(); },
+        3000));
     // the next visitor finds the live camera, not the photo
     REQUIRE(kiosk.ShowPage());
     CHECK(WaitUntil([&] { return IsShown(PreviewFrame(kiosk)); }));
     CheckPreviewIsLive();
+    // and their photo rewrites the same file
+    TapPhoto();
+    CHECK(WaitUntil([&] { return ReadFileBytes(photo).size() > 54 && !IsShown(PreviewFrame(kiosk)); }));
 }
