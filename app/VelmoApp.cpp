@@ -5,7 +5,7 @@
 #include "CrashHandler.h"
 #include "SingleInstance.h"
 #include "framework/Log.h"
-#include "records/ShareCopier.h"
+#include "records/RecordKeeper.h"
 #include "shell/VelmoDlg.h"
 
 #include <cwchar>
@@ -19,6 +19,26 @@ void LogStart() {
     LogEvent(L"Velmo %ls started%ls: screen %dx%d, process %lu, folder %ls", VELMO_VERSION,
              bRestarted ? L" again by the system after a fault" : L"", ::GetSystemMetrics(SM_CXSCREEN),
              ::GetSystemMetrics(SM_CYSCREEN), ::GetCurrentProcessId(), ProgramFolder().c_str());
+}
+
+std::wstring ReadSetting(const wchar_t* pszSection, const wchar_t* pszKey, const std::wstring& ini) {
+    wchar_t szValue[1024] = L"";
+    ::GetPrivateProfileStringW(pszSection, pszKey, L"", szValue, ARRAYSIZE(szValue), ini.c_str());
+    return szValue;
+}
+
+ShareSettings ReadShareSettings() {
+    const std::wstring ini = ProgramFolder() + L"Config.ini";
+    wchar_t szComputer[MAX_COMPUTERNAME_LENGTH + 1] = L"";
+    DWORD n = ARRAYSIZE(szComputer);
+    ::GetComputerNameW(szComputer, &n);
+    std::vector<std::wstring> notes;
+    const ShareSettings settings = ParseShareSettings(
+        ReadSetting(L"Share", L"Folder", ini), ReadSetting(L"Share", L"Kiosk", ini),
+        static_cast<int>(::GetPrivateProfileIntW(L"Records", L"KeepDays", 0, ini.c_str())), szComputer, notes);
+    for (const std::wstring& note : notes)
+        LogEvent(L"%ls", note.c_str());
+    return settings;
 }
 
 } // namespace
@@ -37,7 +57,7 @@ BOOL CVelmoApp::InitInstance() {
     SetRegistryKey(L"应用程序向导生成的本地应用程序");
 
     const DWORD dwStart = ::GetTickCount();
-    StartRecordKeeping();
+    StartRecordKeeping(ReadShareSettings());
     {
         CVelmoDlg dlg;
         m_pMainWnd = &dlg;

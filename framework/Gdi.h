@@ -118,3 +118,20 @@ private:
     HDC m_hdc;
     HGDIOBJ m_hOld;
 };
+
+// A memory DC compatible with another, with one object selected into it for
+// its whole life; the object is put back out before the DC is deleted.
+class CMemoryDC {
+public:
+    CMemoryDC(HDC hdcCompatible, HGDIOBJ hSelect)
+        : m_dc(CDC::CreateCompatible(hdcCompatible)), m_select(m_dc.Get(), hSelect) {}
+    CMemoryDC(const CMemoryDC&) = delete;
+    CMemoryDC& operator=(const CMemoryDC&) = delete;
+
+    HDC Get() const { return m_dc.Get(); }
+    explicit operator bool() const { return static_cast<bool>(m_dc); }
+
+private:
+    CDC m_dc;
+    CSelectObject m_select; // after the DC: undone before it is deleted
+};

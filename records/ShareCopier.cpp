@@ -1,4 +1,5 @@
-#include "records/ShareCopier.h"
+#include "records/HistoryVisit.h"
+#include "records/RecordKeeper.h"
 
 #include <windows.h>
 
@@ -14,6 +15,7 @@
 #include "records/RecordName.h"
 #include "records/Retention.h"
 #include "records/ShareQueue.h"
+#include "records/ShareSettings.h"
 
 namespace {
 
@@ -126,19 +128,6 @@ bool WriteVerified(const std::wstring& path, const std::vector<uint8_t>& bytes) 
     return false;
 }
 
-std::wstring ComputerName() {
-    wchar_t szName[MAX_COMPUTERNAME_LENGTH + 1] = L"";
-    DWORD n = ARRAYSIZE(szName);
-    ::GetComputerNameW(szName, &n);
-    return szName;
-}
-
-std::wstring ReadSetting(const wchar_t* pszSection, const wchar_t* pszKey, const std::wstring& ini) {
-    wchar_t szValue[1024] = L"";
-    ::GetPrivateProfileStringW(pszSection, pszKey, L"", szValue, ARRAYSIZE(szValue), ini.c_str());
-    return SettingValue(szValue);
-}
-
 RecordTime LocalTimeOf(const FILETIME& ft) {
     FILETIME ftLocal;
     SYSTEMTIME st{};
@@ -149,7 +138,7 @@ RecordTime LocalTimeOf(const FILETIME& ft) {
 
 class CRecordKeeper {
 public:
-    bool Start();
+    bool Start(const ShareSettings& settings);
     void Wake() { ::SetEvent(m_hWake.Get()); }
     // False when the worker did not end in time and must outlive the call.
     bool Stop();
@@ -184,29 +173,11 @@ private:
     int m_nCopied = 0; // records the last pass found or put on the share
 };
 
-bool CRecordKeeper::Start() {
-    const std::wstring ini = ProgramFolder() + L"Config.ini";
+bool CRecordKeeper::Start(const ShareSettings& settings) {
     m_strLocal = ProgramFolder() + kRecordFolder;
-    const int nKeepDays = static_cast<int>(::GetPrivateProfileIntW(L"Records", L"KeepDays", 0, ini.c_str()));
-    m_nKeepDays = std::max(nKeepDays, 0);
-    const std::wstring folder = ReadSetting(L"Share", L"Folder", ini);
-    m_bShareWanted = !folder.empty();
-    if (m_bShareWanted && !IsShareFolderPath(folder)) {
-        // retention still keeps every record the share was meant to have
-        LogEvent(L"Share: Folder=%ls in Config.ini is not a path such as \\\\server\\share\\velmo; records are not "
-                 L"copied",
-                 folder.c_str());
-    } else if (m_bShareWanted) {
-        std::wstring kiosk = ReadSetting(L"Share", L"Kiosk", ini);
-        if (kiosk.empty() || !IsKioskFolderName(kiosk)) {
-            const std::wstring computer = ComputerName();
-            if (!kiosk.empty())
-                LogEvent(L"Share: Kiosk=%ls in Config.ini cannot be a folder name; using the computer name %ls",
-                         kiosk.c_str(), computer.c_str());
-            kiosk = computer;
-        }
-        m_strShare = KioskShareFolder(folder, kiosk);
-    }
+    m_nKeepDays = settings.nKeepDays;
+    m_bShareWanted = settings.bShareWanted;
+    m_strShare = settings.kioskFolder;
     if (!m_bShareWanted && m_nKeepDays == 0)
         return false;
     m_hStop = CHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -479,9 +450,9 @@ CRecordKeeper* g_pKeeper = nullptr;
 
 } // namespace
 
-void StartRecordKeeping() {
+void StartRecordKeeping(const ShareSettings& settings) {
     auto keeper = std::make_unique<CRecordKeeper>();
-    if (keeper->Start())
+    if (keeper->Start(settings))
         g_pKeeper = keeper.release();
 }
 

@@ -43,15 +43,3 @@ bool IsShareTempName(std::wstring_view name);
 constexpr unsigned kFirstRetryMs = 1000;
 constexpr unsigned kLastRetryMs = 5 * 60 * 1000;
 unsigned RetryDelayMs(int failures);
-
-// A value as Config.ini holds it: without a trailing "; comment", without
-// the spaces around it and without surrounding quotes.
-std::wstring SettingValue(std::wstring_view raw);
-// A UNC path "\\server\share[\...]" or an absolute drive path "D:\...", with
-// no character a file name may not have.
-bool IsShareFolderPath(std::wstring_view folder);
-// One folder name: not empty, not "." or "..", no \ / : * ? " < > | and no
-// control characters, not ending in a dot or space.
-bool IsKioskFolderName(std::wstring_view name);
-// "<folder>\<kiosk>", whether or not folder ends in a backslash.
-std::wstring KioskShareFolder(std::wstring_view folder, std::wstring_view kiosk);

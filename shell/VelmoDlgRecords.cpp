@@ -3,7 +3,7 @@
 #include "VelmoDlg.h"
 
 #include "framework/Log.h"
-#include "records/ShareCopier.h"
+#include "records/RecordKeeper.h"
 #include "records/SignInRecord.h"
 
 // Tick count of the last accepted save; 0 at start.

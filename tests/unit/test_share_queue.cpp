@@ -1,5 +1,6 @@
 #include "records/Retention.h"
 #include "records/ShareQueue.h"
+#include "records/ShareSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,25 @@ TEST(ShareQueue, SettingsAreReadAsOperatorsWriteThem) {
     for (const wchar_t* bad : {L"", L".", L"..", L"a\\b", L"a/b", L"a:b", L"x.", L"x ", L"CON", L"com1.txt", L"lpt9"})
         EXPECT_FALSE(IsKioskFolderName(bad));
     EXPECT_EQ(KioskShareFolder(L"\\\\s\\share\\velmo\\", L"Entrance-A"), L"\\\\s\\share\\velmo\\Entrance-A");
+
+    // what the keeper is given, and what the log is told about values it cannot use
+    std::vector<std::wstring> notes;
+    ShareSettings s = ParseShareSettings(L"\\\\s\\share ; comment", L"a:b", -3, L"PC-7", notes);
+    EXPECT_TRUE(s.bShareWanted);
+    EXPECT_EQ(s.kioskFolder, L"\\\\s\\share\\PC-7");
+    EXPECT_EQ(s.nKeepDays, 0);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find(L"Kiosk=a:b"), std::wstring::npos);
+    notes.clear();
+    s = ParseShareSettings(L"velmo", L"Entrance-A", 30, L"PC-7", notes);
+    EXPECT_TRUE(s.bShareWanted); // retention still waits for the share it was meant to have
+    EXPECT_TRUE(s.kioskFolder.empty());
+    EXPECT_EQ(s.nKeepDays, 30);
+    EXPECT_EQ(notes.size(), 1u);
+    notes.clear();
+    s = ParseShareSettings(L"", L"", 0, L"PC-7", notes);
+    EXPECT_FALSE(s.bShareWanted);
+    EXPECT_TRUE(notes.empty());
 }
 
 TEST(Retention, SignInTimeFromTheName) {

@@ -4,22 +4,14 @@
 // KeepDays are deleted once they are safe on the share.
 #pragma once
 
-// Reads the settings and starts the worker; without a share and a retention
-// period there is nothing to do and nothing starts.
-void StartRecordKeeping();
+#include "records/ShareSettings.h"
+
+// Starts the worker; without a share and a retention period there is nothing
+// to do and nothing starts.
+void StartRecordKeeping(const ShareSettings& settings);
 // A record was saved: the worker copies it now, even in the middle of a pause
 // after a failure.
 void RecordSaved();
 // Ends the worker; a copy in flight is finished, or found again at the next
 // start.
 void StopRecordKeeping();
-
-// Held while the history shows records: retention deletes none meanwhile, so
-// no listed record vanishes from under the view.
-class CHistoryVisit {
-public:
-    CHistoryVisit();
-    ~CHistoryVisit();
-    CHistoryVisit(const CHistoryVisit&) = delete;
-    CHistoryVisit& operator=(const CHistoryVisit&) = delete;
-};
