@@ -24,7 +24,6 @@ public:
     bool CanRestorePage() const override { return false; }
     void RestorePage() override {}
     void HideToPopup() override {}
-    int IdleTime() const override { return 30000; }
 };
 
 constexpr int kRecordWidth = 1391;
@@ -106,7 +105,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
 
     CNoKiosk kiosk;
-    CHistoryDlg dlg(kiosk);
+    CHistoryDlg dlg(kiosk, 30000); // the timer never runs
     dlg.LoadPictures();
     dlg.LoadList(L"SignIn");
     const int cxScreen = ::GetSystemMetrics(SM_CXSCREEN), cyScreen = ::GetSystemMetrics(SM_CYSCREEN);

@@ -11,8 +11,6 @@ public:
     virtual void RestorePage() = 0;
     // The kiosk's way into its idle state: the page hidden, the launcher shown.
     virtual void HideToPopup() = 0;
-    // Milliseconds without a touch before the kiosk goes idle.
-    virtual int IdleTime() const = 0;
 
 protected:
     ~IKioskHost() = default;

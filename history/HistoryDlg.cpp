@@ -102,7 +102,8 @@ SIZE HistoryClientSize() {
 
 } // namespace
 
-CHistoryDlg::CHistoryDlg(IKioskHost& host) : CDialog(IDD_HISTORY), m_host(host) {}
+CHistoryDlg::CHistoryDlg(IKioskHost& host, int nIdleTime)
+    : CDialog(IDD_HISTORY), m_host(host), m_nIdleTime(nIdleTime) {}
 
 CMessageMap CHistoryDlg::GetMessageMap() const {
     static const CMsgEntry map[] = {
@@ -320,8 +321,7 @@ void CHistoryDlg::DrawThumb(HDC hdc, const RECT& rcClient) const {
 UINT CHistoryDlg::TimerPeriod() const {
     // start-up keeps the idle time at 1000 ms or more; this only guards
     // against a period of zero or less should that ever change
-    const int nIdleTime = m_host.IdleTime();
-    return static_cast<UINT>(nIdleTime > 200 ? nIdleTime - 100 : 100);
+    return static_cast<UINT>(m_nIdleTime > 200 ? m_nIdleTime - 100 : 100);
 }
 
 void CHistoryDlg::RestartTimer() {

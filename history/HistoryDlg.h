@@ -15,7 +15,8 @@ constexpr UINT_PTR kHistoryPrefetchTimerId = 5;
 
 class CHistoryDlg : public CDialog {
 public:
-    explicit CHistoryDlg(IKioskHost& host);
+    // nIdleTime: the kiosk's idle time; the history times out a little earlier.
+    CHistoryDlg(IKioskHost& host, int nIdleTime);
 
     // Loads the background and the scroll thumb; missing ones read as 0 x 0.
     void LoadPictures();
@@ -55,6 +56,7 @@ private:
     bool PrefetchOne() const;
 
     IKioskHost& m_host;
+    int m_nIdleTime;
     CGpImage m_pBackground;
     CGpImage m_pThumb;
     CHistoryList m_list; // m_files, m_nFirstRow and m_nMaxRow

@@ -1,13 +1,10 @@
 #include "VelmoDlg.h"
 
 #include "AboutDlg.h"
-#include "Settings.h"
 #include "res/resource.h"
 
-int g_nIdleTime = 30000;
-
-CVelmoDlg::CVelmoDlg()
-    : CDialog(IDD_VELMO_DIALOG), m_dlgShow(*this), m_capture(*this),
+CVelmoDlg::CVelmoDlg(const PageSettings& settings)
+    : CDialog(IDD_VELMO_DIALOG), m_nIdleTime(settings.nIdleTime), m_dlgShow(*this), m_capture(*this),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CMessageMap CVelmoDlg::GetMessageMap() const {
@@ -47,7 +44,6 @@ void CVelmoDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CVelmoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     AddAboutMenuItem();
-    MakeProgramFolderCurrent();
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_bHasCamera = 1;
@@ -81,9 +77,6 @@ BOOL CVelmoDlg::OnInitDialog() {
     m_rcSignCapture = ToRect(layout.signCapture);
     m_rcPhoto = ToRect(layout.photo);
     m_rcPad = ToRect(layout.pad);
-
-    g_nIdleTime = IdleTimeFromSetting(
-        static_cast<int>(::GetPrivateProfileIntW(L"Time", L"MinTime", kDefaultIdleTime, L".\\Config.ini")));
 
     RefreshBackBuffer();
     ::MoveWindow(m_previewFrame.m_hWnd, m_rcPhoto.left, m_rcPhoto.top, m_rcPhoto.right - m_rcPhoto.left,
@@ -119,17 +112,6 @@ void CVelmoDlg::AddAboutMenuItem() {
     if (::LoadStringW(::GetModuleHandleW(nullptr), IDS_ABOUTBOX, szAbout, ARRAYSIZE(szAbout)) > 0) {
         ::AppendMenuW(hSysMenu, MF_SEPARATOR, 0, nullptr);
         ::AppendMenuW(hSysMenu, MF_STRING, IDM_ABOUTBOX, szAbout);
-    }
-}
-
-// Every relative path of the program (pictures, Config.ini, photo, records)
-// is resolved against the folder of the executable, wherever it was started.
-void CVelmoDlg::MakeProgramFolderCurrent() {
-    wchar_t szPath[MAX_PATH] = L"";
-    ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
-    if (wchar_t* pSlash = wcsrchr(szPath, L'\\')) {
-        *pSlash = L'\0';
-        ::SetCurrentDirectoryW(szPath);
     }
 }
 
@@ -184,7 +166,7 @@ void CVelmoDlg::RestorePage() {
 
 void CVelmoDlg::RestartIdleTimer() {
     ::KillTimer(m_hWnd, kIdleTimerId);
-    ::SetTimer(m_hWnd, kIdleTimerId, static_cast<UINT>(g_nIdleTime), nullptr);
+    ::SetTimer(m_hWnd, kIdleTimerId, static_cast<UINT>(m_nIdleTime), nullptr);
 }
 
 LRESULT CVelmoDlg::OnPhotoTaken(WPARAM, LPARAM) {

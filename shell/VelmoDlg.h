@@ -2,6 +2,7 @@
 // launcher popup until a tap brings it up; runs for the life of the process.
 #pragma once
 
+#include "app/KioskSettings.h"
 #include "capture/CaptureImage.h"
 #include "capture/SampleGrabberCB.h"
 #include "framework/Dialog.h"
@@ -13,9 +14,6 @@
 #include "records/BitmapEx.h"
 #include "shell/Layout.h"
 
-// Idle time in milliseconds, from Config.ini [Time] MinTime.
-extern int g_nIdleTime;
-
 constexpr UINT_PTR kIdleTimerId = 3;
 // the history's first page is scaled ahead, one picture per tick, while idle
 constexpr UINT_PTR kHistoryPrewarmTimerId = 6;
@@ -24,7 +22,7 @@ constexpr UINT_PTR kHistoryPrewarmTimerId = 6;
 // camera only through ICameraReporter.
 class CVelmoDlg : public CDialog, private IKioskHost, private ICameraReporter {
 public:
-    CVelmoDlg();
+    explicit CVelmoDlg(const PageSettings& settings);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -38,7 +36,6 @@ private:
     void RestorePage() override;
     // Also hides any handwriting-input window.
     void HideToPopup() override;
-    int IdleTime() const override { return g_nIdleTime; }
     // A box owned by the page, so that the page waits under it.
     void ReportCameraError(const wchar_t* pszText) override;
 
@@ -66,7 +63,6 @@ private:
     // greet the next one.
     void ResetForNextVisitor();
     void AddAboutMenuItem();
-    void MakeProgramFolderCurrent();
     // Takes a fresh copy of the desktop while the page is still hidden.
     void RefreshBackBuffer();
     void RestartIdleTimer();
@@ -77,6 +73,7 @@ private:
     // Ignored: a press within a second of the last accepted one.
     SaveResult SaveSignIn();
 
+    int m_nIdleTime;
     CDlgShow m_dlgShow;
     CCaptureImage m_capture;
     HICON m_hIcon;

@@ -60,7 +60,7 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
         historyVisit.emplace();
     switch (button) {
     case PageButton::History: {
-        CHistoryDlg dlg(*this);
+        CHistoryDlg dlg(*this, m_nIdleTime);
         dlg.DoModal();
         // only the history's own idle timeout hides the page while it is open
         if (::IsWindowVisible(m_hWnd))
