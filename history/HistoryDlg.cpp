@@ -102,8 +102,15 @@ SIZE HistoryClientSize() {
 
 } // namespace
 
-CHistoryDlg::CHistoryDlg(IKioskHost& host, int nIdleTime)
-    : CDialog(IDD_HISTORY), m_host(host), m_nIdleTime(nIdleTime) {}
+namespace {
+constexpr INT_PTR kTimedOut = 100; // beside IDOK and IDCANCEL
+} // namespace
+
+CHistoryDlg::CHistoryDlg(int nIdleTime) : CDialog(IDD_HISTORY), m_nIdleTime(nIdleTime) {}
+
+HistoryResult CHistoryDlg::Run() {
+    return DoModal() == kTimedOut ? HistoryResult::TimedOut : HistoryResult::Closed;
+}
 
 CMessageMap CHistoryDlg::GetMessageMap() const {
     static const CMsgEntry map[] = {
@@ -358,6 +365,5 @@ void CHistoryDlg::OnTimer(UINT_PTR nIDEvent) {
         return;
     ::KillTimer(m_hWnd, kHistoryTimerId);
     // nobody has touched the history: the whole kiosk goes idle, not just this dialog
-    m_host.HideToPopup();
-    OnOK();
+    EndDialog(kTimedOut);
 }
