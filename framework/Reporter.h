@@ -1,10 +1,11 @@
 // One road for errors. Failures come back as HRESULTs, BOOLs and results, as
 // the system's own conventions say, one convention per layer: the camera
-// (capture/) returns the HRESULT of the step that failed; file and GDI code
-// (records/, the pad's readers, framework/) returns a BOOL or bool and leaves
-// the Win32 error in the log; portable logic returns an enum or an empty
-// optional. Low layers log and never show UI. Only the page and the launcher
-// show text, each a text of the string table, through ReportToVisitor.
+// (capture/) returns the HRESULT of the step that failed and names the step
+// in a CameraFault; file and GDI code (records/, framework/) returns a BOOL or
+// bool and logs the Win32 error; the pad's brush reader and portable logic
+// return an enum or an empty optional. Low layers log and never show UI. Only
+// the page and the launcher show text, a text of the string table, through
+// ReportToVisitor.
 #pragma once
 
 #include <windows.h>

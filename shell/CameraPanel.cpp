@@ -40,9 +40,8 @@ CameraFault CCameraPanel::StartLivePreview() {
 CameraFault CCameraPanel::OnPhotoButton() {
     if (IsPreviewStopped())
         return StartLivePreview();
-    // the photo on show goes before the request, as it did while the page
-    // read it from the file being rewritten
-    m_photo.Attach(nullptr);
+    // the last photo goes: the request brings the next one
+    m_pPhotoImage.Attach(nullptr);
     g_GrabberCB.RequestPhoto(&m_capture);
     return CameraFault::None;
 }
@@ -54,14 +53,14 @@ void CCameraPanel::OnPhotoTaken() {
     const std::vector<uint8_t> photo = m_capture.TakePhoto();
     // frames announced together were all taken by the first announcement
     if (!photo.empty())
-        m_photo.DecodeBmp(photo.data(), photo.size());
+        m_pPhotoImage.DecodeBmp(photo.data(), photo.size());
 }
 
 CameraFault CCameraPanel::Reset() {
     g_GrabberCB.CancelPhoto();
     m_capture.TakePhoto();
-    const bool bPhotoShown = m_photo.GetSafeHandle() != nullptr;
-    m_photo.Attach(nullptr);
+    const bool bPhotoShown = m_pPhotoImage.GetSafeHandle() != nullptr;
+    m_pPhotoImage.Attach(nullptr);
     ForgetPhotoFile();
     // a camera that took the photo is live again; one that failed is retried
     // by the next visitor's Photo press, not by a box on an idle kiosk
@@ -71,7 +70,7 @@ CameraFault CCameraPanel::Reset() {
 }
 
 HBITMAP CCameraPanel::Photo() const {
-    return IsPreviewStopped() && m_bHasCamera == 1 ? m_photo.GetSafeHandle() : nullptr;
+    return IsPreviewStopped() && m_bHasCamera == 1 ? m_pPhotoImage.GetSafeHandle() : nullptr;
 }
 
 void CCameraPanel::PaintPhoto(HDC hdcBuffer) const {

@@ -46,7 +46,7 @@ private:
     CCaptureImage m_capture;
     CWnd m_cameraList;
     CWnd m_previewFrame;
-    CBitmapEx m_photo; // the last frame, as LoadBmpFile would build it from photo.bmp
+    CBitmapEx m_pPhotoImage; // the last frame, as LoadBmpFile builds it from photo.bmp
     RECT m_rcPhoto{};
     BYTE m_bHasCamera = 0;
 };
