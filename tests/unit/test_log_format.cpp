@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 const LogTime kTime{2024, 3, 7, 9, 5, 3, 12};
@@ -23,11 +26,25 @@ TEST(LogFormat, OneEventIsOneUtf8Line) {
         {"lone surrogate", std::wstring{wchar_t(0xDC00), L'b'},
          "2024-03-07 09:05:03.012 \xEF\xBF\xBD"
          "b\r\n"},
+        {"NEL, line and paragraph separators",
+         std::wstring{L'a', wchar_t(0x85), wchar_t(0x2028), wchar_t(0x2029), L'b'},
+         "2024-03-07 09:05:03.012 a   b\r\n"},
+        {"bidirectional controls", std::wstring{wchar_t(0x202E), L'x', wchar_t(0x2066), wchar_t(0x200F)},
+         "2024-03-07 09:05:03.012 \xEF\xBF\xBDx\xEF\xBF\xBD\xEF\xBF\xBD\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(FormatLogLine(kTime, c.text), c.expected);
     }
+}
+
+TEST(LogFormat, ALongLineIsCutAtACharacterAndStillEnds) {
+    // the crash path's fixed buffer: never written past, never a broken UTF-8 sequence
+    char buffer[40];
+    std::fill(std::begin(buffer), std::end(buffer), '#');
+    const size_t n = FormatLogLineTo(buffer, 32, kTime, L"\u7B7E\u7B7E\u7B7E");
+    EXPECT_EQ(std::string(buffer, n), "2024-03-07 09:05:03.012 \xE7\xAD\xBE\xE7\xAD\xBE\r\n");
+    EXPECT_EQ(buffer[32], '#');
 }
 
 TEST(LogFormat, RotatesOnlyWhenTheLineWouldPassTheCap) {
