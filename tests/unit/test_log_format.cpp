@@ -58,15 +58,16 @@ TEST(LogFormat, RotatesOnlyWhenTheLineWouldPassTheCap) {
 }
 
 TEST(CrashDumpFiles, KeepsTheNewestAndTouchesNothingElse) {
-    EXPECT_EQ(CrashDumpName(kTime, 1234), L"Velmo-20240307-090503-1234.dmp");
+    EXPECT_EQ(std::wstring(CrashDumpName(kTime, 4294967295ul).data()), L"Velmo-20240307-090503Z-4294967295.dmp");
+    // a name from before UTC names sorts among the new ones by its date
     std::vector<std::wstring> names = {L"notes.txt", L"Velmo-20240101-000000-9.dmp"};
     for (int day = 10; day >= 2; --day) // found in any order
-        names.push_back(CrashDumpName({2024, 3, day, 0, 0, 0, 0}, 7));
+        names.push_back(CrashDumpName({2024, 3, day, 0, 0, 0, 0}, 7).data());
     const std::vector<std::wstring> removed = CrashDumpsToRemove(names, 5);
-    // ten dumps, four stay and the new one makes five: the six oldest go
-    ASSERT_EQ(removed.size(), 6u);
+    // ten dumps, the five newest stay
+    ASSERT_EQ(removed.size(), 5u);
     EXPECT_EQ(removed.front(), L"Velmo-20240101-000000-9.dmp");
-    EXPECT_EQ(removed.back(), CrashDumpName({2024, 3, 6, 0, 0, 0, 0}, 7));
+    EXPECT_EQ(removed.back(), CrashDumpName({2024, 3, 5, 0, 0, 0, 0}, 7).data());
     EXPECT_TRUE(CrashDumpsToRemove({L"Velmo-20240101-000000-9.dmp"}, 5).empty());
 }
 
