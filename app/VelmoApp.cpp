@@ -3,7 +3,10 @@
 #include <commctrl.h>
 
 #include "CrashHandler.h"
+#include "KioskAccount.h"
 #include "SingleInstance.h"
+#include "StopCommand.h"
+#include "Watchdog.h"
 #include "framework/Log.h"
 #include "records/RecordKeeper.h"
 #include "shell/VelmoDlg.h"
@@ -17,7 +20,7 @@ namespace {
 void LogStart() {
     const bool bRestarted = wcsstr(::GetCommandLineW(), kRestartedSwitch) != nullptr;
     LogEvent(L"Velmo %ls started%ls: screen %dx%d, process %lu, folder %ls", VELMO_VERSION,
-             bRestarted ? L" again by the system after a fault" : L"", ::GetSystemMetrics(SM_CXSCREEN),
+             bRestarted ? L" again after a fault or a hang" : L"", ::GetSystemMetrics(SM_CXSCREEN),
              ::GetSystemMetrics(SM_CYSCREEN), ::GetCurrentProcessId(), ProgramFolder().c_str());
 }
 
@@ -44,9 +47,15 @@ ShareSettings ReadShareSettings() {
 } // namespace
 
 BOOL CVelmoApp::InitInstance() {
-    InstallCrashHandler();
+    const StartRequest start = ParseStartRequest(::GetCommandLineW());
+    const CKioskAccount account;
+    if (start.bStop || !account.MayRunKiosk()) {
+        m_nExitCode = start.bStop ? StopRunningKiosk(account.StopAccounts()) : kExitNotKioskAccount;
+        return FALSE;
+    }
+    InstallCrashHandler(start);
     CSingleInstance instance;
-    if (!instance.Acquire())
+    if (!instance.Acquire(account.BoundarySid(), start.predecessor))
         return FALSE;
     LogStart();
 
@@ -60,6 +69,7 @@ BOOL CVelmoApp::InitInstance() {
     StartRecordKeeping(ReadShareSettings());
     {
         CVelmoDlg dlg;
+        CWatchdog watchdog(instance.StopEvent());
         m_pMainWnd = &dlg;
         dlg.DoModal();
         m_pMainWnd = nullptr;
@@ -73,5 +83,6 @@ BOOL CVelmoApp::InitInstance() {
 
 int CVelmoApp::ExitInstance() {
     m_gdiplus.Shutdown();
-    return CWinApp::ExitInstance();
+    CWinApp::ExitInstance();
+    return m_nExitCode;
 }
