@@ -36,7 +36,7 @@ LONG g_nCrashing = 0;
 struct CrashRequest {
     DWORD dwThreadId;
     EXCEPTION_POINTERS* pException; // null for a hang
-    DWORD dwSilentMs;
+    DWORD dwSilentMs;               // 0: the thread has ended
 } g_request;
 
 // A hung thread's state, taken while it stands still, as the dump's exception.
@@ -126,7 +126,10 @@ void LogFailure(const CrashRequest& request, const EXCEPTION_POINTERS* pExceptio
     const wchar_t* pszAfter =
         bStartsAgain ? L"a fresh kiosk takes over" : L"not started again: it failed within a minute of its own restart";
     const DWORD dwCode = pException ? pException->ExceptionRecord->ExceptionCode : kHangCode;
-    if (!request.pException)
+    if (!request.pException && request.dwSilentMs == 0)
+        LogCrashEvent(L"Crash: the user-interface thread %lu has ended; dump %ls; %ls", request.dwThreadId, pszDump,
+                      pszAfter);
+    else if (!request.pException)
         LogCrashEvent(L"Hang: the user-interface thread %lu has not answered for %lu s; dump %ls; %ls",
                       request.dwThreadId, request.dwSilentMs / 1000, pszDump, pszAfter);
     else if (dwCode == kTerminateCode || dwCode == kAbortCode)
@@ -216,7 +219,7 @@ void OnAbortSignal(int) {
 
 } // namespace
 
-void EndHungKiosk(DWORD dwThreadId, DWORD dwSilentMs) {
+void EndFailedKiosk(DWORD dwThreadId, DWORD dwSilentMs) {
     HandOver({dwThreadId, nullptr, dwSilentMs});
     // the writer could not finish: the hung kiosk ends all the same
     EndThisProcess(kHangCode);

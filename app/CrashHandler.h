@@ -15,9 +15,9 @@
 // fail, asks Windows to restart the kiosk.
 void InstallCrashHandler(const StartRequest& start);
 
-// The watchdog's finding: the thread has not answered for dwSilentMs. Dumps
-// it, logs it, starts a fresh kiosk and ends this one.
-[[noreturn]] void EndHungKiosk(DWORD dwThreadId, DWORD dwSilentMs);
+// The watchdog's finding: the thread has not answered for dwSilentMs, or (0)
+// it has ended. Dumps it, logs it, starts a fresh kiosk and ends this one.
+[[noreturn]] void EndFailedKiosk(DWORD dwThreadId, DWORD dwSilentMs);
 
 // The command line a restarted kiosk gets, from Windows or from the crash path.
 constexpr const wchar_t* kRestartedSwitch = L"/restarted";

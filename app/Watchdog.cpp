@@ -21,14 +21,15 @@ ULONGLONG AwakeMs() {
 } // namespace
 
 CWatchdog::CWatchdog(HANDLE hStopEvent)
-    : m_dwUiThreadId(::GetCurrentThreadId()), m_hQuit(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    : m_dwUiThreadId(::GetCurrentThreadId()), m_hUiThread(::OpenThread(SYNCHRONIZE, FALSE, m_dwUiThreadId)),
+      m_hQuit(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = kClassName;
     ::RegisterClassW(&wc);
     m_hWnd = ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    if (!m_hWnd || !m_hQuit) {
+    if (!m_hWnd || !m_hQuit || !m_hUiThread) {
         LogEvent(L"Watchdog: could not start (%ls); a hang is not noticed", DescribeError(::GetLastError()).c_str());
         return;
     }
@@ -74,14 +75,19 @@ DWORD WINAPI CWatchdog::WatchThread(void* pParam) {
 
 void CWatchdog::Watch() {
     ULONGLONG lastAnswer = AwakeMs();
-    while (::WaitForSingleObject(m_hQuit.Get(), kPollMs) == WAIT_TIMEOUT) {
+    const HANDLE handles[] = {m_hQuit.Get(), m_hUiThread.Get()};
+    for (;;) {
+        const DWORD dwWait = ::WaitForMultipleObjects(2, handles, FALSE, kPollMs);
+        if (dwWait == WAIT_OBJECT_0 + 1)
+            EndFailedKiosk(m_dwUiThreadId, 0);
+        if (dwWait != WAIT_TIMEOUT)
+            return;
         // a sent message is answered by any message loop, a box's or a menu's too
         DWORD_PTR result = 0;
         if (::SendMessageTimeoutW(m_hWnd, WM_NULL, 0, 0, SMTO_NORMAL, kPollMs, &result)) {
             lastAnswer = AwakeMs();
         } else if (const ULONGLONG silent = AwakeMs() - lastAnswer; silent >= kHangMs) {
-            EndHungKiosk(m_dwUiThreadId, static_cast<DWORD>(silent));
-            return;
+            EndFailedKiosk(m_dwUiThreadId, static_cast<DWORD>(silent));
         }
     }
 }

@@ -1,6 +1,7 @@
 // Watches the user-interface thread from a thread of its own: one that has
-// not answered for 30 s is taken as hung, and the crash path dumps it and
-// starts a fresh kiosk. Also carries Velmo.exe /stop's request onto that
+// not answered for 30 s is taken as hung, and one that has ended (a system
+// that ends a thread whose stack overflowed) as failed; the crash path dumps
+// the kiosk and starts a fresh one. Also carries Velmo.exe /stop's request onto that
 // thread, where ending the message loop closes the page, however locked.
 #pragma once
 
@@ -21,6 +22,7 @@ private:
     void Watch();
 
     DWORD m_dwUiThreadId;
+    CHandle m_hUiThread;
     HWND m_hWnd = nullptr; // message-only, on the user-interface thread
     CHandle m_hQuit;
     CHandle m_hThread;
