@@ -116,7 +116,7 @@ void WaitForPredecessor(uint64_t predecessor) {
 
 } // namespace
 
-bool CKioskObjects::OpenNamespace(const std::wstring& accountSid, bool bCreate) {
+bool CKioskObjects::OpenNamespace(const std::wstring& accountSid, SECURITY_ATTRIBUTES* pCreate) {
     const NamespaceApi& api = Api();
     if (!api.Complete()) {
         m_prefix = L"Local\\Velmo.";
@@ -130,12 +130,11 @@ bool CKioskObjects::OpenNamespace(const std::wstring& accountSid, bool bCreate) 
     // the same integrity level: a sandboxed process of the kiosk account cannot make it first either
     if (account.pSid && medium.pSid && api.pfnAddSid(&hBoundary, account.pSid) &&
         api.pfnAddLabel(&hBoundary, medium.pSid)) {
-        CKioskSecurity security(accountSid);
-        if (bCreate && security.sa.lpSecurityDescriptor) {
-            m_hNamespace = api.pfnCreate(&security.sa, hBoundary, kNamespace);
+        if (pCreate && pCreate->lpSecurityDescriptor) {
+            m_hNamespace = api.pfnCreate(pCreate, hBoundary, kNamespace);
             m_bMadeHere = m_hNamespace != nullptr;
         }
-        if (!m_hNamespace && (!bCreate || ::GetLastError() == ERROR_ALREADY_EXISTS))
+        if (!m_hNamespace && (!pCreate || ::GetLastError() == ERROR_ALREADY_EXISTS))
             m_hNamespace = api.pfnOpen(hBoundary, kNamespace);
     }
     const DWORD dwError = ::GetLastError();
@@ -146,9 +145,9 @@ bool CKioskObjects::OpenNamespace(const std::wstring& accountSid, bool bCreate) 
 }
 
 bool CKioskObjects::Create(const std::wstring& accountSid) {
-    if (!OpenNamespace(accountSid, true))
-        return false;
     CKioskSecurity security(accountSid);
+    if (!OpenNamespace(accountSid, &security.sa))
+        return false;
     SECURITY_ATTRIBUTES* pSa = m_hNamespace ? &security.sa : nullptr;
     m_hMutex = CHandle(::CreateMutexW(pSa, FALSE, (m_prefix + L"Kiosk").c_str()));
     m_hStop = CHandle(::CreateEventW(pSa, TRUE, FALSE, (m_prefix + L"Stop").c_str()));
@@ -156,7 +155,7 @@ bool CKioskObjects::Create(const std::wstring& accountSid) {
 }
 
 bool CKioskObjects::Open(const std::wstring& accountSid) {
-    if (!OpenNamespace(accountSid, false))
+    if (!OpenNamespace(accountSid, nullptr))
         return false;
     m_hMutex = CHandle(::OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, (m_prefix + L"Kiosk").c_str()));
     m_hStop = CHandle(::OpenEventW(EVENT_MODIFY_STATE, FALSE, (m_prefix + L"Stop").c_str()));

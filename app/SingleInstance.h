@@ -34,7 +34,8 @@ public:
     HANDLE StopEvent() const { return m_hStop.Get(); }
 
 private:
-    bool OpenNamespace(const std::wstring& accountSid, bool bCreate);
+    // Made with pCreate's security, or only opened when it is null.
+    bool OpenNamespace(const std::wstring& accountSid, SECURITY_ATTRIBUTES* pCreate);
 
     HANDLE m_hNamespace = nullptr;
     bool m_bMadeHere = false;
