@@ -349,6 +349,17 @@ E2E_TEST(FaultsAndHangsLeaveADumpAndAFreshKiosk) {
                  nullptr, 0, nullptr);
              return hThread && ::CloseHandle(hThread);
          }},
+        // the C runtime's abort, which std::terminate calls too, in a thread of the kiosk
+        {"abort", "Crash: abort in thread", 60000,
+         [](const CKiosk& kiosk) {
+             // system libraries sit at the same address in every process
+             void* pAbort = reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"msvcrt.dll"), "abort"));
+             HANDLE hThread =
+                 pAbort ? ::CreateRemoteThread(kiosk.Process(), nullptr, 0,
+                                               reinterpret_cast<LPTHREAD_START_ROUTINE>(pAbort), nullptr, 0, nullptr)
+                        : nullptr;
+             return hThread && ::CloseHandle(hThread);
+         }},
         {"the user-interface thread's stack overflows", "Crash: exception 0xC00000FD", 60000, OverflowUiStack,
          "Crash: the user-interface thread"},
         // blocked forever in the middle of a message: the watchdog gives it 30 s
@@ -382,14 +393,15 @@ E2E_TEST(FaultsAndHangsLeaveADumpAndAFreshKiosk) {
     }
     const std::vector<std::wstring> dumps = FileNamesIn(crash, L"Velmo-*.dmp");
     CHECK_EQ(dumps.size(), size_t{5});
-    for (int n = 1; n <= 4; ++n) // three new dumps: the four oldest made way
-        CHECK(!Exists(crash + L"\\Velmo-20000101-00000" + std::to_wstring(n) + L"-1.dmp"));
+    // four new dumps: of the six old ones, only the newest stays
+    for (int n = 1; n <= 6; ++n)
+        CHECK(Exists(crash + L"\\Velmo-20000101-00000" + std::to_wstring(n) + L"-1.dmp") == (n == 6));
     int nDumps = 0;
     for (const std::wstring& name : dumps) {
         const std::vector<uint8_t> bytes = ReadFileBytes(crash + L"\\" + name);
         nDumps += bytes.size() > 4 && std::string(bytes.begin(), bytes.begin() + 4) == "MDMP";
     }
-    CHECK_EQ(nDumps, 3);
+    CHECK_EQ(nDumps, 4);
 }
 
 E2E_TEST(LogStaysBoundedWhileAnotherProgramHoldsIt) {
