@@ -14,7 +14,7 @@
 #include "framework/Log.h"
 #include "records/RecordName.h"
 #include "records/Retention.h"
-#include "records/ShareQueue.h"
+#include "records/ShareRules.h"
 #include "records/ShareSettings.h"
 
 namespace {

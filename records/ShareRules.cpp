@@ -1,4 +1,4 @@
-#include "records/ShareQueue.h"
+#include "records/ShareRules.h"
 
 #include "records/RecordName.h"
 

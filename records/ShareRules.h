@@ -1,6 +1,6 @@
-// Copying records to a file share, the decisions only: which records still
-// have to go, which name a copy takes, how long to wait after a failure and
-// what the [Share] settings mean. Needs nothing from the platform.
+// The rules of copying records to a file share: which records still have to
+// go and in which order, which names a copy may take, how long to wait after a
+// failure. Needs nothing from the platform.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 #include "records/Retention.h"
-#include "records/ShareQueue.h"
+#include "records/ShareRules.h"
 #include "records/ShareSettings.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ std::vector<std::wstring> Names(const std::vector<RecordFile>& files) {
     return names;
 }
 
-TEST(ShareQueue, PendingIsWhatTheShareLacksOldestFirst) {
+TEST(ShareRules, PendingIsWhatTheShareLacksOldestFirst) {
     const std::wstring jan = NameOf({2024, 1, 5, 8, 0, 0});
     const std::wstring feb = NameOf({2024, 2, 1, 8, 0, 0});
     const std::wstring febCopy = NameOf({2024, 2, 1, 8, 0, 0}, 2);
@@ -39,7 +39,7 @@ TEST(ShareQueue, PendingIsWhatTheShareLacksOldestFirst) {
     EXPECT_EQ(PendingRecords(local, {}).size(), local.size());
 }
 
-TEST(ShareQueue, ClashNamesFollowTheLocalSave) {
+TEST(ShareRules, ClashNamesFollowTheLocalSave) {
     const std::wstring name = NameOf({2024, 3, 7, 9, 5, 3});
     EXPECT_EQ(ShareCopyName(name, 1), name);
     EXPECT_EQ(ShareCopyName(name, 2), NameOf({2024, 3, 7, 9, 5, 3}, 2));
@@ -50,7 +50,7 @@ TEST(ShareQueue, ClashNamesFollowTheLocalSave) {
     EXPECT_EQ(ShareTempName(4711).find(L".bmp"), std::wstring::npos); // never listed as a record
 }
 
-TEST(ShareQueue, RetryPauseDoublesFromOneSecondToFiveMinutes) {
+TEST(ShareRules, RetryPauseDoublesFromOneSecondToFiveMinutes) {
     const struct {
         int failures;
         unsigned ms;
@@ -61,7 +61,7 @@ TEST(ShareQueue, RetryPauseDoublesFromOneSecondToFiveMinutes) {
     }
 }
 
-TEST(ShareQueue, SettingsAreReadAsOperatorsWriteThem) {
+TEST(ShareRules, SettingsAreReadAsOperatorsWriteThem) {
     EXPECT_EQ(SettingValue(L"\\\\server\\share\\velmo   ; empty: no sharing"), L"\\\\server\\share\\velmo");
     EXPECT_EQ(SettingValue(L"  \"D:\\Kiosk records\"  "), L"D:\\Kiosk records");
     EXPECT_EQ(SettingValue(L"; all comment"), L"");
