@@ -12,6 +12,7 @@
 
 #include "framework/Handle.h"
 #include "framework/Log.h"
+#include "framework/NumberedName.h"
 #include "records/RecordName.h"
 #include "records/Retention.h"
 #include "records/ShareRules.h"
@@ -321,7 +322,7 @@ CRecordKeeper::CopyResult CRecordKeeper::CopyOne(const RecordFile& record) {
     // crash, or under a clash's name)
     int n = 1;
     for (; n <= kMaxShareCopyNames; ++n) {
-        const std::wstring target = m_strShare + L"\\" + ShareCopyName(record.name, n);
+        const std::wstring target = m_strShare + L"\\" + NumberedName(record.name, n);
         if (::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
             const DWORD dwError = ::GetLastError();
             if (dwError == ERROR_FILE_NOT_FOUND)
@@ -349,7 +350,7 @@ CRecordKeeper::CopyResult CRecordKeeper::CopyOne(const RecordFile& record) {
         return CopyResult::Failed;
     }
     for (; n <= kMaxShareCopyNames; ++n) {
-        const std::wstring target = m_strShare + L"\\" + ShareCopyName(record.name, n);
+        const std::wstring target = m_strShare + L"\\" + NumberedName(record.name, n);
         // without MOVEFILE_REPLACE_EXISTING the rename fails on a taken name
         if (::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
             // two kiosks writing into one folder show up here
@@ -378,7 +379,7 @@ bool CRecordKeeper::IsOnShare(const std::wstring& name) const {
     if (!ReadWhole(m_strLocal + L"\\" + name, bytes))
         return false;
     for (int n = 1; n <= kMaxShareCopyNames; ++n) {
-        const std::wstring path = m_strShare + L"\\" + ShareCopyName(name, n);
+        const std::wstring path = m_strShare + L"\\" + NumberedName(name, n);
         if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
             return false;
         if (const Holds holds = HoldsBytes(path, bytes); holds != Holds::No)

@@ -39,12 +39,8 @@ TEST(ShareRules, PendingIsWhatTheShareLacksOldestFirst) {
     EXPECT_EQ(PendingRecords(local, {}).size(), local.size());
 }
 
-TEST(ShareRules, ClashNamesFollowTheLocalSave) {
+TEST(ShareRules, TemporaryCopyIsRecognisedAndNeverListed) {
     const std::wstring name = NameOf({2024, 3, 7, 9, 5, 3});
-    EXPECT_EQ(ShareCopyName(name, 1), name);
-    EXPECT_EQ(ShareCopyName(name, 2), NameOf({2024, 3, 7, 9, 5, 3}, 2));
-    EXPECT_EQ(ShareCopyName(L"a.bmp.txt", 3), L"a.bmp(3).txt");
-    EXPECT_EQ(ShareCopyName(L"plain", 2), L"plain(2)");
     EXPECT_TRUE(IsShareTempName(ShareTempName(4711)));
     EXPECT_FALSE(IsShareTempName(name));
     EXPECT_EQ(ShareTempName(4711).find(L".bmp"), std::wstring::npos); // never listed as a record
