@@ -6,10 +6,7 @@
 
 namespace {
 
-// large single reads and writes fail on some network shares
-constexpr size_t kChunkBytes = 1 << 20;
-
-bool WriteWhole(const wchar_t* pszPath, const std::vector<uint8_t>& bytes, bool bFlush) {
+bool WriteWhole(const wchar_t* pszPath, const std::vector<uint8_t>& bytes, bool bFlush, size_t nRequestBytes) {
     CHandle file(::CreateFileW(pszPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file)
@@ -17,7 +14,7 @@ bool WriteWhole(const wchar_t* pszPath, const std::vector<uint8_t>& bytes, bool 
     bool bWritten = true;
     for (size_t done = 0; bWritten && done < bytes.size();) {
         DWORD nWritten = 0;
-        const DWORD n = static_cast<DWORD>(std::min(kChunkBytes, bytes.size() - done));
+        const DWORD n = static_cast<DWORD>(std::min({nRequestBytes, kOneRequest, bytes.size() - done}));
         bWritten = ::WriteFile(file.Get(), bytes.data() + done, n, &nWritten, nullptr) && nWritten == n;
         done += n;
     }
@@ -32,9 +29,9 @@ bool WriteWhole(const wchar_t* pszPath, const std::vector<uint8_t>& bytes, bool 
 
 } // namespace
 
-CFileReader::CFileReader(const wchar_t* pszPath, DWORD dwShare)
-    : m_file(
-          ::CreateFileW(pszPath, GENERIC_READ, dwShare, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
+CFileReader::CFileReader(const wchar_t* pszPath, DWORD dwShare, size_t nRequestBytes)
+    : m_file(::CreateFileW(pszPath, GENERIC_READ, dwShare, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)),
+      m_nRequestBytes(std::min(nRequestBytes, kOneRequest)) {}
 
 bool CFileReader::GetSize(uint64_t& nBytes) const {
     LARGE_INTEGER size{};
@@ -45,22 +42,24 @@ bool CFileReader::GetSize(uint64_t& nBytes) const {
 }
 
 bool CFileReader::ReadAt(uint64_t offset, void* p, size_t n) {
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!::SetFilePointerEx(m_file.Get(), at, nullptr, FILE_BEGIN))
+        return false;
     auto* pTo = static_cast<uint8_t*>(p);
     for (size_t done = 0; done < n;) {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset + done);
-        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
         DWORD nRead = 0;
-        const DWORD nWant = static_cast<DWORD>(std::min(kChunkBytes, n - done));
-        if (!::ReadFile(m_file.Get(), pTo + done, nWant, &nRead, &at) || nRead == 0)
+        const DWORD nWant = static_cast<DWORD>(std::min(m_nRequestBytes, n - done));
+        if (!::ReadFile(m_file.Get(), pTo + done, nWant, &nRead, nullptr) || nRead == 0)
             return false;
         done += nRead;
     }
     return true;
 }
 
-ReadFault ReadWholeFile(const wchar_t* pszPath, uint64_t nMaxBytes, std::vector<uint8_t>& bytes, DWORD dwShare) {
-    CFileReader file(pszPath, dwShare);
+ReadFault ReadWholeFile(const wchar_t* pszPath, uint64_t nMaxBytes, std::vector<uint8_t>& bytes, DWORD dwShare,
+                        size_t nRequestBytes) {
+    CFileReader file(pszPath, dwShare, nRequestBytes);
     uint64_t nSize = 0;
     if (!file || !file.GetSize(nSize))
         return ReadFault::CannotOpen;
@@ -75,11 +74,11 @@ ReadFault ReadWholeFile(const wchar_t* pszPath, uint64_t nMaxBytes, std::vector<
 }
 
 bool WriteWholeFile(const wchar_t* pszPath, const std::vector<uint8_t>& bytes) {
-    return WriteWhole(pszPath, bytes, false);
+    return WriteWhole(pszPath, bytes, false, kOneRequest);
 }
 
-bool WriteFileDurably(const wchar_t* pszPath, const std::vector<uint8_t>& bytes) {
-    return WriteWhole(pszPath, bytes, true);
+bool WriteFileDurably(const wchar_t* pszPath, const std::vector<uint8_t>& bytes, size_t nRequestBytes) {
+    return WriteWhole(pszPath, bytes, true, nRequestBytes);
 }
 
 int RenameToFreeName(const std::wstring& from, int nFirst, int nLast, const std::function<std::wstring(int)>& nameOf) {

@@ -13,20 +13,26 @@
 
 #include "framework/Handle.h"
 
+// The most one read or write request moves. A local file goes in one
+// request, the quickest way; some network shares fail large requests, so
+// what goes to and from a share goes in pieces.
+constexpr size_t kOneRequest = 0xFFFFFFFF;
+constexpr size_t kShareRequestBytes = 1 << 20;
+
 // A file opened for reading; meanwhile others may do what dwShare allows.
 class CFileReader {
 public:
-    CFileReader(const wchar_t* pszPath, DWORD dwShare);
+    CFileReader(const wchar_t* pszPath, DWORD dwShare, size_t nRequestBytes = kOneRequest);
 
     explicit operator bool() const { return static_cast<bool>(m_file); }
     // False when the system cannot say.
     bool GetSize(uint64_t& nBytes) const;
-    // Exactly n bytes from offset, read in pieces a network share takes;
-    // false when fewer arrive.
+    // Exactly n bytes from offset; false when fewer arrive.
     bool ReadAt(uint64_t offset, void* p, size_t n);
 
 private:
     CHandle m_file;
+    size_t m_nRequestBytes;
 };
 
 enum class ReadFault {
@@ -40,14 +46,14 @@ enum class ReadFault {
 // The whole file, when it is at most nMaxBytes long. A failed open or read
 // leaves its last error.
 ReadFault ReadWholeFile(const wchar_t* pszPath, uint64_t nMaxBytes, std::vector<uint8_t>& bytes,
-                        DWORD dwShare = FILE_SHARE_READ);
+                        DWORD dwShare = FILE_SHARE_READ, size_t nRequestBytes = kOneRequest);
 
 // The bytes as the whole file, replacing a file of that name. A file that
 // could not be written whole is removed again; false leaves the failure's
 // last error.
 bool WriteWholeFile(const wchar_t* pszPath, const std::vector<uint8_t>& bytes);
 // The same, flushed to the disk before it returns.
-bool WriteFileDurably(const wchar_t* pszPath, const std::vector<uint8_t>& bytes);
+bool WriteFileDurably(const wchar_t* pszPath, const std::vector<uint8_t>& bytes, size_t nRequestBytes = kOneRequest);
 
 // What RenameToFreeName says when the file kept its name.
 constexpr int kEveryNameTaken = 0; // the last error says the name exists, when one was tried

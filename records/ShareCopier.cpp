@@ -28,7 +28,8 @@ DWORD ListFiles(const std::wstring& folder, std::vector<LocalRecord>& files) {
 }
 
 bool ReadRecord(const std::wstring& path, std::vector<uint8_t>& bytes) {
-    return ReadWholeFile(path.c_str(), 0x7FFFFFFF, bytes, FILE_SHARE_READ | FILE_SHARE_DELETE) == ReadFault::None;
+    return ReadWholeFile(path.c_str(), 0x7FFFFFFF, bytes, FILE_SHARE_READ | FILE_SHARE_DELETE, kShareRequestBytes) ==
+           ReadFault::None;
 }
 
 enum class Holds { Yes, No, Unreadable };
@@ -46,7 +47,7 @@ Holds HoldsBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
 // cheap check that a copy arrived whole, where reading all of it back would
 // double what goes over the network.
 bool EndsMatch(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    CFileReader file(path.c_str(), FILE_SHARE_READ | FILE_SHARE_DELETE);
+    CFileReader file(path.c_str(), FILE_SHARE_READ | FILE_SHARE_DELETE, kShareRequestBytes);
     uint64_t nSize = 0;
     if (!file || !file.GetSize(nSize) || nSize != bytes.size())
         return false;
@@ -63,7 +64,7 @@ bool EndsMatch(const std::wstring& path, const std::vector<uint8_t>& bytes) {
 // Writes the bytes durably, then checks them through a new handle: a share
 // that lost or cut the data says so here, not in the record.
 bool WriteVerified(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    if (!WriteFileDurably(path.c_str(), bytes))
+    if (!WriteFileDurably(path.c_str(), bytes, kShareRequestBytes))
         return false;
     if (EndsMatch(path, bytes))
         return true;
