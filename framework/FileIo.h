@@ -1,7 +1,6 @@
-// Files in and out, one way for the whole kiosk: read a file whole within a
-// size limit, write one whole (durably when it must survive a power cut), and
-// rename a finished file to the first free numbered name without replacing
-// anything.
+// Files in and out: read a file whole within a size limit, write one whole
+// (durably when it must survive a power cut), and rename a finished file to
+// the first free numbered name without replacing anything.
 #pragma once
 
 #include <windows.h>
