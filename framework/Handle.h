@@ -1,73 +1,81 @@
-// Owners for kernel handles.
+// One owner for handles of every kind, and the owners of kernel handles.
 #pragma once
 
 #include <windows.h>
 
 #include <utility>
 
-// A handle closed with CloseHandle; INVALID_HANDLE_VALUE and null mean none.
-class CHandle {
+// Traits for a handle type whose empty value is null. A traits type names the
+// handle's Type, its None() value and whether a value IsValid, and says how to
+// Close one.
+template <class T> struct CNullHandleTraits {
+    using Type = T;
+    static Type None() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+};
+
+// Owns one handle and closes it once through Traits::Close. Move-only: a
+// copyable owner would close twice. A raw handle passed around is borrowed.
+template <class Traits> class CUniqueHandle {
 public:
-    CHandle() = default;
-    explicit CHandle(HANDLE h) : m_h(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-    ~CHandle() { Reset(); }
-    CHandle(CHandle&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
-    CHandle& operator=(CHandle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            m_h = std::exchange(other.m_h, nullptr);
-        }
+    using Type = typename Traits::Type;
+
+    CUniqueHandle() = default;
+    // A value the traits call invalid is held as none.
+    explicit CUniqueHandle(Type h) : m_h(Valid(h)) {}
+    ~CUniqueHandle() { Reset(); }
+    CUniqueHandle(CUniqueHandle&& other) noexcept : m_h(other.Release()) {}
+    CUniqueHandle& operator=(CUniqueHandle&& other) noexcept {
+        if (this != &other)
+            Reset(other.Release());
         return *this;
     }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
+    CUniqueHandle(const CUniqueHandle&) = delete;
+    CUniqueHandle& operator=(const CUniqueHandle&) = delete;
 
-    HANDLE Get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-    void Reset() {
-        if (m_h)
-            ::CloseHandle(m_h);
-        m_h = nullptr;
+    Type Get() const { return m_h; }
+    explicit operator bool() const { return Traits::IsValid(m_h); }
+    // Closes what is held and holds h instead.
+    void Reset(Type h = Traits::None()) {
+        const Type old = std::exchange(m_h, Valid(h));
+        if (Traits::IsValid(old))
+            Traits::Close(old);
     }
+    // Hands the handle on (to an owner that frees it itself); none is left here.
+    Type Release() { return std::exchange(m_h, Traits::None()); }
 
 private:
-    HANDLE m_h = nullptr;
+    static Type Valid(Type h) { return Traits::IsValid(h) ? h : Traits::None(); }
+
+    Type m_h = Traits::None();
+};
+
+// CreateFileW says failure with INVALID_HANDLE_VALUE, most others with null:
+// both mean none.
+struct CKernelHandleTraits : CNullHandleTraits<HANDLE> {
+    static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { ::CloseHandle(h); }
+};
+using CHandle = CUniqueHandle<CKernelHandleTraits>;
+
+struct CFindTraits {
+    using Type = HANDLE;
+    static Type None() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Type h) { return h != INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { ::FindClose(h); }
 };
 
 // A directory search from FindFirstFileW, closed with FindClose.
-class CFindHandle {
+class CFindHandle : public CUniqueHandle<CFindTraits> {
 public:
-    CFindHandle(const wchar_t* pszPattern, WIN32_FIND_DATAW& data) : m_h(::FindFirstFileW(pszPattern, &data)) {}
-    ~CFindHandle() {
-        if (m_h != INVALID_HANDLE_VALUE)
-            ::FindClose(m_h);
-    }
-    CFindHandle(const CFindHandle&) = delete;
-    CFindHandle& operator=(const CFindHandle&) = delete;
-
-    explicit operator bool() const { return m_h != INVALID_HANDLE_VALUE; }
-    bool Next(WIN32_FIND_DATAW& data) { return ::FindNextFileW(m_h, &data) != FALSE; }
-
-private:
-    HANDLE m_h;
+    CFindHandle(const wchar_t* pszPattern, WIN32_FIND_DATAW& data)
+        : CUniqueHandle(::FindFirstFileW(pszPattern, &data)) {}
+    bool Next(WIN32_FIND_DATAW& data) { return ::FindNextFileW(Get(), &data) != FALSE; }
 };
 
-// Memory from GlobalAlloc, freed with GlobalFree unless handed on (Detach),
+// Memory from GlobalAlloc, freed with GlobalFree unless handed on (Release),
 // as to a stream that frees it itself.
-class CGlobalMemory {
-public:
-    explicit CGlobalMemory(HGLOBAL h) : m_h(h) {}
-    ~CGlobalMemory() {
-        if (m_h)
-            ::GlobalFree(m_h);
-    }
-    CGlobalMemory(const CGlobalMemory&) = delete;
-    CGlobalMemory& operator=(const CGlobalMemory&) = delete;
-
-    HGLOBAL Get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-    HGLOBAL Detach() { return std::exchange(m_h, nullptr); }
-
-private:
-    HGLOBAL m_h;
+struct CGlobalMemoryTraits : CNullHandleTraits<HGLOBAL> {
+    static void Close(HGLOBAL h) { ::GlobalFree(h); }
 };
+using CGlobalMemory = CUniqueHandle<CGlobalMemoryTraits>;

@@ -154,13 +154,12 @@ void CHistoryDlg::OnPaint() {
         return;
     // composed off-screen and copied once: nine decodes take long enough to
     // show the cells filling one by one
-    CDC memDC = CDC::CreateCompatible(dc.Get());
-    CBitmapHandle bitmap(::CreateCompatibleBitmap(dc.Get(), cx, cy));
-    if (!memDC || !bitmap) {
+    const CBitmapHandle bitmap(::CreateCompatibleBitmap(dc.Get(), cx, cy));
+    const CMemoryDC memDC(dc.Get(), bitmap.Get());
+    if (!bitmap || !memDC) {
         Draw(dc.Get(), rc);
         return;
     }
-    CSelectObject select(memDC.Get(), bitmap.Get());
     Draw(memDC.Get(), rc);
     ::BitBlt(dc.Get(), 0, 0, cx, cy, memDC.Get(), 0, 0, SRCCOPY);
     // timer messages come only when no input waits, so a tap is never delayed
@@ -171,12 +170,11 @@ void CHistoryDlg::OnPaint() {
 bool CHistoryDlg::CacheOffScreen(const std::wstring& path, const LayoutRect& cell, SIZE client) {
     // drawn off-screen where the cell lies, as a paint would draw it
     CClientDC screenDC(nullptr);
-    CDC memDC = CDC::CreateCompatible(screenDC.Get());
-    CBitmapHandle bitmap(::CreateCompatibleBitmap(screenDC.Get(), client.cx, client.cy));
-    CDC thumbDC = CDC::CreateCompatible(screenDC.Get());
-    if (!memDC || !bitmap || !thumbDC)
+    const CBitmapHandle bitmap(::CreateCompatibleBitmap(screenDC.Get(), client.cx, client.cy));
+    const CMemoryDC memDC(screenDC.Get(), bitmap.Get());
+    const CMemoryDC thumbDC(screenDC.Get());
+    if (!bitmap || !memDC || !thumbDC)
         return false;
-    CSelectObject select(memDC.Get(), bitmap.Get());
     DrawPicture(memDC.Get(), thumbDC.Get(), path, cell);
     return true;
 }

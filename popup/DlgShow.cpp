@@ -45,11 +45,10 @@ std::vector<uint32_t> ScreenPixels(const RECT& rc) {
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* pBits = nullptr;
     CBitmapHandle bitmap(::CreateDIBSection(screenDC.Get(), &bi, DIB_RGB_COLORS, &pBits, nullptr, 0));
-    CDC memDC = CDC::CreateCompatible(screenDC.Get());
-    if (!bitmap || !pBits || !memDC)
-        return {};
     {
-        CSelectObject select(memDC.Get(), bitmap.Get());
+        const CMemoryDC memDC(screenDC.Get(), bitmap.Get());
+        if (!bitmap || !pBits || !memDC)
+            return {};
         if (!::BitBlt(memDC.Get(), 0, 0, cx, cy, screenDC.Get(), rc.left, rc.top, SRCCOPY | CAPTUREBLT))
             return {};
     }
@@ -142,7 +141,6 @@ BOOL CDlgShow::RefreshLayeredWindow() {
     const int w = m_nImageWidth;
     const int h = m_nImageHeight;
     CClientDC dcA(m_hWnd);
-    CDC memDC = CDC::CreateCompatible(dcA.Get());
     CBitmapHandle bitmap;
     if (w > 0 && h > 0) {
         // a top-down 32-bit DIB keeps the picture's alpha for the layered update
@@ -151,7 +149,7 @@ BOOL CDlgShow::RefreshLayeredWindow() {
         void* pBits = nullptr;
         bitmap.Reset(::CreateDIBSection(dcA.Get(), &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0));
     }
-    CSelectObject select(memDC.Get(), bitmap.Get());
+    const CMemoryDC memDC(dcA.Get(), bitmap.Get());
     m_blend.SourceConstantAlpha = kOpacity;
     CClientDC dcB(m_hWnd);
     RECT rcWindow;

@@ -16,8 +16,7 @@ void StretchInto(HDC hdcTarget, HBITMAP hSource, const RECT& rcTarget) {
     BITMAP bm{};
     if (!hSource || !::GetObjectW(hSource, sizeof(bm), &bm))
         return;
-    CDC sourceDC = CDC::CreateCompatible(hdcTarget);
-    CSelectObject select(sourceDC.Get(), hSource);
+    const CMemoryDC sourceDC(hdcTarget, hSource);
     const int cx = rcTarget.right - rcTarget.left;
     const int cy = rcTarget.bottom - rcTarget.top;
     if (cx == bm.bmWidth && cy == bm.bmHeight) {
@@ -47,15 +46,13 @@ bool CVelmoDlg::ComposeSignIn(CBitmapEx& canvas) {
         return false;
     CClientDC screenDC(nullptr);
     CBitmapHandle bitmap(CreateCanvasBitmap(screenDC.Get(), cx, cy));
-    CDC canvasDC = CDC::CreateCompatible(screenDC.Get());
-    if (!bitmap || !canvasDC)
-        return false;
     {
-        CSelectObject selectCanvas(canvasDC.Get(), bitmap.Get());
+        const CMemoryDC canvasDC(screenDC.Get(), bitmap.Get());
+        if (!bitmap || !canvasDC)
+            return false;
         // the page as the main window last painted it
         {
-            CDC pageDC = CDC::CreateCompatible(screenDC.Get());
-            CSelectObject selectPage(pageDC.Get(), m_bmpBackBuffer.GetSafeHandle());
+            const CMemoryDC pageDC(screenDC.Get(), m_bmpBackBuffer.GetSafeHandle());
             ::BitBlt(canvasDC.Get(), 0, 0, cx, cy, pageDC.Get(), m_rcSignCapture.left, m_rcSignCapture.top, SRCCOPY);
         }
         // the signature exactly as the pad last showed it
