@@ -88,6 +88,38 @@ void ListRecords(CHistoryList& list, const std::wstring& folder) {
     list.EndLoad();
 }
 
+// The records the scale-ahead works from: listed once, and again only after a
+// change notification says the folder's names have changed (a save, a
+// deletion, a record copied in).
+class CRecordFolder {
+public:
+    explicit CRecordFolder(const wchar_t* pszFolder) : m_folder(pszFolder) {}
+
+    const CHistoryList& List() {
+        if (!m_change) {
+            // watched before it is listed, so a change while listing is not missed;
+            // a folder that cannot be watched is listed each time it is asked for
+            m_change.Reset(::FindFirstChangeNotificationW(m_folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME));
+            ListRecords(m_list, m_folder);
+        } else if (::WaitForSingleObject(m_change.Get(), 0) == WAIT_OBJECT_0) {
+            if (!::FindNextChangeNotification(m_change.Get()))
+                m_change.Reset();
+            ListRecords(m_list, m_folder);
+        }
+        return m_list;
+    }
+
+private:
+    std::wstring m_folder;
+    CChangeNotification m_change;
+    CHistoryList m_list;
+};
+
+const CHistoryList& SignInRecords() {
+    static CRecordFolder s_folder(L"SignIn");
+    return s_folder.List();
+}
+
 // The history's client size on this screen, from its background picture,
 // read once.
 SIZE HistoryClientSize() {
@@ -162,9 +194,7 @@ void CHistoryDlg::OnPaint() {
     }
     Draw(memDC.Get(), rc);
     ::BitBlt(dc.Get(), 0, 0, cx, cy, memDC.Get(), 0, 0, SRCCOPY);
-    // timer messages come only when no input waits, so a tap is never delayed
-    // by more than one picture
-    ::SetTimer(m_hWnd, kHistoryPrefetchTimerId, 10, nullptr);
+    m_bPrefetch = true;
 }
 
 bool CHistoryDlg::CacheOffScreen(const std::wstring& path, const LayoutRect& cell, SIZE client) {
@@ -179,12 +209,27 @@ bool CHistoryDlg::CacheOffScreen(const std::wstring& path, const LayoutRect& cel
     return true;
 }
 
+void CHistoryDlg::Prewarm() {
+    // one for the program's life, on the UI thread's idle list
+    struct CFirstPage final : CIdleHandler {
+        bool bArmed = false;
+        CIdleRegistration idle{*this};
+        uint32_t OnIdle() override {
+            if (bArmed && PrewarmOne())
+                return 0;
+            bArmed = false;
+            return kIdleDone;
+        }
+    };
+    static CFirstPage s_firstPage;
+    s_firstPage.bArmed = true;
+}
+
 bool CHistoryDlg::PrewarmOne() {
     const SIZE client = HistoryClientSize();
     if (client.cx <= 0 || client.cy <= 0)
         return false;
-    CHistoryList list;
-    ListRecords(list, L"SignIn");
+    const CHistoryList& list = SignInRecords();
     const DesignScale scale = ScreenDesignScale();
     for (int t = 0; t < kHistoryCells; ++t) {
         const std::wstring* pPath = list.RecordForCell(t);
@@ -346,12 +391,15 @@ void CHistoryDlg::OnLButtonDown(UINT, POINT point) {
     }
 }
 
+uint32_t CHistoryDlg::OnIdle() {
+    // input always comes first: the loop looks at the queue after each picture
+    if (m_bPrefetch && m_hWnd && PrefetchOne())
+        return 0;
+    m_bPrefetch = false;
+    return kIdleDone;
+}
+
 void CHistoryDlg::OnTimer(UINT_PTR nIDEvent) {
-    if (nIDEvent == kHistoryPrefetchTimerId) {
-        if (!PrefetchOne())
-            ::KillTimer(m_hWnd, kHistoryPrefetchTimerId);
-        return;
-    }
     if (nIDEvent != kHistoryTimerId)
         return;
     ::KillTimer(m_hWnd, kHistoryTimerId);

@@ -34,6 +34,7 @@ CGpImage MakeBuiltInPicture() {
     }
     return picture;
 }
+
 // The screen's pixels in a rectangle, layered windows included; empty when
 // they cannot be read.
 std::vector<uint32_t> ScreenPixels(const RECT& rc) {
@@ -58,31 +59,6 @@ std::vector<uint32_t> ScreenPixels(const RECT& rc) {
     for (uint32_t& p : pixels)
         p &= 0xFFFFFF; // the fourth byte of a screen copy means nothing
     return pixels;
-}
-
-// What lay behind the launcher is repainted by its owners in their own time,
-// and no event says when it has reached the screen: watch the screen until
-// most of the launcher's pixels have changed and the picture holds still.
-// Bounded, so a screen that cannot be read costs at most half a second.
-void WaitUntilLauncherLeftScreen(const RECT& rc, const std::vector<uint32_t>& shown) {
-    constexpr DWORD kMaxWaitMs = 500;
-    constexpr DWORD kPollMs = 10;
-    const DWORD dwStart = ::GetTickCount();
-    std::vector<uint32_t> last;
-    for (;;) {
-        std::vector<uint32_t> now = ScreenPixels(rc);
-        if (!shown.empty() && now.size() == shown.size()) {
-            size_t changed = 0;
-            for (size_t i = 0; i < now.size(); ++i)
-                changed += now[i] != shown[i];
-            if (changed * 2 >= now.size() && now == last)
-                return;
-        }
-        if (::GetTickCount() - dwStart >= kMaxWaitMs)
-            return;
-        last = std::move(now);
-        ::Sleep(kPollMs);
-    }
 }
 
 } // namespace
@@ -251,16 +227,34 @@ LRESULT CDlgShow::OnActivateLauncher(WPARAM, LPARAM) {
 
 void CDlgShow::RestoreMainWindow() {
     // a page disabled under a box of its own stays hidden
-    if (!m_host.CanRestorePage())
+    if (!m_host.CanRestorePage() || m_watch.Watching())
         return;
     RECT rcPopup;
     ::GetWindowRect(m_hWnd, &rcPopup);
-    const std::vector<uint32_t> shown = ScreenPixels(rcPopup);
+    std::vector<uint32_t> shown = ScreenPixels(rcPopup);
     ShowWindow(SW_HIDE);
     // let whatever lies behind the launcher reach the screen before the
     // screen copy, or the page's transparent parts would show the launcher
     ::RedrawWindow(::GetDesktopWindow(), &rcPopup, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    WaitUntilLauncherLeftScreen(rcPopup, shown);
-    m_host.RestorePage();
+    m_rcLeft = rcPopup;
+    m_watch.Start(::GetTickCount(), std::move(shown));
+    // OnIdle brings the page once the screen no longer shows the launcher
+}
+
+uint32_t CDlgShow::OnIdle() {
+    if (!m_watch.Watching())
+        return kIdleDone;
+    const DWORD dwNow = ::GetTickCount();
+    if (const uint32_t nDue = m_watch.DueInMs(dwNow))
+        return nDue;
+    if (!m_watch.Look(dwNow, ScreenPixels(m_rcLeft)))
+        return CLeaveWatch::kPollMs;
+    // the page may have put up a box of its own meanwhile: the launcher then
+    // stays, as it does for a tap under such a box
+    if (m_host.CanRestorePage())
+        m_host.RestorePage();
+    else
+        ShowWindow(SW_SHOW);
+    return kIdleDone;
 }

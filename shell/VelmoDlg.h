@@ -17,8 +17,6 @@
 extern int g_nIdleTime;
 
 constexpr UINT_PTR kIdleTimerId = 3;
-// the history's first page is scaled ahead, one picture per tick, while idle
-constexpr UINT_PTR kHistoryPrewarmTimerId = 6;
 
 // The launcher and the history reach the page only through IKioskHost, the
 // camera only through ICameraReporter.
