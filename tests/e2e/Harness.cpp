@@ -1,9 +1,11 @@
 #include "Harness.h"
 
+#include "framework/Handle.h"
 #include "records/BmpFormat.h"
 
 #include <algorithm>
 #include <optional>
+#include <sstream>
 
 #include <cstdio>
 #include <cstdlib>
@@ -340,31 +342,59 @@ std::string ReadSmallFile(const std::wstring& path) {
 }
 } // namespace
 
-unsigned long CKiosk::WineAnonKiB() const {
-    // the host's process list, through Wine's drive for the root folder
+std::wstring CKiosk::WineProcFolder() const {
+    // the host's process list, through Wine's drive for the root folder; the
+    // kiosk's path is the same in every prefix, so the prefix must match too
     std::string folderName;
     for (wchar_t c : m_folder.substr(m_folder.rfind(L'\\') + 1))
         folderName += static_cast<char>(c);
     const std::string needle = folderName + "\\Velmo.exe";
+    char szPrefix[MAX_PATH] = "";
+    ::GetEnvironmentVariableA("WINEPREFIX", szPrefix, MAX_PATH);
+    const std::string prefix = std::string("WINEPREFIX=") + szPrefix + '\0';
     WIN32_FIND_DATAW data;
-    HANDLE hFind = ::FindFirstFileW(L"Z:\\proc\\*", &data);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return 0;
-    unsigned long kib = 0;
+    CFindHandle find(L"Z:\\proc\\*", data);
+    if (!find)
+        return {};
     do {
         if (data.cFileName[0] < L'0' || data.cFileName[0] > L'9')
             continue;
         const std::wstring dir = std::wstring(L"Z:\\proc\\") + data.cFileName;
-        if (ReadSmallFile(dir + L"\\cmdline").find(needle) == std::string::npos)
-            continue;
-        const std::string status = ReadSmallFile(dir + L"\\status");
-        const size_t at = status.find("RssAnon:");
-        if (at != std::string::npos)
-            kib = std::strtoul(status.c_str() + at + 8, nullptr, 10);
-        break;
-    } while (::FindNextFileW(hFind, &data));
-    ::FindClose(hFind);
-    return kib;
+        if (ReadSmallFile(dir + L"\\cmdline").find(needle) != std::string::npos &&
+            (!szPrefix[0] || ReadSmallFile(dir + L"\\environ").find(prefix) != std::string::npos))
+            return dir;
+    } while (find.Next(data));
+    return {};
+}
+
+unsigned long CKiosk::WineAnonKiB() const {
+    const std::string status = ReadSmallFile(WineProcFolder() + L"\\status");
+    const size_t at = status.find("RssAnon:");
+    return at == std::string::npos ? 0 : std::strtoul(status.c_str() + at + 8, nullptr, 10);
+}
+
+double CKiosk::ProcessorMs() const {
+    if (RunningUnderWine()) {
+        // Wine reports no processor time of another process; the host does,
+        // in fields 14 and 15 of its stat, in hundredths of a second
+        const std::string stat = ReadSmallFile(WineProcFolder() + L"\\stat");
+        const size_t end = stat.rfind(')'); // the command may hold spaces
+        if (end == std::string::npos)
+            return 0;
+        std::istringstream fields(stat.substr(end + 2));
+        std::string field;
+        unsigned long long ticks = 0;
+        for (int i = 3; i <= 15 && fields >> field; ++i)
+            ticks += i >= 14 ? std::stoull(field) : 0;
+        return static_cast<double>(ticks) * 10.0;
+    }
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(m_hProcess, &created, &exited, &kernel, &user))
+        return 0;
+    const auto ms = [](const FILETIME& ft) {
+        return static_cast<double>((ULONGLONG{ft.dwHighDateTime} << 32) | ft.dwLowDateTime) / 10000.0;
+    };
+    return ms(kernel) + ms(user);
 }
 
 bool CKiosk::ShowPage() {

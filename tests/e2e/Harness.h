@@ -120,6 +120,8 @@ public:
     // Ends the kiosk at once, as a crash or power cut would.
     void Kill();
     DWORD ExitCode() const;
+    // Processor time the kiosk has used, user and kernel, in milliseconds.
+    double ProcessorMs() const;
     DWORD GdiObjects() const;
     DWORD UserObjects() const;
     // Kernel handles and committed private memory: under Wine, where GDI and
@@ -136,6 +138,8 @@ public:
 
 private:
     void Start();
+    // Under Wine: the host's /proc folder of the kiosk's process, or empty.
+    std::wstring WineProcFolder() const;
 
     std::wstring m_folder;
     HANDLE m_hProcess = nullptr;

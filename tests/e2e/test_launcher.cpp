@@ -269,3 +269,21 @@ E2E_TEST(EscapeOnThePageEndsTheProgram) {
     if (kiosk.HasExited())
         CHECK_EQ(kiosk.ExitCode(), 0ul);
 }
+
+E2E_TEST(AWaitingKioskUsesNoProcessor) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    // idle work must sleep between its steps, not spin: measured at the
+    // launcher, on the page, and at the launcher again after a tap on it
+    const auto usedOver = [&](DWORD ms) {
+        const double before = kiosk.ProcessorMs();
+        Pause(ms);
+        return kiosk.ProcessorMs() - before;
+    };
+    const double atLauncher = usedOver(2000);
+    REQUIRE(kiosk.ShowPage());
+    const double onPage = usedOver(2000);
+    std::printf("  processor time over 2 s: %.0f ms at the launcher, %.0f ms on the page\n", atLauncher, onPage);
+    CHECK(atLauncher < 200);
+    CHECK(onPage < 400);
+}
