@@ -7,6 +7,7 @@
 #include <optional>
 #include <sstream>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -461,31 +462,84 @@ void Key(WORD vk) {
     KeyUp(vk);
 }
 
-CScreenDib::CScreenDib(const RECT& rc) : m_cx(rc.right - rc.left), m_cy(rc.bottom - rc.top) {
-    if (m_cx <= 0 || m_cy <= 0)
-        return;
+namespace {
+HBITMAP CreateTopDownDib(int cx, int cy, void*& pvBits) {
+    if (cx <= 0 || cy <= 0)
+        return nullptr;
     BITMAPINFO bmi{};
-    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), m_cx, -m_cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    HDC hdcScreen = ::GetDC(nullptr);
-    m_hdc = ::CreateCompatibleDC(hdcScreen);
-    void* pBits = nullptr;
-    m_hbm = ::CreateDIBSection(hdcScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
-    if (m_hdc && m_hbm) {
-        m_hOld = ::SelectObject(m_hdc, m_hbm);
-        ::BitBlt(m_hdc, 0, 0, m_cx, m_cy, hdcScreen, rc.left, rc.top, SRCCOPY);
-        ::GdiFlush();
-        m_pBits = static_cast<const uint32_t*>(pBits);
-    }
-    ::ReleaseDC(nullptr, hdcScreen);
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return ::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &pvBits, nullptr, 0);
+}
+} // namespace
+
+CScreenDib::CScreenDib(const RECT& rc)
+    : m_cx(rc.right - rc.left), m_cy(rc.bottom - rc.top), m_bitmap(CreateTopDownDib(m_cx, m_cy, m_pvBits)),
+      m_dc(nullptr, m_bitmap.Get()) {
+    if (!m_bitmap || !m_dc)
+        return;
+    const CClientDC screen(nullptr);
+    ::BitBlt(m_dc.Get(), 0, 0, m_cx, m_cy, screen.Get(), rc.left, rc.top, SRCCOPY);
+    ::GdiFlush();
+    m_pBits = static_cast<const uint32_t*>(m_pvBits);
 }
 
-CScreenDib::~CScreenDib() {
-    if (m_hOld)
-        ::SelectObject(m_hdc, m_hOld);
-    if (m_hbm)
-        ::DeleteObject(m_hbm);
-    if (m_hdc)
-        ::DeleteDC(m_hdc);
+CScreenPixels::CScreenPixels(const RECT& rc) : m_rc(rc) {
+    const CScreenDib dib(rc);
+    if (dib.Pixels())
+        m_pixels = dib.CopyPixels();
+}
+
+void CFinger::Send(UINT message, WPARAM flags, int x, int y) {
+    POINT pt{x, y};
+    ::ScreenToClient(m_hWnd, &pt);
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(m_hWnd, message, flags, MAKELPARAM(pt.x, pt.y), SMTO_NORMAL, 5000, &result);
+}
+
+void CFinger::Drag(POINT from, std::initializer_list<POINT> offsets, WPARAM flags) {
+    Down(from.x, from.y);
+    for (const POINT& d : offsets)
+        Move(from.x + d.x, from.y + d.y, flags);
+}
+
+void CFinger::DragSideways(int x, int toX, int y, int step) {
+    Down(x, y);
+    while (x != toX) {
+        x = toX > x ? std::min(x + step, toX) : std::max(x - step, toX);
+        Move(x, y);
+    }
+    Up(x, y);
+}
+
+void Stroke(POINT from, POINT to, int step) {
+    Press(from.x, from.y);
+    const int dx = to.x - from.x, dy = to.y - from.y;
+    const int length = static_cast<int>(std::sqrt(double(dx) * dx + double(dy) * dy));
+    for (int d = step; d < length; d += step)
+        MoveTo(from.x + dx * d / length, from.y + dy * d / length);
+    MoveTo(to.x, to.y);
+    Release(to.x, to.y);
+}
+
+bool InkAlong(POINT from, POINT to) {
+    const CScreenPixels shot({from.x, from.y - 4, to.x + 1, from.y + 5});
+    if (!shot.Valid())
+        return false;
+    // the thinnest, fastest line is only light grey, and a stroke's first
+    // stamps are small by design, too faint to count
+    for (int x = from.x + 16; x <= to.x - 4; x += 12) {
+        int darkest = 255;
+        for (int y = from.y - 4; y < from.y + 5; ++y)
+            darkest = std::min(darkest, CScreenPixels::Lightness(shot.At(x, y)));
+        if (darkest > 240)
+            return false;
+    }
+    return true;
+}
+
+bool StrokeUntilInked(POINT from, POINT to, int step) {
+    Stroke(from, to, step);
+    return WaitUntil([&] { return InkAlong(from, to); }, 5000);
 }
 
 std::vector<uint32_t> CScreenDib::CopyPixels() const {
