@@ -61,6 +61,16 @@ std::vector<uint32_t> ScreenPixels(const RECT& rc) {
     return pixels;
 }
 
+// Milliseconds by a precise clock: the tick count moves in steps of up to
+// 16 ms, too coarse to space the watch's looks 10 ms apart.
+uint32_t PreciseMs() {
+    LARGE_INTEGER frequency, counter;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&counter);
+    const LONGLONG f = frequency.QuadPart;
+    return static_cast<uint32_t>(counter.QuadPart / f * 1000 + counter.QuadPart % f * 1000 / f);
+}
+
 } // namespace
 
 CDlgShow::CDlgShow(IKioskHost& host) : CDialog(IDD_DLG_SHOW), m_host(host) {}
@@ -238,17 +248,17 @@ void CDlgShow::RestoreMainWindow() {
     ::RedrawWindow(::GetDesktopWindow(), &rcPopup, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     m_rcLeft = rcPopup;
-    m_watch.Start(::GetTickCount(), std::move(shown));
+    m_watch.Start(PreciseMs(), std::move(shown));
     // OnIdle brings the page once the screen no longer shows the launcher
 }
 
 uint32_t CDlgShow::OnIdle() {
     if (!m_watch.Watching())
         return kIdleDone;
-    const DWORD dwNow = ::GetTickCount();
-    if (const uint32_t nDue = m_watch.DueInMs(dwNow))
+    const uint32_t nNow = PreciseMs();
+    if (const uint32_t nDue = m_watch.DueInMs(nNow))
         return nDue;
-    if (!m_watch.Look(dwNow, ScreenPixels(m_rcLeft)))
+    if (!m_watch.Look(nNow, ScreenPixels(m_rcLeft)))
         return CLeaveWatch::kPollMs;
     // the page may have put up a box of its own meanwhile: the launcher then
     // stays, as it does for a tap under such a box
