@@ -28,12 +28,6 @@ public:
     bool Next(WIN32_FIND_DATAW& data) { return ::FindNextFileW(Get(), &data) != FALSE; }
 };
 
-// A change notification on a folder from FindFirstChangeNotificationW.
-struct CChangeNotificationTraits : CFindTraits {
-    static void Close(HANDLE h) { ::FindCloseChangeNotification(h); }
-};
-using CChangeNotification = CUniqueHandle<CChangeNotificationTraits>;
-
 // Memory from GlobalAlloc, freed with GlobalFree unless handed on (Release),
 // as to a stream that frees it itself.
 struct CGlobalMemoryTraits : CNullHandleTraits<HGLOBAL> {

@@ -88,36 +88,44 @@ void ListRecords(CHistoryList& list, const std::wstring& folder) {
     list.EndLoad();
 }
 
-// The records the scale-ahead works from: listed once, and again only after a
-// change notification says the folder's names have changed (a save, a
-// deletion, a record copied in).
+// The records the scale-ahead works from: listed when the scale-ahead is
+// armed (at start, after a save, back at the launcher), and again only when
+// the folder's last-write time, which a file made, deleted or renamed in it
+// moves, has changed. No handle is held on the folder, so it can still be
+// removed or replaced while the kiosk runs.
 class CRecordFolder {
 public:
     explicit CRecordFolder(const wchar_t* pszFolder) : m_folder(pszFolder) {}
 
+    void Invalidate() { m_bListed = false; }
     const CHistoryList& List() {
-        if (!m_change) {
-            // watched before it is listed, so a change while listing is not missed;
-            // a folder that cannot be watched is listed each time it is asked for
-            m_change.Reset(::FindFirstChangeNotificationW(m_folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME));
+        // stamped before it is listed: a change while listing shows next time
+        const std::optional<uint64_t> stamp = LastWriteOf(m_folder);
+        if (!m_bListed || stamp != m_stamp) {
+            m_stamp = stamp;
             ListRecords(m_list, m_folder);
-        } else if (::WaitForSingleObject(m_change.Get(), 0) == WAIT_OBJECT_0) {
-            if (!::FindNextChangeNotification(m_change.Get()))
-                m_change.Reset();
-            ListRecords(m_list, m_folder);
+            m_bListed = true;
         }
         return m_list;
     }
 
 private:
+    static std::optional<uint64_t> LastWriteOf(const std::wstring& path) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+            return std::nullopt;
+        return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+    }
+
     std::wstring m_folder;
-    CChangeNotification m_change;
+    bool m_bListed = false;
+    std::optional<uint64_t> m_stamp;
     CHistoryList m_list;
 };
 
-const CHistoryList& SignInRecords() {
+CRecordFolder& SignInFolder() {
     static CRecordFolder s_folder(L"SignIn");
-    return s_folder.List();
+    return s_folder;
 }
 
 // The history's client size on this screen, from its background picture,
@@ -223,13 +231,14 @@ void CHistoryDlg::Prewarm() {
     };
     static CFirstPage s_firstPage;
     s_firstPage.bArmed = true;
+    SignInFolder().Invalidate();
 }
 
 bool CHistoryDlg::PrewarmOne() {
     const SIZE client = HistoryClientSize();
     if (client.cx <= 0 || client.cy <= 0)
         return false;
-    const CHistoryList& list = SignInRecords();
+    const CHistoryList& list = SignInFolder().List();
     const DesignScale scale = ScreenDesignScale();
     for (int t = 0; t < kHistoryCells; ++t) {
         const std::wstring* pPath = list.RecordForCell(t);
