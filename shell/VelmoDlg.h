@@ -4,7 +4,6 @@
 // record composer; the page turns messages into calls on them and paints.
 #pragma once
 
-#include "app/KioskSettings.h"
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "framework/KioskHost.h"
@@ -15,6 +14,7 @@
 #include "shell/CameraPanel.h"
 #include "shell/Layout.h"
 #include "shell/PageClock.h"
+#include "shell/PageSettings.h"
 
 constexpr UINT_PTR kIdleTimerId = 3;
 

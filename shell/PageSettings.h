@@ -1,0 +1,10 @@
+// What the sign-in page is given of the kiosk's settings, read by app/ at
+// start-up. Needs nothing from the platform.
+#pragma once
+
+constexpr int kDefaultIdleTime = 30000;
+constexpr int kMinimumIdleTime = 1000;
+
+struct PageSettings {
+    int nIdleTime = kDefaultIdleTime; // [Time] MinTime, milliseconds without a touch
+};
