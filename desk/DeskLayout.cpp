@@ -65,7 +65,7 @@ LayoutRect DeskCellCaption(const DeskGrid& grid, size_t i, int left, int top) {
     return {picture.left, picture.bottom, picture.right, picture.bottom + grid.captionHeight};
 }
 
-DeskViewLayout ComputeDeskViewLayout(int width, int height, int dpi, bool bBanner) {
+DeskViewLayout ComputeDeskViewLayout(int width, int height, int dpi, bool bBanner, int scrollBarWidth) {
     DeskViewLayout v;
     const int margin = Scale(kMargin, dpi);
     const int gap = Scale(kButtonGap, dpi);
@@ -92,7 +92,9 @@ DeskViewLayout ComputeDeskViewLayout(int width, int height, int dpi, bool bBanne
         v.banner = {margin, y + gap, std::max(margin, width - margin), y + gap + Scale(kLineHeight + 4, dpi)};
         y = v.banner.bottom;
     }
-    v.grid = {0, y + gap, std::max(0, width), std::max(y + gap, height)};
+    const int gridRight = std::max(0, width - scrollBarWidth);
+    v.grid = {0, y + gap, gridRight, std::max(y + gap, height)};
+    v.scrollBar = {gridRight, v.grid.top, std::max(gridRight, width), v.grid.bottom};
     v.cells = ComputeDeskGrid(v.grid.Width(), Scale(kCellMinWidth, dpi), Scale(kCellGap, dpi), Scale(kCellGap, dpi),
                               Scale(kCaptionHeight, dpi));
     return v;
@@ -126,6 +128,8 @@ std::ptrdiff_t DeskCellAt(const DeskGrid& grid, size_t n, int x, int y) {
 
 DeskPageLayout ComputeDeskPageLayout(int pageWidth, int pageHeight, int dpiX, int dpiY) {
     DeskPageLayout page;
+    page.paper = {0, 0, pageWidth, pageHeight};
+    page.dpiX = dpiX;
     const int left = Inches(kPageMargin, dpiX);
     const int right = std::max(left + 1, pageWidth - Inches(kPageMargin, dpiX));
     const int top = Inches(kPageMargin, dpiY);

@@ -36,9 +36,10 @@ struct DeskViewLayout {
     LayoutRect counts;
     LayoutRect banner; // empty when no banner is shown
     LayoutRect grid;
+    LayoutRect scrollBar; // at the grid's right edge
     DeskGrid cells;
 };
-DeskViewLayout ComputeDeskViewLayout(int width, int height, int dpi, bool bBanner);
+DeskViewLayout ComputeDeskViewLayout(int width, int height, int dpi, bool bBanner, int scrollBarWidth = 0);
 // The smallest client area that still shows every control.
 int DeskViewMinWidth(int dpi);
 
@@ -52,6 +53,8 @@ std::ptrdiff_t DeskCellAt(const DeskGrid& grid, size_t n, int x, int y);
 
 // A printed or exported page: a header of two lines, then rows of cells.
 struct DeskPageLayout {
+    LayoutRect paper;    // the whole page
+    int dpiX = 96;       // of the device it is laid out for
     LayoutRect title;    // site folder and day
     LayoutRect subtitle; // printed at, page n of m, count
     LayoutRect cellArea;

@@ -184,7 +184,7 @@ TEST(DeskLayout, WindowControlsFollowTheDpiAndNeverOverlap) {
     for (int dpi : {96, 144, 192}) {
         SCOPED_TRACE(dpi);
         for (int width : {DeskViewMinWidth(dpi), 1600}) {
-            const DeskViewLayout v = ComputeDeskViewLayout(width, 900, dpi, true);
+            const DeskViewLayout v = ComputeDeskViewLayout(width, 900, dpi, true, 17);
             const LayoutRect row[] = {v.previous, v.today, v.next, v.date, v.print, v.exportButton};
             for (size_t i = 1; i < std::size(row); ++i)
                 EXPECT_LE(row[i - 1].right, row[i].left);
@@ -192,6 +192,9 @@ TEST(DeskLayout, WindowControlsFollowTheDpiAndNeverOverlap) {
             EXPECT_LE(v.counts.bottom, v.banner.top);
             EXPECT_LE(v.banner.bottom, v.grid.top);
             EXPECT_EQ(v.grid.bottom, 900);
+            EXPECT_EQ(v.grid.right, v.scrollBar.left);
+            EXPECT_EQ(v.scrollBar.right, width);
+            EXPECT_LE(DeskCellPicture(v.cells, static_cast<size_t>(v.cells.columns - 1), 0, 0).right, v.grid.Width());
         }
         EXPECT_EQ(ComputeDeskViewLayout(1000, 800, dpi, true).today.Width(), 70 * dpi / 96);
         EXPECT_TRUE(ComputeDeskViewLayout(1000, 800, dpi, false).banner.Width() == 0);

@@ -1,0 +1,534 @@
+#include "desk/DeskDlg.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "desk/DeskExport.h"
+#include "desk/DeskPage.h"
+#include "desk/DeskPrint.h"
+#include "desk/DeskSettings.h"
+#include "desk/RecordViewDlg.h"
+#include "desk/ShareDay.h"
+#include "desk/resource.h"
+#include "framework/Com.h"
+#include "framework/Log.h"
+#include "framework/WinGeometry.h"
+
+namespace {
+
+// Cells of about 240 x 160 pixels at 96 DPI, 32 bits each: a few screens of them.
+constexpr size_t kThumbnailCapacity = 300;
+constexpr UINT kClockCheckMs = 30000;
+
+DeskDate LocalToday() {
+    SYSTEMTIME st;
+    ::GetLocalTime(&st);
+    return {st.wYear, st.wMonth, st.wDay};
+}
+
+// The window's DPI where the system tells it per window (Windows 10), else the system's.
+int WindowDpi(HWND hWnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto pGetDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (pGetDpiForWindow) {
+        if (const UINT dpi = pGetDpiForWindow(hWnd))
+            return static_cast<int>(dpi);
+    }
+    CClientDC dc(hWnd);
+    return dc ? ::GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
+}
+
+void Place(HWND hDlg, int nID, const LayoutRect& rc) {
+    ::SetWindowPos(::GetDlgItem(hDlg, nID), nullptr, rc.left, rc.top, rc.Width(), rc.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace
+
+CDeskDlg::CDeskDlg() : CDialog(IDD_DESK), m_thumbs(kThumbnailCapacity) {}
+
+CMessageMap CDeskDlg::GetMessageMap() const {
+    static const CMsgEntry map[] = {
+        // void OnPaint()
+        {WM_PAINT, msg::Void<&CDeskDlg::OnPaint>},
+        // BOOL OnEraseBackground(HDC hdc)
+        {WM_ERASEBKGND, msg::EraseBackground<&CDeskDlg::OnEraseBackground>},
+        // void OnSize(UINT nType, int cx, int cy)
+        {WM_SIZE, msg::Size<&CDeskDlg::OnSize>},
+        // void OnGetMinMaxInfo(MINMAXINFO& info)
+        {WM_GETMINMAXINFO, msg::GetMinMaxInfo<&CDeskDlg::OnGetMinMaxInfo>},
+        // void OnDpiChanged(UINT nDpi, const RECT& rcSuggested)
+        {WM_DPICHANGED, msg::DpiChanged<&CDeskDlg::OnDpiChanged>},
+        // void OnLButtonDown(UINT nFlags, POINT point)
+        {WM_LBUTTONDOWN, msg::Mouse<&CDeskDlg::OnLButtonDown>},
+        // void OnMouseWheel(int nDelta, POINT screenPoint)
+        {WM_MOUSEWHEEL, msg::MouseWheel<&CDeskDlg::OnMouseWheel>},
+        // void OnVScroll(UINT nCode, HWND hScrollBar)
+        {WM_VSCROLL, msg::Scroll<&CDeskDlg::OnVScroll>},
+        // void OnTimer(UINT_PTR nIDEvent)
+        {WM_TIMER, msg::Timer<&CDeskDlg::OnTimer>},
+        // bool OnCommand(UINT nID, UINT nCode, HWND hCtl)
+        {WM_COMMAND, msg::Command<&CDeskDlg::OnCommand>},
+        // LRESULT OnNotify(int nID, NMHDR* pHeader)
+        {WM_NOTIFY, msg::Notify<&CDeskDlg::OnNotify>},
+        // LRESULT OnCtlColorStatic(WPARAM hdc, LPARAM hCtl)
+        {WM_CTLCOLORSTATIC, msg::Raw<&CDeskDlg::OnCtlColorStatic>},
+        // LRESULT OnDeskReady(WPARAM, LPARAM)
+        {WM_DESK_READY, msg::Raw<&CDeskDlg::OnDeskReady>},
+    };
+    return map;
+}
+
+BOOL CDeskDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    HICON hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_DESK));
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hIcon));
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hIcon));
+    m_bannerBrush.Reset(::CreateSolidBrush(RGB(255, 236, 160)));
+    m_nDpi = WindowDpi(m_hWnd);
+    // a window of 1000 x 700 at 96 DPI, within the screen
+    RECT rcWork{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &rcWork, 0);
+    const int cx = std::min<int>(MulDiv(1000, m_nDpi, 96), rcWork.right - rcWork.left);
+    const int cy = std::min<int>(MulDiv(720, m_nDpi, 96), rcWork.bottom - rcWork.top);
+    ::SetWindowPos(m_hWnd, nullptr, rcWork.left + (rcWork.right - rcWork.left - cx) / 2,
+                   rcWork.top + (rcWork.bottom - rcWork.top - cy) / 2, cx, cy, SWP_NOZORDER);
+
+    m_day = m_lastToday = LocalToday();
+    std::wstring reason;
+    m_strShare = ReadDeskShareFolder(reason);
+    if (m_strShare.empty()) {
+        LogEvent(L"Desk: %ls", reason.c_str());
+        SetBanner(reason);
+    } else if (!m_reader.Start(m_hWnd, WM_DESK_READY, m_strShare, m_day)) {
+        SetBanner(L"The share cannot be read: the program could not start its reader.");
+    }
+    ShowDay(m_day);
+    ::SetTimer(m_hWnd, kDeskClockTimerId, kClockCheckMs, nullptr);
+    return TRUE;
+}
+
+void CDeskDlg::OnCancel() {
+    // a stray Escape must not end the desk; Close, Alt+F4 and the system menu do
+    if (::GetKeyState(VK_ESCAPE) < 0)
+        return;
+    m_reader.Stop();
+    CDialog::OnCancel();
+}
+
+BOOL CDeskDlg::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg->message == WM_KEYDOWN || pMsg->message == WM_SYSKEYDOWN) {
+        const bool bCtrl = ::GetKeyState(VK_CONTROL) < 0;
+        const bool bAlt = pMsg->message == WM_SYSKEYDOWN;
+        const int page = std::max(1, m_layout.grid.Height() - m_layout.cells.PitchY() / 2);
+        switch (pMsg->wParam) {
+        case VK_PRIOR:
+            ScrollTo(m_nScroll - page);
+            return TRUE;
+        case VK_NEXT:
+            ScrollTo(m_nScroll + page);
+            return TRUE;
+        case VK_HOME:
+        case VK_END:
+            if (!bCtrl)
+                break;
+            ScrollTo(pMsg->wParam == VK_HOME ? 0 : INT_MAX);
+            return TRUE;
+        case VK_LEFT:
+        case VK_RIGHT:
+            if (!bAlt)
+                break;
+            ShowDay(AddDays(m_day, pMsg->wParam == VK_LEFT ? -1 : 1));
+            return TRUE;
+        case VK_F5:
+            m_reader.Rescan();
+            return TRUE;
+        case 'P':
+            if (!bCtrl)
+                break;
+            Print();
+            return TRUE;
+        default:
+            break;
+        }
+    }
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
+void CDeskDlg::ShowDay(const DeskDate& day) {
+    const bool bNewDay = !(day == m_day) || !m_list;
+    m_day = day;
+    if (bNewDay) {
+        m_list.reset();
+        m_nScroll = 0;
+    }
+    m_reader.ShowDay(day);
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(day.year);
+    st.wMonth = static_cast<WORD>(day.month);
+    st.wDay = static_cast<WORD>(day.day);
+    ::SendDlgItemMessageW(m_hWnd, IDC_DATE, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+    const std::wstring title = L"Velmo Desk - sign-ins " + FormatDeskDate(day);
+    ::SetWindowTextW(m_hWnd, title.c_str());
+    UpdateTexts();
+    Layout();
+}
+
+void CDeskDlg::UpdateTexts() {
+    std::wstring counts;
+    if (m_strShare.empty())
+        counts = L"No share folder: set [Share] Folder in Config.ini beside VelmoDesk.exe.";
+    else if (!m_list)
+        counts = L"Reading " + m_strShare + L" ...";
+    else if (m_list->Counts().empty())
+        counts = L"No kiosk folders in " + m_strShare + L" yet.";
+    else
+        counts = DeskCountsText(*m_list) + (m_list->Truncated() ? L" (too many to show all)" : L"");
+    ::SetDlgItemTextW(m_hWnd, IDC_COUNTS, counts.c_str());
+}
+
+void CDeskDlg::SetBanner(const std::wstring& text) {
+    if (text == m_strBanner)
+        return;
+    m_strBanner = text;
+    ::SetDlgItemTextW(m_hWnd, IDC_BANNER, text.c_str());
+    ::ShowWindow(::GetDlgItem(m_hWnd, IDC_BANNER), text.empty() ? SW_HIDE : SW_SHOWNA);
+    Layout();
+}
+
+void CDeskDlg::Layout() {
+    RECT rc;
+    ::GetClientRect(m_hWnd, &rc);
+    const int scrollWidth = MulDiv(::GetSystemMetrics(SM_CXVSCROLL), m_nDpi, 96);
+    m_layout = ComputeDeskViewLayout(rc.right, rc.bottom, m_nDpi, !m_strBanner.empty(), scrollWidth);
+    Place(m_hWnd, IDC_PREVIOUS, m_layout.previous);
+    Place(m_hWnd, IDC_TODAY, m_layout.today);
+    Place(m_hWnd, IDC_NEXT, m_layout.next);
+    Place(m_hWnd, IDC_DATE, m_layout.date);
+    Place(m_hWnd, IDC_PRINT, m_layout.print);
+    Place(m_hWnd, IDC_EXPORT, m_layout.exportButton);
+    Place(m_hWnd, IDC_COUNTS, m_layout.counts);
+    Place(m_hWnd, IDC_BANNER, m_layout.banner);
+    Place(m_hWnd, IDC_GRID_SCROLL, m_layout.scrollBar);
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(9, m_nDpi, 72);
+    ::lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
+    m_captionFont.Reset(::CreateFontIndirectW(&lf));
+    ScrollTo(m_nScroll);
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    RequestThumbnails();
+}
+
+void CDeskDlg::ScrollTo(int nScroll) {
+    const size_t n = m_list ? m_list->Records().size() : 0;
+    const int nMax = DeskMaxScroll(m_layout.cells, n, m_layout.grid.Height());
+    nScroll = std::clamp(nScroll, 0, nMax);
+    SCROLLINFO si{sizeof(si),
+                  SIF_ALL | SIF_DISABLENOSCROLL,
+                  0,
+                  DeskGridContentHeight(m_layout.cells, n) - 1,
+                  static_cast<UINT>(std::max(m_layout.grid.Height(), 0)),
+                  nScroll,
+                  0};
+    ::SetScrollInfo(::GetDlgItem(m_hWnd, IDC_GRID_SCROLL), SB_CTL, &si, TRUE);
+    if (nScroll == m_nScroll)
+        return;
+    m_nScroll = nScroll;
+    const RECT rcGrid = ToRect(m_layout.grid);
+    ::InvalidateRect(m_hWnd, &rcGrid, FALSE);
+    RequestThumbnails();
+}
+
+const DeskRecord* CDeskDlg::RecordInView(size_t v) const {
+    if (!m_list || v >= m_list->Records().size())
+        return nullptr;
+    return &m_list->Records()[m_list->Records().size() - 1 - v];
+}
+
+ThumbnailStamp CDeskDlg::StampOf(const DeskRecord& record) const {
+    return {record.size, record.lastWrite, m_layout.cells.cellWidth, m_layout.cells.pictureHeight};
+}
+
+void CDeskDlg::RequestThumbnails() {
+    if (!m_list)
+        return;
+    const DeskGrid& grid = m_layout.cells;
+    const size_t columns = static_cast<size_t>(grid.columns);
+    const size_t firstRow = static_cast<size_t>(std::max(0, m_nScroll - grid.gapY) / grid.PitchY());
+    // the rows in view, then a screen further down
+    const size_t rows = static_cast<size_t>(m_layout.grid.Height() / grid.PitchY() + 2) * 2;
+    std::vector<DeskThumbJob> jobs;
+    for (size_t v = firstRow * columns; v < (firstRow + rows) * columns; ++v) {
+        const DeskRecord* pRecord = RecordInView(v);
+        if (!pRecord)
+            break;
+        const std::wstring path = DeskRecordPath(m_strShare, *pRecord);
+        if (!m_thumbs.Find(path, StampOf(*pRecord)))
+            jobs.push_back({path, StampOf(*pRecord)});
+    }
+    m_reader.WantThumbnails(std::move(jobs));
+}
+
+LRESULT CDeskDlg::OnDeskReady(WPARAM, LPARAM) {
+    if (std::optional<DeskListing> listing = m_reader.TakeListing(); listing && listing->list.Day() == m_day) {
+        if (listing->dwError != ERROR_SUCCESS)
+            SetBanner(listing->failedFolder + L" cannot be read (" + DescribeError(listing->dwError) +
+                      L"). Showing what was read before; trying again by itself.");
+        else
+            SetBanner({});
+        // an unreadable share keeps what was shown; a kiosk folder that fails leaves out only itself
+        const bool bShareGone = listing->dwError != ERROR_SUCCESS && listing->failedFolder == m_strShare;
+        if (!bShareGone && (!m_list || !m_list->SameAs(listing->list))) {
+            m_list = std::move(listing->list);
+            UpdateTexts();
+            ScrollTo(m_nScroll);
+            const RECT rcGrid = ToRect(m_layout.grid);
+            ::InvalidateRect(m_hWnd, &rcGrid, FALSE);
+            RequestThumbnails();
+        } else if (bShareGone && !m_list) {
+            m_list.emplace();
+            m_list->Begin(m_day);
+            m_list->End();
+            UpdateTexts();
+        }
+    }
+    std::vector<DeskThumbResult> thumbs = m_reader.TakeThumbnails();
+    for (DeskThumbResult& result : thumbs)
+        m_thumbs.Insert(result.job.path, result.job.stamp, std::move(result.thumb));
+    if (!thumbs.empty()) {
+        const RECT rcGrid = ToRect(m_layout.grid);
+        ::InvalidateRect(m_hWnd, &rcGrid, FALSE);
+    }
+    return 0;
+}
+
+BOOL CDeskDlg::OnEraseBackground(HDC hdc) {
+    // the grid paints all of itself; erasing it first would flicker
+    RECT rc;
+    ::GetClientRect(m_hWnd, &rc);
+    const int nSaved = ::SaveDC(hdc);
+    ::ExcludeClipRect(hdc, m_layout.grid.left, m_layout.grid.top, m_layout.grid.right, m_layout.grid.bottom);
+    ::FillRect(hdc, &rc, ::GetSysColorBrush(COLOR_BTNFACE));
+    ::RestoreDC(hdc, nSaved);
+    return TRUE;
+}
+
+void CDeskDlg::OnPaint() {
+    CPaintDC dc(m_hWnd);
+    const LayoutRect& rcGrid = m_layout.grid;
+    if (rcGrid.Width() <= 0 || rcGrid.Height() <= 0)
+        return;
+    CBitmapHandle bitmap(::CreateCompatibleBitmap(dc.Get(), rcGrid.Width(), rcGrid.Height()));
+    CMemoryDC memDC(dc.Get(), bitmap.Get());
+    if (!bitmap || !memDC) {
+        DrawGrid(dc.Get(), rcGrid);
+        return;
+    }
+    ::SetViewportOrgEx(memDC.Get(), -rcGrid.left, -rcGrid.top, nullptr);
+    DrawGrid(memDC.Get(), rcGrid);
+    ::SetViewportOrgEx(memDC.Get(), 0, 0, nullptr);
+    ::BitBlt(dc.Get(), rcGrid.left, rcGrid.top, rcGrid.Width(), rcGrid.Height(), memDC.Get(), 0, 0, SRCCOPY);
+}
+
+void CDeskDlg::DrawGrid(HDC hdc, const LayoutRect& rcGrid) {
+    const RECT rc = ToRect(rcGrid);
+    ::FillRect(hdc, &rc, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    CSelectObject select(hdc, m_captionFont.Get());
+    const int nOldMode = ::SetBkMode(hdc, TRANSPARENT);
+    if (m_list && m_list->Records().empty()) {
+        const std::wstring text = L"Nobody signed in on " + FormatDeskDate(m_day) + L".";
+        RECT rcText = rc;
+        rcText.top += MulDiv(24, m_nDpi, 96);
+        ::DrawTextW(hdc, text.c_str(), static_cast<int>(text.size()), &rcText, DT_CENTER | DT_TOP | DT_NOPREFIX);
+    }
+    const DeskGrid& grid = m_layout.cells;
+    const int top = rcGrid.top - m_nScroll;
+    for (size_t v = static_cast<size_t>(std::max(0, m_nScroll - grid.gapY) / grid.PitchY()) *
+                    static_cast<size_t>(grid.columns);
+         ; ++v) {
+        const DeskRecord* pRecord = RecordInView(v);
+        const LayoutRect box = DeskCellPicture(grid, v, rcGrid.left, top);
+        if (!pRecord || box.top >= rcGrid.bottom)
+            break;
+        DrawCell(hdc, *pRecord, box, DeskCellCaption(grid, v, rcGrid.left, top));
+    }
+    ::SetBkMode(hdc, nOldMode);
+}
+
+void CDeskDlg::DrawCell(HDC hdc, const DeskRecord& record, const LayoutRect& box, const LayoutRect& caption) {
+    const DeskThumb* pThumb = m_thumbs.Find(DeskRecordPath(m_strShare, record), StampOf(record));
+    if (!pThumb) {
+        // still being read
+        const RECT rc = ToRect(box);
+        ::FillRect(hdc, &rc, ::GetSysColorBrush(COLOR_BTNFACE));
+    } else if (pThumb->pixels.empty()) {
+        DrawBlankCell(hdc, box, record.name, 1);
+    } else {
+        const LayoutRect fitted = FitPicture(pThumb->width, pThumb->height, box, false);
+        BITMAPINFO bmi{};
+        bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), pThumb->width, -pThumb->height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        ::SetDIBitsToDevice(hdc, fitted.left, fitted.top, static_cast<DWORD>(pThumb->width),
+                            static_cast<DWORD>(pThumb->height), 0, 0, 0, static_cast<UINT>(pThumb->height),
+                            pThumb->pixels.data(), &bmi, DIB_RGB_COLORS);
+    }
+    const std::wstring text = DeskCaption(record);
+    RECT rc = ToRect(caption);
+    ::DrawTextW(hdc, text.c_str(), static_cast<int>(text.size()), &rc,
+                DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+void CDeskDlg::OnSize(UINT nType, int, int) {
+    if (nType != SIZE_MINIMIZED)
+        Layout();
+}
+
+void CDeskDlg::OnGetMinMaxInfo(MINMAXINFO& info) {
+    RECT rc{0, 0, DeskViewMinWidth(m_nDpi), MulDiv(300, m_nDpi, 96)};
+    ::AdjustWindowRectEx(&rc, static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_EXSTYLE)));
+    info.ptMinTrackSize = {rc.right - rc.left, rc.bottom - rc.top};
+}
+
+void CDeskDlg::OnDpiChanged(UINT nDpi, const RECT& rcSuggested) {
+    m_nDpi = static_cast<int>(nDpi);
+    ::SetWindowPos(m_hWnd, nullptr, rcSuggested.left, rcSuggested.top, rcSuggested.right - rcSuggested.left,
+                   rcSuggested.bottom - rcSuggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout();
+}
+
+void CDeskDlg::OnLButtonDown(UINT, POINT point) {
+    if (!m_layout.grid.Contains(point.x, point.y) || !m_list)
+        return;
+    const std::ptrdiff_t v = DeskCellAt(m_layout.cells, m_list->Records().size(), point.x - m_layout.grid.left,
+                                        point.y - m_layout.grid.top + m_nScroll);
+    if (const DeskRecord* pRecord = v >= 0 ? RecordInView(static_cast<size_t>(v)) : nullptr)
+        OpenRecord(*pRecord);
+}
+
+void CDeskDlg::OnMouseWheel(int nDelta, POINT) {
+    ScrollTo(m_nScroll - nDelta * m_layout.cells.PitchY() / (2 * WHEEL_DELTA));
+}
+
+void CDeskDlg::OnVScroll(UINT nCode, HWND hScrollBar) {
+    SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
+    ::GetScrollInfo(hScrollBar, SB_CTL, &si);
+    const int line = std::max(1, m_layout.cells.PitchY() / 4);
+    const int page = std::max(1, m_layout.grid.Height() - m_layout.cells.PitchY() / 2);
+    switch (nCode) {
+    case SB_LINEUP:
+        ScrollTo(m_nScroll - line);
+        break;
+    case SB_LINEDOWN:
+        ScrollTo(m_nScroll + line);
+        break;
+    case SB_PAGEUP:
+        ScrollTo(m_nScroll - page);
+        break;
+    case SB_PAGEDOWN:
+        ScrollTo(m_nScroll + page);
+        break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+        ScrollTo(si.nTrackPos);
+        break;
+    case SB_TOP:
+        ScrollTo(0);
+        break;
+    case SB_BOTTOM:
+        ScrollTo(INT_MAX);
+        break;
+    default:
+        break;
+    }
+}
+
+void CDeskDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent != kDeskClockTimerId)
+        return;
+    const DeskDate today = LocalToday();
+    const DeskDate day = DayAfterClockCheck(m_day, m_lastToday, today);
+    m_lastToday = today;
+    if (!(day == m_day))
+        ShowDay(day);
+}
+
+bool CDeskDlg::OnCommand(UINT nID, UINT nCode, HWND) {
+    if (nCode != BN_CLICKED)
+        return false;
+    switch (nID) {
+    case IDC_PREVIOUS:
+        ShowDay(AddDays(m_day, -1));
+        return true;
+    case IDC_NEXT:
+        ShowDay(AddDays(m_day, 1));
+        return true;
+    case IDC_TODAY:
+        ShowDay(LocalToday());
+        return true;
+    case IDC_PRINT:
+        Print();
+        return true;
+    case IDC_EXPORT:
+        Export();
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CDeskDlg::OnNotify(int nID, NMHDR* pHeader) {
+    if (nID == IDC_DATE && pHeader->code == DTN_DATETIMECHANGE) {
+        const auto* pChange = reinterpret_cast<const NMDATETIMECHANGE*>(pHeader);
+        const DeskDate day{pChange->st.wYear, pChange->st.wMonth, pChange->st.wDay};
+        if (pChange->dwFlags == GDT_VALID && !(day == m_day))
+            ShowDay(day);
+    }
+    return 0;
+}
+
+LRESULT CDeskDlg::OnCtlColorStatic(WPARAM wParam, LPARAM lParam) {
+    if (reinterpret_cast<HWND>(lParam) != ::GetDlgItem(m_hWnd, IDC_BANNER))
+        return reinterpret_cast<LRESULT>(::DefWindowProcW(m_hWnd, WM_CTLCOLORSTATIC, wParam, lParam));
+    ::SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 236, 160));
+    return reinterpret_cast<LRESULT>(m_bannerBrush.Get());
+}
+
+void CDeskDlg::OpenRecord(const DeskRecord& record) {
+    CRecordViewDlg view(DeskRecordPath(m_strShare, record),
+                        FormatDeskDate(m_day) + L" " + DeskCaption(record) + L" - " + record.name);
+    view.DoModal();
+}
+
+void CDeskDlg::Print() {
+    if (m_list)
+        PrintDay(m_hWnd, m_strShare, *m_list);
+}
+
+void CDeskDlg::Export() {
+    if (m_strShare.empty())
+        return;
+    CCoInitialize com;
+    BROWSEINFOW bi{};
+    bi.hwndOwner = m_hWnd;
+    const std::wstring title = L"Export the sign-ins of " + FormatDeskDate(m_day) + L" into:";
+    bi.lpszTitle = title.c_str();
+    bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    PIDLIST_ABSOLUTE pidl = ::SHBrowseForFolderW(&bi);
+    if (!pidl)
+        return;
+    wchar_t szFolder[MAX_PATH] = L"";
+    const BOOL bPath = ::SHGetPathFromIDListW(pidl, szFolder);
+    ::CoTaskMemFree(pidl);
+    if (!bPath)
+        return;
+    const HCURSOR hOld = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    const DeskExportResult result = ExportDay(m_strShare, m_day, szFolder);
+    ::SetCursor(hOld);
+    LogEvent(L"Desk: export of %ls: %ls", FormatDeskDate(m_day).c_str(), result.line.c_str());
+    ::MessageBoxW(m_hWnd, result.line.c_str(), L"Velmo Desk",
+                  MB_OK | (result.nExitCode == kDeskExitWritten ? MB_ICONINFORMATION : MB_ICONWARNING));
+}

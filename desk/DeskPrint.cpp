@@ -1,0 +1,55 @@
+#include "desk/DeskPrint.h"
+
+#include <commdlg.h>
+
+#include "desk/DeskLayout.h"
+#include "desk/DeskPage.h"
+#include "framework/Gdi.h"
+#include "framework/Log.h"
+
+void PrintDay(HWND hOwner, const std::wstring& share, const CDeskDayList& list) {
+    PRINTDLGW pd{};
+    pd.lStructSize = sizeof(pd);
+    pd.hwndOwner = hOwner;
+    pd.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE;
+    if (!::PrintDlgW(&pd)) {
+        if (const DWORD dwError = ::CommDlgExtendedError(); dwError != 0) {
+            LogEvent(L"Desk: the print dialog failed (%lu)", dwError);
+            ::MessageBoxW(hOwner,
+                          dwError == PDERR_NODEFAULTPRN ? L"No printer is installed on this computer."
+                                                        : L"The print dialog could not be shown.",
+                          L"Velmo Desk", MB_OK | MB_ICONWARNING);
+        }
+        return;
+    }
+    // the dialog hands over its device settings and a DC, all ours to free
+    CDC printer(pd.hDC);
+    if (pd.hDevMode)
+        ::GlobalFree(pd.hDevMode);
+    if (pd.hDevNames)
+        ::GlobalFree(pd.hDevNames);
+    const HDC hdc = printer.Get();
+    const DeskPageLayout page =
+        ComputeDeskPageLayout(::GetDeviceCaps(hdc, HORZRES), ::GetDeviceCaps(hdc, VERTRES),
+                              ::GetDeviceCaps(hdc, LOGPIXELSX), ::GetDeviceCaps(hdc, LOGPIXELSY));
+    const DeskPageInfo info{share, LocalTimeStamp()};
+    const std::wstring docName = L"Sign-ins " + FormatDeskDate(list.Day());
+    DOCINFOW di{sizeof(di), docName.c_str(), nullptr, nullptr, 0};
+    const HCURSOR hOld = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    bool bPrinted = ::StartDocW(hdc, &di) > 0;
+    const int pages = DeskPageCount(list.Records().size(), page);
+    for (int p = 0; bPrinted && p < pages; ++p) {
+        bPrinted = ::StartPage(hdc) > 0;
+        if (bPrinted) {
+            DrawDeskPage(hdc, page, info, list, p);
+            bPrinted = ::EndPage(hdc) > 0;
+        }
+    }
+    if (bPrinted)
+        ::EndDoc(hdc);
+    else
+        ::AbortDoc(hdc);
+    ::SetCursor(hOld);
+    LogEvent(L"Desk: %ls of %ls, %d pages, %ls", bPrinted ? L"printed" : L"printing failed",
+             FormatDeskDate(list.Day()).c_str(), pages, bPrinted ? L"sent to the printer" : L"nothing was sent");
+}
