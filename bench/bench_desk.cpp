@@ -96,9 +96,11 @@ E2E_TEST(BenchDesk) {
     const std::optional<TestShare> empty = MakeShare(L"bench-desk-empty");
     REQUIRE(empty);
     ::CreateDirectoryW((empty->backing + L"\\velmo").c_str(), nullptr);
+    for (int k = 0; k < 4; ++k)
+        ::CreateDirectoryW((empty->backing + L"\\velmo\\Entrance-" + std::to_wstring(k + 1)).c_str(), nullptr);
     const std::wstring emptyUnc = empty->unc + L"\\velmo";
     const std::wstring emptyFolder =
-        ProgramFolderCopy("[Share]\r\nFolder=" + std::string(emptyUnc.begin(), emptyUnc.end()) + "\r\n");
+        ProgramFolderCopy("[Share]\r\nFolder=" + std::string(emptyUnc.begin(), emptyUnc.end()) + "\r\n", L"-empty");
     for (int run = 0; run < kRuns; ++run) {
         const Times t = FirstPaint(emptyFolder, 0);
         emptyListed.push_back(t.listed);

@@ -226,8 +226,8 @@ COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y) {
     return RGB(bytes[at + 2], bytes[at + 1], bytes[at]);
 }
 
-std::wstring ProgramFolderCopy(const std::string& configIni) {
-    const std::wstring folder = TempFolder(Widen(g_pszCurrent));
+std::wstring ProgramFolderCopy(const std::string& configIni, const std::wstring& name) {
+    const std::wstring folder = TempFolder(Widen(g_pszCurrent) + name);
     CopyFolder(BuildProgramFolder(), folder);
     // every test starts with no records, whatever a hand run left in the build
     DeleteTree(folder + L"\\SignIn");

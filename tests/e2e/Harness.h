@@ -75,9 +75,9 @@ COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y);
 // The Config.ini a kiosk gets unless a test says otherwise.
 inline constexpr char kDefaultConfigIni[] = "[Time]\r\nMinTime=30000\r\n";
 
-// A fresh copy of the build's program folder, named after the running test,
-// with this Config.ini and no records.
-std::wstring ProgramFolderCopy(const std::string& configIni);
+// A fresh copy of the build's program folder, named after the running test
+// (and `name` when a test needs more than one), with this Config.ini and no records.
+std::wstring ProgramFolderCopy(const std::string& configIni, const std::wstring& name = L"");
 
 // Runs a program to its end: its exit code (STILL_ACTIVE when it did not end
 // in time), and what it wrote to its standard output and error.
