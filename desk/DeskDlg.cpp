@@ -215,8 +215,9 @@ void CDeskDlg::Layout() {
     Place(m_hWnd, IDC_BANNER, m_layout.banner);
     Place(m_hWnd, IDC_GRID_SCROLL, m_layout.scrollBar);
     LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(9, m_nDpi, 72);
-    ::lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
+    lf.lfHeight = -MulDiv(10, m_nDpi, 72);
+    lf.lfQuality = ANTIALIASED_QUALITY;
+    ::lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE); // linked to a CJK font, so record names show
     m_captionFont.Reset(::CreateFontIndirectW(&lf));
     ScrollTo(m_nScroll);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
