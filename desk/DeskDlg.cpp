@@ -375,6 +375,7 @@ void CDeskDlg::DrawCell(HDC hdc, const DeskRecord& record, const LayoutRect& box
         ::SetDIBitsToDevice(hdc, fitted.left, fitted.top, static_cast<DWORD>(pThumb->width),
                             static_cast<DWORD>(pThumb->height), 0, 0, 0, static_cast<UINT>(pThumb->height),
                             pThumb->pixels.data(), &bmi, DIB_RGB_COLORS);
+        DrawFrame(hdc, fitted, 1);
     }
     const std::wstring text = DeskCaption(record);
     RECT rc = ToRect(caption);

@@ -47,11 +47,15 @@ std::wstring DeskCaption(const DeskRecord& record) {
     return FormatRecordTime(record.time) + L"   " + record.kiosk;
 }
 
-void DrawBlankCell(HDC hdc, const LayoutRect& rc, const std::wstring& name, int penWidth) {
-    CGdiObject<HPEN> pen(::CreatePen(PS_SOLID, penWidth, RGB(128, 128, 128)));
+void DrawFrame(HDC hdc, const LayoutRect& rc, int penWidth) {
+    CGdiObject<HPEN> pen(::CreatePen(PS_SOLID | PS_INSIDEFRAME, penWidth, RGB(128, 128, 128)));
     CSelectObject selectPen(hdc, pen.Get());
     CSelectObject selectBrush(hdc, ::GetStockObject(NULL_BRUSH));
     ::Rectangle(hdc, rc.left, rc.top, rc.right, rc.bottom);
+}
+
+void DrawBlankCell(HDC hdc, const LayoutRect& rc, const std::wstring& name, int penWidth) {
+    DrawFrame(hdc, rc, penWidth);
     RECT r = ToRect(rc);
     ::InflateRect(&r, -4 * penWidth, -4 * penWidth);
     ::DrawTextW(hdc, name.c_str(), static_cast<int>(name.size()), &r,
@@ -90,10 +94,13 @@ void DrawDeskPage(HDC hdc, const DeskPageLayout& page, const DeskPageInfo& info,
         const DeskRecord& record = records[first + slot];
         const LayoutRect box = DeskCellPicture(page.cells, slot, page.cellArea.left, page.cellArea.top);
         CRecordPicture picture;
-        if (picture.Load(DeskRecordPath(info.share, record)))
-            picture.Draw(hdc, FitPicture(picture.Width(), picture.Height(), box, true));
-        else
+        if (picture.Load(DeskRecordPath(info.share, record))) {
+            const LayoutRect fitted = FitPicture(picture.Width(), picture.Height(), box, true);
+            picture.Draw(hdc, fitted);
+            DrawFrame(hdc, fitted, penWidth);
+        } else {
             DrawBlankCell(hdc, box, record.name, penWidth);
+        }
         DrawLine(hdc, DeskCaption(record), DeskCellCaption(page.cells, slot, page.cellArea.left, page.cellArea.top),
                  DT_LEFT | DT_VCENTER);
     }

@@ -28,3 +28,5 @@ void DrawDeskPage(HDC hdc, const DeskPageLayout& page, const DeskPageInfo& info,
 std::wstring DeskCaption(const DeskRecord& record);
 // A cell whose record does not decode: a frame and the file's name in it.
 void DrawBlankCell(HDC hdc, const LayoutRect& rc, const std::wstring& name, int penWidth);
+// A thin grey frame around a cell's picture, so a record's white edge does not melt into the page.
+void DrawFrame(HDC hdc, const LayoutRect& rc, int penWidth);
