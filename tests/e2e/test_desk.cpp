@@ -112,11 +112,25 @@ E2E_TEST(DayViewListsBothKiosksNewestFirstAndFollowsTheShare) {
         {L"Entrance-A", 9, 0, 1, RGB(220, 20, 20)},  {L"Entrance-B", 9, 10, 0, RGB(20, 200, 20)},
         {L"Entrance-A", 10, 1, 0, RGB(20, 20, 220)}, {L"Entrance-B", 11, 30, 0, RGB(230, 230, 0)},
         {L"Entrance-A", 11, 45, 1, CLR_INVALID},     {L"Entrance-B", 12, 15, 0, CLR_INVALID},
+        {L"Entrance-A", 12, 20, 0, CLR_INVALID}, // 2 GB: never read whole
     };
-    FillShare(*share, day, records);
+    const std::wstring root = FillShare(*share, day, records);
+    {
+        HANDLE h = ::CreateFileW((root + L"\\Entrance-A\\" + NameOf(day, 12, 20, 0)).c_str(), GENERIC_WRITE, 0, nullptr,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        REQUIRE(h != INVALID_HANDLE_VALUE);
+        const std::string head = SolidBmp(417, 279, RGB(1, 2, 3)).substr(0, 54);
+        DWORD n = 0;
+        ::WriteFile(h, head.data(), static_cast<DWORD>(head.size()), &n, nullptr);
+        LARGE_INTEGER size{};
+        size.QuadPart = 2LL << 30;
+        ::SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+        CHECK(::SetEndOfFile(h));
+        ::CloseHandle(h);
+    }
     CDesk desk(ProgramFolderCopy(DeskConfig(share->unc + L"\\velmo")));
     REQUIRE(desk.Window());
-    CHECK(WaitUntil([&] { return desk.Counts() == L"Entrance-A 3, Entrance-B 3; 6 in all"; }));
+    CHECK(WaitUntil([&] { return desk.Counts() == L"Entrance-A 4, Entrance-B 3; 7 in all"; }));
     const std::vector<ShareRecord> newestFirst(records.rbegin(), records.rend());
     CHECK(WaitUntil([&] { return CellsShow(desk, newestFirst); }));
     CHECK(!desk.BannerShown());
@@ -132,12 +146,12 @@ E2E_TEST(DayViewListsBothKiosksNewestFirstAndFollowsTheShare) {
     const DWORD dwShown = ::GetTickCount() - dwArrived;
     std::printf("  a copied record showed after %lu ms\n", dwShown);
     CHECK(dwShown < 5000);
-    CHECK(desk.Counts() == L"Entrance-A 3, Entrance-B 4; 7 in all");
+    CHECK(desk.Counts() == L"Entrance-A 4, Entrance-B 4; 8 in all");
 
     // the server goes away: a banner, and what was read stays on show
     REQUIRE(SetShareOnline(*share, false));
     CHECK(WaitUntil([&] { return desk.BannerShown(); }, 8000));
-    CHECK(desk.Counts() == L"Entrance-A 3, Entrance-B 4; 7 in all");
+    CHECK(desk.Counts() == L"Entrance-A 4, Entrance-B 4; 8 in all");
     CHECK(WaitUntil([&] { return CellsShow(desk, withNew); }, 3000));
     REQUIRE(SetShareOnline(*share, true));
     CHECK(WaitUntil([&] { return !desk.BannerShown(); }, 8000));
@@ -161,6 +175,18 @@ E2E_TEST(DayViewListsBothKiosksNewestFirstAndFollowsTheShare) {
     Key(VK_ESCAPE);
     CHECK(SyncWith(desk.Window()));
     CHECK(desk.Running());
+
+    // the day before by keyboard, with its one record; the Today button back
+    KeyDown(VK_MENU);
+    Key(VK_LEFT);
+    KeyUp(VK_MENU);
+    CHECK(WaitUntil([&] { return desk.Counts() == L"Entrance-A 0, Entrance-B 1; 1 in all"; }));
+    CHECK(TitleOf(desk.Window()) != L"Velmo Desk - sign-ins " + DayText(day));
+    RECT rcToday{};
+    ::GetWindowRect(::GetDlgItem(desk.Window(), IDC_TODAY), &rcToday);
+    Tap((rcToday.left + rcToday.right) / 2, (rcToday.top + rcToday.bottom) / 2);
+    CHECK(WaitUntil([&] { return desk.Counts() == L"Entrance-A 4, Entrance-B 4; 8 in all"; }));
+    CHECK(TitleOf(desk.Window()) == L"Velmo Desk - sign-ins " + DayText(day));
 }
 
 // GDI+ for reading the exported pages.
