@@ -9,6 +9,7 @@
 #include "desk/ShareDay.h"
 #include "framework/Handle.h"
 #include "framework/Log.h"
+#include "records/ShareSettings.h"
 
 struct CDeskReader::State {
     // set before the worker starts, then only read
@@ -73,12 +74,66 @@ DeskThumb Scale(const DeskThumbJob& job) {
     return thumb;
 }
 
+// Change notices for the share and for each kiosk folder in it: the whole
+// tree where the server watches trees, and each folder alone where it
+// watches one level only (Samba set up so, and Wine).
+class CShareWatch {
+public:
+    CShareWatch() = default;
+    ~CShareWatch() { Clear(); }
+    CShareWatch(const CShareWatch&) = delete;
+    CShareWatch& operator=(const CShareWatch&) = delete;
+
+    // Watches the share and these kiosk folders, unless it does already;
+    // false when the share gives no notices at all.
+    bool Watch(const std::wstring& share, const std::vector<DeskKioskCount>& kiosks) {
+        std::vector<std::wstring> names;
+        for (const DeskKioskCount& k : kiosks)
+            names.push_back(k.kiosk);
+        if (!m_handles.empty() && names == m_kiosks)
+            return true;
+        Clear();
+        constexpr DWORD kFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
+                                  FILE_NOTIFY_CHANGE_LAST_WRITE;
+        Add(::FindFirstChangeNotificationW(share.c_str(), TRUE, kFilter));
+        for (const std::wstring& kiosk : names) {
+            if (m_handles.size() >= kMaxWatches)
+                break; // the rest are found by the rescan
+            Add(::FindFirstChangeNotificationW(KioskShareFolder(share, kiosk).c_str(), FALSE, kFilter));
+        }
+        m_kiosks = std::move(names);
+        return !m_handles.empty();
+    }
+    void Clear() {
+        for (HANDLE h : m_handles)
+            ::FindCloseChangeNotification(h);
+        m_handles.clear();
+        m_kiosks.clear();
+    }
+    DWORD Count() const { return static_cast<DWORD>(m_handles.size()); }
+    const HANDLE* Handles() const { return m_handles.data(); }
+    // After notice i: false when the watch broke and must be made anew.
+    bool Rearm(DWORD i) { return i < m_handles.size() && ::FindNextChangeNotification(m_handles[i]); }
+
+    // with the stop and wake events, all that one wait can take
+    static constexpr size_t kMaxWatches = MAXIMUM_WAIT_OBJECTS - 2;
+
+private:
+    void Add(HANDLE h) {
+        if (h != INVALID_HANDLE_VALUE)
+            m_handles.push_back(h);
+    }
+    std::vector<std::wstring> m_kiosks;
+    std::vector<HANDLE> m_handles;
+};
+
 } // namespace
 
 void CDeskReader::State::Run() {
-    CHandle hChange;
+    CShareWatch watch;
     bool bOffline = false;
     bool bChanged = false;
+    bool bNoNotices = false;
     DeskDate lastLoggedDay{};
     DWORD dwChangedAt = 0;
     DWORD dwListedAt = ::GetTickCount() - kDeskRescanMs;
@@ -98,21 +153,21 @@ void CDeskReader::State::Run() {
                 dwWait = std::min<DWORD>(dwWait, kDeskSettleMs - (dwNow - dwChangedAt));
             if (bJobs)
                 dwWait = 0;
-            const HANDLE handles[] = {hStop.Get(), hWake.Get(), hChange.Get()};
-            const DWORD n = hChange ? 3 : 2;
-            const DWORD r = ::WaitForMultipleObjects(n, handles, FALSE, dwWait);
+            HANDLE handles[MAXIMUM_WAIT_OBJECTS] = {hStop.Get(), hWake.Get()};
+            std::copy(watch.Handles(), watch.Handles() + watch.Count(), handles + 2);
+            const DWORD r = ::WaitForMultipleObjects(2 + watch.Count(), handles, FALSE, dwWait);
             if (r == WAIT_OBJECT_0)
                 return;
-            if (r == WAIT_OBJECT_0 + 2) {
+            if (r >= WAIT_OBJECT_0 + 2 && r < WAIT_OBJECT_0 + 2 + watch.Count()) {
                 if (!bChanged)
                     dwChangedAt = ::GetTickCount();
                 bChanged = true;
-                if (!::FindNextChangeNotification(hChange.Get()))
-                    hChange.Reset();
+                if (!watch.Rearm(r - WAIT_OBJECT_0 - 2))
+                    watch.Clear(); // made anew after the next listing
                 continue;
             }
             if (r == WAIT_FAILED) // a change handle the vanished share took with it
-                hChange.Reset();
+                watch.Clear();
             if (r != WAIT_TIMEOUT || !bJobs)
                 continue;
         }
@@ -138,17 +193,16 @@ void CDeskReader::State::Run() {
                     LogEvent(L"Desk: %ls cannot be read (%ls); trying again every %lu s", listed.failedFolder.c_str(),
                              DescribeError(listed.dwError).c_str(), kDeskRescanMs / 1000);
                 bOffline = true;
-                hChange.Reset();
+                watch.Clear();
             } else {
                 if (bOffline)
                     LogEvent(L"Desk: %ls can be read again", share.c_str());
                 bOffline = false;
-                // told of every change below the share, kiosk folders included
-                if (!hChange)
-                    hChange = CHandle(
-                        ::FindFirstChangeNotificationW(share.c_str(), TRUE,
-                                                       FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
-                                                           FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE));
+                const bool bWatched = watch.Watch(share, result.list.Counts());
+                if (!bWatched && !bNoNotices)
+                    LogEvent(L"Desk: %ls sends no change notices (%ls); new records show at the next rescan",
+                             share.c_str(), DescribeError(::GetLastError()).c_str());
+                bNoNotices = !bWatched;
             }
             if (result.list.Truncated())
                 LogEvent(L"Desk: %ls has more than %zu records; the rest are not shown", FormatDeskDate(shown).c_str(),
