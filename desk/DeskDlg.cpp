@@ -140,9 +140,26 @@ BOOL CDeskDlg::PreTranslateMessage(MSG* pMsg) {
             return TRUE;
         case VK_LEFT:
         case VK_RIGHT:
-            if (!bAlt)
+            if (bAlt) {
+                ShowDay(AddDays(m_day, pMsg->wParam == VK_LEFT ? -1 : 1));
+                return TRUE;
+            }
+            if (InDatePicker(pMsg->hwnd))
                 break;
-            ShowDay(AddDays(m_day, pMsg->wParam == VK_LEFT ? -1 : 1));
+            Select(m_nSelected + (pMsg->wParam == VK_LEFT ? -1 : 1));
+            return TRUE;
+        case VK_UP:
+        case VK_DOWN:
+            if (bAlt || InDatePicker(pMsg->hwnd))
+                break;
+            Select(m_nSelected + (pMsg->wParam == VK_UP ? -m_layout.cells.columns : m_layout.cells.columns));
+            return TRUE;
+        case VK_RETURN:
+            // Enter opens the chosen record; without one it presses the focused button
+            if (m_nSelected < 0 || InDatePicker(pMsg->hwnd))
+                break;
+            if (const DeskRecord* pRecord = RecordInView(static_cast<size_t>(m_nSelected)))
+                OpenRecord(*pRecord);
             return TRUE;
         case VK_F5:
             m_reader.Rescan();
@@ -165,6 +182,7 @@ void CDeskDlg::ShowDay(const DeskDate& day) {
     if (bNewDay) {
         m_list.reset();
         m_nScroll = 0;
+        m_nSelected = -1;
     }
     m_reader.ShowDay(day);
     SYSTEMTIME st{};
@@ -242,6 +260,27 @@ void CDeskDlg::ScrollTo(int nScroll) {
     const RECT rcGrid = ToRect(m_layout.grid);
     ::InvalidateRect(m_hWnd, &rcGrid, FALSE);
     RequestThumbnails();
+}
+
+bool CDeskDlg::InDatePicker(HWND hWnd) const {
+    const HWND hDate = ::GetDlgItem(m_hWnd, IDC_DATE);
+    return hWnd == hDate || ::IsChild(hDate, hWnd);
+}
+
+void CDeskDlg::Select(std::ptrdiff_t v) {
+    const size_t n = m_list ? m_list->Records().size() : 0;
+    if (n == 0)
+        return;
+    m_nSelected = std::clamp<std::ptrdiff_t>(m_nSelected < 0 ? 0 : v, 0, static_cast<std::ptrdiff_t>(n) - 1);
+    // brought into view, whole
+    const LayoutRect cell = DeskCellPicture(m_layout.cells, static_cast<size_t>(m_nSelected), 0, 0);
+    const int bottom = cell.bottom + m_layout.cells.captionHeight + m_layout.cells.gapY;
+    if (cell.top - m_layout.cells.gapY < m_nScroll)
+        ScrollTo(cell.top - m_layout.cells.gapY);
+    else if (bottom > m_nScroll + m_layout.grid.Height())
+        ScrollTo(bottom - m_layout.grid.Height());
+    const RECT rcGrid = ToRect(m_layout.grid);
+    ::InvalidateRect(m_hWnd, &rcGrid, FALSE);
 }
 
 const DeskRecord* CDeskDlg::RecordInView(size_t v) const {
@@ -356,6 +395,14 @@ void CDeskDlg::DrawGrid(HDC hdc, const LayoutRect& rcGrid) {
         if (!pRecord || box.top >= rcGrid.bottom)
             break;
         DrawCell(hdc, *pRecord, box, DeskCellCaption(grid, v, rcGrid.left, top));
+        if (static_cast<std::ptrdiff_t>(v) == m_nSelected) {
+            const int outset = MulDiv(4, m_nDpi, 96);
+            const LayoutRect cell = DeskCellCaption(grid, v, rcGrid.left, top);
+            CGdiObject<HPEN> pen(::CreatePen(PS_SOLID, MulDiv(3, m_nDpi, 96), ::GetSysColor(COLOR_HIGHLIGHT)));
+            CSelectObject selectPen(hdc, pen.Get());
+            CSelectObject selectBrush(hdc, ::GetStockObject(NULL_BRUSH));
+            ::Rectangle(hdc, box.left - outset, box.top - outset, box.right + outset, cell.bottom + outset);
+        }
     }
     ::SetBkMode(hdc, nOldMode);
 }
@@ -407,8 +454,12 @@ void CDeskDlg::OnLButtonDown(UINT, POINT point) {
         return;
     const std::ptrdiff_t v = DeskCellAt(m_layout.cells, m_list->Records().size(), point.x - m_layout.grid.left,
                                         point.y - m_layout.grid.top + m_nScroll);
-    if (const DeskRecord* pRecord = v >= 0 ? RecordInView(static_cast<size_t>(v)) : nullptr)
+    if (const DeskRecord* pRecord = v >= 0 ? RecordInView(static_cast<size_t>(v)) : nullptr) {
+        m_nSelected = v;
+        const RECT rcGrid = ToRect(m_layout.grid);
+        ::InvalidateRect(m_hWnd, &rcGrid, FALSE);
         OpenRecord(*pRecord);
+    }
 }
 
 void CDeskDlg::OnMouseWheel(int nDelta, POINT) {

@@ -6,6 +6,7 @@
 // shows a banner until it can again.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -54,6 +55,9 @@ private:
     void DrawGrid(HDC hdc, const LayoutRect& rcGrid);
     void DrawCell(HDC hdc, const DeskRecord& record, const LayoutRect& box, const LayoutRect& caption);
     const DeskRecord* RecordInView(size_t v) const; // newest first
+    // The chosen cell, by arrow keys or a click; Enter opens it.
+    void Select(std::ptrdiff_t v);
+    bool InDatePicker(HWND hWnd) const;
     ThumbnailStamp StampOf(const DeskRecord& record) const;
     void OpenRecord(const DeskRecord& record);
     void Print();
@@ -69,6 +73,7 @@ private:
     int m_nDpi = 96;
     DeskViewLayout m_layout;
     int m_nScroll = 0;
+    std::ptrdiff_t m_nSelected = -1; // a cell of the view, or none
     CFontHandle m_captionFont;
     CGdiObject<HBRUSH> m_bannerBrush;
 };

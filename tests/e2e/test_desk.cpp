@@ -187,6 +187,19 @@ E2E_TEST(DayViewListsBothKiosksNewestFirstAndFollowsTheShare) {
     Tap((rcToday.left + rcToday.right) / 2, (rcToday.top + rcToday.bottom) / 2);
     CHECK(WaitUntil([&] { return desk.Counts() == L"Entrance-A 4, Entrance-B 4; 8 in all"; }));
     CHECK(TitleOf(desk.Window()) == L"Velmo Desk - sign-ins " + DayText(day));
+
+    // by keyboard alone: the first arrow chooses the newest record, Enter opens it
+    Key(VK_RIGHT);
+    Key(VK_RETURN);
+    hView = nullptr;
+    CHECK(WaitUntil([&] { return (hView = FindOwnedWindow(desk.Window())) != nullptr; }));
+    if (hView) {
+        POINT c{208, 140};
+        ::ClientToScreen(hView, &c);
+        CHECK(WaitUntil([&] { return ColorNear(ScreenPixel(c.x, c.y), RGB(200, 0, 200)); }));
+        Key(VK_ESCAPE);
+        CHECK(WaitUntil([&] { return !::IsWindow(hView); }));
+    }
 }
 
 // GDI+ for reading the exported pages.
