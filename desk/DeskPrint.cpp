@@ -11,14 +11,13 @@ void PrintDay(HWND hOwner, const std::wstring& share, const CDeskDayList& list) 
     PRINTDLGW pd{};
     pd.lStructSize = sizeof(pd);
     pd.hwndOwner = hOwner;
+    // without a printer the dialog itself says so
     pd.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE;
     if (!::PrintDlgW(&pd)) {
         if (const DWORD dwError = ::CommDlgExtendedError(); dwError != 0) {
             LogEvent(L"Desk: the print dialog failed (%lu)", dwError);
-            ::MessageBoxW(hOwner,
-                          dwError == PDERR_NODEFAULTPRN ? L"No printer is installed on this computer."
-                                                        : L"The print dialog could not be shown.",
-                          L"Velmo Desk", MB_OK | MB_ICONWARNING);
+            if (dwError != PDERR_NODEFAULTPRN)
+                ::MessageBoxW(hOwner, L"The print dialog could not be shown.", L"Velmo Desk", MB_OK | MB_ICONWARNING);
         }
         return;
     }
