@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "desk/DeskExport.h"
@@ -79,6 +80,8 @@ CMessageMap CDeskDlg::GetMessageMap() const {
         {WM_CTLCOLORSTATIC, msg::Raw<&CDeskDlg::OnCtlColorStatic>},
         // LRESULT OnDeskReady(WPARAM, LPARAM)
         {WM_DESK_READY, msg::Raw<&CDeskDlg::OnDeskReady>},
+        // LRESULT OnJobDone(WPARAM, LPARAM pResult)
+        {WM_DESK_JOB_DONE, msg::Raw<&CDeskDlg::OnJobDone>},
     };
     return map;
 }
@@ -557,12 +560,33 @@ void CDeskDlg::OpenRecord(const DeskRecord& record) {
 }
 
 void CDeskDlg::Print() {
-    if (m_list)
-        PrintDay(m_hWnd, m_strShare, *m_list);
+    if (!m_list || m_bJobRunning)
+        return;
+    auto printer = std::make_shared<CDC>(ChoosePrinter(m_hWnd));
+    if (!*printer)
+        return;
+    StartJob([printer, share = m_strShare, list = *m_list] { return PrintDay(*printer, share, list); });
+}
+
+void CDeskDlg::StartJob(std::function<DeskJobResult()> job) {
+    m_bJobRunning = StartDeskJob(m_hWnd, WM_DESK_JOB_DONE, std::move(job));
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_PRINT), !m_bJobRunning);
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_EXPORT), !m_bJobRunning);
+}
+
+LRESULT CDeskDlg::OnJobDone(WPARAM, LPARAM lParam) {
+    const std::unique_ptr<DeskJobResult> result = TakeDeskJobResult(lParam);
+    m_bJobRunning = false;
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_PRINT), TRUE);
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_EXPORT), TRUE);
+    if (result)
+        ::MessageBoxW(m_hWnd, result->line.c_str(), L"Velmo Desk",
+                      MB_OK | (result->bDone ? MB_ICONINFORMATION : MB_ICONWARNING));
+    return 0;
 }
 
 void CDeskDlg::Export() {
-    if (m_strShare.empty())
+    if (m_strShare.empty() || m_bJobRunning)
         return;
     CCoInitialize com;
     BROWSEINFOW bi{};
@@ -578,10 +602,9 @@ void CDeskDlg::Export() {
     ::CoTaskMemFree(pidl);
     if (!bPath)
         return;
-    const HCURSOR hOld = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    const DeskExportResult result = ExportDay(m_strShare, m_day, szFolder);
-    ::SetCursor(hOld);
-    LogEvent(L"Desk: export of %ls: %ls", FormatDeskDate(m_day).c_str(), result.line.c_str());
-    ::MessageBoxW(m_hWnd, result.line.c_str(), L"Velmo Desk",
-                  MB_OK | (result.nExitCode == kDeskExitWritten ? MB_ICONINFORMATION : MB_ICONWARNING));
+    StartJob([share = m_strShare, day = m_day, folder = std::wstring(szFolder)] {
+        const DeskExportResult result = ExportDay(share, day, folder);
+        LogEvent(L"Desk: export of %ls: %ls", FormatDeskDate(day).c_str(), result.line.c_str());
+        return DeskJobResult{result.nExitCode == kDeskExitWritten, result.line};
+    });
 }

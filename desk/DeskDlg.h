@@ -7,10 +7,12 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "desk/DeskDay.h"
+#include "desk/DeskJob.h"
 #include "desk/DeskLayout.h"
 #include "desk/DeskReader.h"
 #include "framework/Dialog.h"
@@ -18,6 +20,7 @@
 #include "history/ThumbnailCache.h"
 
 constexpr UINT WM_DESK_READY = WM_APP + 1;
+constexpr UINT WM_DESK_JOB_DONE = WM_APP + 2;
 constexpr UINT_PTR kDeskClockTimerId = 1;
 
 class CDeskDlg : public CDialog {
@@ -44,6 +47,7 @@ private:
     LRESULT OnNotify(int nID, NMHDR* pHeader);
     LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
     LRESULT OnDeskReady(WPARAM, LPARAM);
+    LRESULT OnJobDone(WPARAM, LPARAM lParam);
 
     void ShowDay(const DeskDate& day);
     void Layout();
@@ -62,6 +66,8 @@ private:
     void OpenRecord(const DeskRecord& record);
     void Print();
     void Export();
+    // One at a time; print and export wait meanwhile.
+    void StartJob(std::function<DeskJobResult()> job);
 
     std::wstring m_strShare; // empty: no usable setting, m_strBanner says why
     CDeskReader m_reader;
@@ -76,4 +82,5 @@ private:
     std::ptrdiff_t m_nSelected = -1; // a cell of the view, or none
     CFontHandle m_captionFont;
     CGdiObject<HBRUSH> m_bannerBrush;
+    bool m_bJobRunning = false;
 };

@@ -7,7 +7,7 @@
 #include "framework/Gdi.h"
 #include "framework/Log.h"
 
-void PrintDay(HWND hOwner, const std::wstring& share, const CDeskDayList& list) {
+CDC ChoosePrinter(HWND hOwner) {
     PRINTDLGW pd{};
     pd.lStructSize = sizeof(pd);
     pd.hwndOwner = hOwner;
@@ -19,14 +19,17 @@ void PrintDay(HWND hOwner, const std::wstring& share, const CDeskDayList& list) 
             if (dwError != PDERR_NODEFAULTPRN)
                 ::MessageBoxW(hOwner, L"The print dialog could not be shown.", L"Velmo Desk", MB_OK | MB_ICONWARNING);
         }
-        return;
+        return {};
     }
     // the dialog hands over its device settings and a DC, all ours to free
-    CDC printer(pd.hDC);
     if (pd.hDevMode)
         ::GlobalFree(pd.hDevMode);
     if (pd.hDevNames)
         ::GlobalFree(pd.hDevNames);
+    return CDC(pd.hDC);
+}
+
+DeskJobResult PrintDay(const CDC& printer, const std::wstring& share, const CDeskDayList& list) {
     const HDC hdc = printer.Get();
     const DeskPageLayout page =
         ComputeDeskPageLayout(::GetDeviceCaps(hdc, HORZRES), ::GetDeviceCaps(hdc, VERTRES),
@@ -34,7 +37,6 @@ void PrintDay(HWND hOwner, const std::wstring& share, const CDeskDayList& list) 
     const DeskPageInfo info{share, LocalTimeStamp()};
     const std::wstring docName = L"Sign-ins " + FormatDeskDate(list.Day());
     DOCINFOW di{sizeof(di), docName.c_str(), nullptr, nullptr, 0};
-    const HCURSOR hOld = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     bool bPrinted = ::StartDocW(hdc, &di) > 0;
     const int pages = DeskPageCount(list.Records().size(), page);
     for (int p = 0; bPrinted && p < pages; ++p) {
@@ -48,7 +50,10 @@ void PrintDay(HWND hOwner, const std::wstring& share, const CDeskDayList& list) 
         ::EndDoc(hdc);
     else
         ::AbortDoc(hdc);
-    ::SetCursor(hOld);
-    LogEvent(L"Desk: %ls of %ls, %d pages, %ls", bPrinted ? L"printed" : L"printing failed",
-             FormatDeskDate(list.Day()).c_str(), pages, bPrinted ? L"sent to the printer" : L"nothing was sent");
+    const std::wstring line =
+        bPrinted ? L"Printed " + std::to_wstring(pages) + (pages == 1 ? L" page of " : L" pages of ") +
+                       FormatDeskDate(list.Day())
+                 : L"Printing " + FormatDeskDate(list.Day()) + L" failed: " + DescribeError(::GetLastError());
+    LogEvent(L"Desk: %ls", line.c_str());
+    return {bPrinted, line};
 }
