@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "CrashHandler.h"
+#include "KioskSettings.h"
 #include "SingleInstance.h"
 #include "framework/Log.h"
 #include "records/RecordKeeper.h"
@@ -21,24 +22,46 @@ void LogStart() {
              ::GetSystemMetrics(SM_CYSCREEN), ::GetCurrentProcessId(), ProgramFolder().c_str());
 }
 
-std::wstring ReadSetting(const wchar_t* pszSection, const wchar_t* pszKey, const std::wstring& ini) {
-    wchar_t szValue[1024] = L"";
-    ::GetPrivateProfileStringW(pszSection, pszKey, L"", szValue, ARRAYSIZE(szValue), ini.c_str());
-    return szValue;
+void LogEnd(DWORD dwStart) {
+    LogEvent(L"Velmo %ls ended after %lu s: screen %dx%d", VELMO_VERSION, (::GetTickCount() - dwStart) / 1000,
+             ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
 }
 
-ShareSettings ReadShareSettings() {
+// Every relative path of the program (pictures, photo, records) is resolved
+// against the folder of the executable, wherever it was started.
+void MakeProgramFolderCurrent() {
+    wchar_t szPath[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
+    if (wchar_t* pSlash = wcsrchr(szPath, L'\\')) {
+        *pSlash = L'\0';
+        ::SetCurrentDirectoryW(szPath);
+    }
+}
+
+// Config.ini beside the program, read once; the system's reader knows the
+// file's encodings, the rest is portable.
+KioskSettings ReadSettings() {
     const std::wstring ini = ProgramFolder() + L"Config.ini";
+    const SettingReader read = [&](const wchar_t* pszSection, const wchar_t* pszKey) {
+        wchar_t szValue[1024] = L"";
+        ::GetPrivateProfileStringW(pszSection, pszKey, L"", szValue, ARRAYSIZE(szValue), ini.c_str());
+        return std::wstring(szValue);
+    };
     wchar_t szComputer[MAX_COMPUTERNAME_LENGTH + 1] = L"";
     DWORD n = ARRAYSIZE(szComputer);
     ::GetComputerNameW(szComputer, &n);
     std::vector<std::wstring> notes;
-    const ShareSettings settings = ParseShareSettings(
-        ReadSetting(L"Share", L"Folder", ini), ReadSetting(L"Share", L"Kiosk", ini),
-        static_cast<int>(::GetPrivateProfileIntW(L"Records", L"KeepDays", 0, ini.c_str())), szComputer, notes);
+    const KioskSettings settings = ParseKioskSettings(read, szComputer, notes);
     for (const std::wstring& note : notes)
         LogEvent(L"%ls", note.c_str());
     return settings;
+}
+
+void RunKiosk(CWinApp& app, const PageSettings& settings) {
+    CVelmoDlg dlg(settings);
+    app.m_pMainWnd = &dlg;
+    dlg.DoModal();
+    app.m_pMainWnd = nullptr;
 }
 
 } // namespace
@@ -55,18 +78,14 @@ BOOL CVelmoApp::InitInstance() {
     CWinApp::InitInstance();
     m_gdiplus.Startup(m_gdiplusStartupInput);
     SetRegistryKey(L"应用程序向导生成的本地应用程序");
+    MakeProgramFolderCurrent();
+    const KioskSettings settings = ReadSettings();
 
     const DWORD dwStart = ::GetTickCount();
-    StartRecordKeeping(ReadShareSettings());
-    {
-        CVelmoDlg dlg;
-        m_pMainWnd = &dlg;
-        dlg.DoModal();
-        m_pMainWnd = nullptr;
-    }
+    StartRecordKeeping(settings.share);
+    RunKiosk(*this, settings.page);
     StopRecordKeeping();
-    LogEvent(L"Velmo %ls ended after %lu s: screen %dx%d", VELMO_VERSION, (::GetTickCount() - dwStart) / 1000,
-             ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+    LogEnd(dwStart);
     // the dialog-based kiosk ends when its main dialog does
     return FALSE;
 }

@@ -18,15 +18,6 @@
 
 namespace {
 
-// The benchmark has no kiosk around the dialog and never lets its timer run.
-class CNoKiosk : public IKioskHost {
-public:
-    bool CanRestorePage() const override { return false; }
-    void RestorePage() override {}
-    void HideToPopup() override {}
-    int IdleTime() const override { return 30000; }
-};
-
 constexpr int kRecordWidth = 1391;
 constexpr int kRecordHeight = 930;
 
@@ -105,8 +96,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!gdiplus.Startup(Gdiplus::GdiplusStartupInput()))
         return 1;
 
-    CNoKiosk kiosk;
-    CHistoryDlg dlg(kiosk);
+    CHistoryDlg dlg(30000); // the benchmark never lets its timer run
     dlg.LoadPictures();
     dlg.LoadList(L"SignIn");
     const int cxScreen = ::GetSystemMetrics(SM_CXSCREEN), cyScreen = ::GetSystemMetrics(SM_CYSCREEN);

@@ -1,14 +1,17 @@
-// The frame handler: writes one camera frame as the photo file and tells the
-// main dialog by a posted message.
+// The frame handler: writes one camera frame as the photo file and hands it to
+// the main dialog with a posted message.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <vector>
 
 #include "capture/CaptureVideo.h"
+#include "capture/PhotoFile.h"
 
-// Posted to m_hNotifyWnd once a frame was written to ".\photo.bmp".
+// Posted to m_hNotifyWnd once a frame was written to ".\photo.bmp"; the
+// frame itself waits in TakePhoto.
 constexpr UINT WM_PHOTO_TAKEN = WM_USER + 0x190;
 
 class CVdoFrameHandler {
@@ -20,14 +23,16 @@ public:
 
 class CCaptureImage : public CVdoFrameHandler {
 public:
-    explicit CCaptureImage(ICameraReporter& reporter) : m_video(reporter) {}
-
     void OnFrame(LONG lWidth, LONG lHeight, BYTE* pFrame, LONG lLength) override;
+    // The last photo written, byte for byte as its file holds it; empty when
+    // none came since the last call.
+    std::vector<uint8_t> TakePhoto() { return m_photo.Take(); }
 
     HWND m_hNotifyWnd = nullptr;
     CCaptureVideo m_video;
 
 private:
+    CPhotoSlot m_photo;
     // a failure is logged once, not for every frame that follows it
     std::atomic<bool> m_bWriteFailed{false};
 };

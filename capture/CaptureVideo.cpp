@@ -51,14 +51,14 @@ void FreeMediaTypeContents(AM_MEDIA_TYPE& mt) {
 
 } // namespace
 
-void CCaptureVideo::Report(const wchar_t* pszText) const {
-    LogEvent(L"Camera error shown: %ls", pszText);
-    m_reporter.ReportCameraError(pszText);
-}
-
-CCaptureVideo::CCaptureVideo(ICameraReporter& reporter) : m_reporter(reporter) {
-    if (FAILED(m_coInit.Result()))
-        Report(L"CCaptureVideo CoInitialize Failed!\r\n");
+HRESULT CCaptureVideo::Fail(CameraFault fault, HRESULT hr) {
+    static const wchar_t* const kSteps[] = {
+        L"",           L"CoInitialize",     L"graph interfaces", L"sample grabber",
+        L"media type", L"grabber in graph", L"RenderStream",     L"connected media type",
+        L"Run"};
+    LogEvent(L"Camera: %ls failed (0x%08lX)", kSteps[static_cast<int>(fault)], static_cast<unsigned long>(hr));
+    m_fault = fault;
+    return hr;
 }
 
 CCaptureVideo::~CCaptureVideo() {
@@ -114,15 +114,10 @@ HRESULT CCaptureVideo::CreateGraphInterfaces() {
 }
 
 HRESULT CCaptureVideo::StartPreview(int nIndex, HWND hPreview) {
-    // an error box runs a message loop: whatever reaches us through it must
-    // not build a second graph under the one being built
-    if (m_bBuilding)
-        return VFW_E_WRONG_STATE;
-    m_bBuilding = true;
     // a graph left from an earlier build is torn down before a new one starts
     ReleaseGraph();
+    m_fault = CameraFault::None;
     const HRESULT hr = BuildGraph(nIndex, hPreview);
-    m_bBuilding = false;
     if (hr != S_OK) {
         // a preview that did not start holds nothing, so retries leak nothing;
         // stopped, so the photo button tries again rather than wait for a photo
@@ -136,14 +131,12 @@ HRESULT CCaptureVideo::StartPreview(int nIndex, HWND hPreview) {
 
 HRESULT CCaptureVideo::BuildGraph(int nIndex, HWND hPreview) {
     HRESULT hr = CreateGraphInterfaces();
-    if (FAILED(hr)) {
-        Report(L"Failed to get video interfaces!");
-        return hr;
-    }
+    if (FAILED(hr))
+        return Fail(CameraFault::GraphInterfaces, hr);
     if (nIndex < 0)
-        return 1; // no camera listed
+        return S_FALSE; // no camera listed
     if (!BindDevice(nIndex, m_pCaptureFilter.Put()))
-        return 1;
+        return S_FALSE;
     if (m_pCaptureFilter)
         m_pGraph->AddFilter(m_pCaptureFilter.Get(), L"Capture Filter");
     CComPtr<IBaseFilter> pGrabberFilter;
@@ -165,24 +158,18 @@ HRESULT CCaptureVideo::BuildGraph(int nIndex, HWND hPreview) {
 HRESULT CCaptureVideo::AddGrabber(CComPtr<IBaseFilter>& pGrabberFilter) {
     HRESULT hr = ::CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_ISampleGrabber,
                                     reinterpret_cast<void**>(m_pGrabber.Put()));
-    if (FAILED(hr)) {
-        Report(L"Fail to create SampleGrabber, maybe qedit.dll is not registered?");
-        return hr;
-    }
+    if (FAILED(hr))
+        return Fail(CameraFault::CreateGrabber, hr);
     m_pGrabber.QueryInterface(IID_IBaseFilter, pGrabberFilter);
 
     AM_MEDIA_TYPE mt{};
     mt.majortype = MEDIATYPE_Video;
     mt.subtype = MEDIASUBTYPE_RGB24;
     hr = m_pGrabber->SetMediaType(&mt);
-    if (FAILED(hr)) {
-        Report(L"Fail to set media type!");
-        return hr;
-    }
-    hr = m_pGraph->AddFilter(pGrabberFilter.Get(), L"Grabber");
     if (FAILED(hr))
-        Report(L"Fail to put sample grabber in graph");
-    return hr;
+        return Fail(CameraFault::SetMediaType, hr);
+    hr = m_pGraph->AddFilter(pGrabberFilter.Get(), L"Grabber");
+    return FAILED(hr) ? Fail(CameraFault::AddGrabber, hr) : hr;
 }
 
 // The builder adds the default renderer behind the grabber; a camera with
@@ -191,8 +178,7 @@ HRESULT CCaptureVideo::RenderStream(IBaseFilter* pGrabberFilter) {
     if (!m_pCaptureFilter) {
         // nothing was bound at that position: the builder would fault on a
         // null source rather than fail
-        Report(L"Can't build the graph");
-        return VFW_E_NOT_CONNECTED;
+        return Fail(CameraFault::BuildGraph, VFW_E_NOT_CONNECTED);
     }
     HRESULT hr = m_pBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, m_pCaptureFilter.Get(),
                                           pGrabberFilter, nullptr);
@@ -200,7 +186,7 @@ HRESULT CCaptureVideo::RenderStream(IBaseFilter* pGrabberFilter) {
         hr = m_pBuilder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, m_pCaptureFilter.Get(), pGrabberFilter,
                                       nullptr);
         if (FAILED(hr))
-            Report(L"Can't build the graph");
+            return Fail(CameraFault::BuildGraph, hr);
     }
     return hr;
 }
@@ -214,10 +200,8 @@ HRESULT CCaptureVideo::ReadFrameSize() {
         FreeMediaTypeContents(connected);
         hr = VFW_E_INVALIDMEDIATYPE;
     }
-    if (FAILED(hr)) {
-        Report(L"Failt to read the connected media type");
-        return hr;
-    }
+    if (FAILED(hr))
+        return Fail(CameraFault::ReadMediaType, hr);
     const auto* pVih = reinterpret_cast<const VIDEOINFOHEADER*>(connected.pbFormat);
     g_GrabberCB.m_lWidth = pVih->bmiHeader.biWidth;
     g_GrabberCB.m_lHeight = pVih->bmiHeader.biHeight;
@@ -237,11 +221,7 @@ void CCaptureVideo::ConnectGrabberCallback() {
 HRESULT CCaptureVideo::RunGraph() {
     const HRESULT hr = m_pControl->Run();
     m_bGraphRan = true; // even a failed Run may have paused part of the graph
-    if (FAILED(hr)) {
-        Report(L"Couldn't run the graph!");
-        return hr;
-    }
-    return S_OK;
+    return FAILED(hr) ? Fail(CameraFault::RunGraph, hr) : S_OK;
 }
 
 void CCaptureVideo::SetupPreviewWindow() {

@@ -11,33 +11,27 @@
 #include <string>
 #include <vector>
 
+#include "capture/CameraFault.h"
 #include "capture/SampleGrabber.h"
 #include "framework/Com.h"
 #include "framework/Wnd.h"
 
-// The camera's way to tell about a failure; the page shows the text.
-class ICameraReporter {
-public:
-    virtual void ReportCameraError(const wchar_t* pszText) = 0;
-
-protected:
-    ~ICameraReporter() = default;
-};
-
 // Never created as a window.
 class CCaptureVideo : public CWnd {
 public:
-    explicit CCaptureVideo(ICameraReporter& reporter);
+    CCaptureVideo() = default;
     ~CCaptureVideo() override;
 
     // The friendly name of every video input device that has one, in
     // enumeration order; empty without an enumerator or any device.
     std::vector<std::wstring> ListDevices() const;
-    // 0 when the live preview runs; 1 when no device could be looked up;
-    // otherwise the failing HRESULT, after its report. Every failure leaves
-    // the preview stopped. A call made while a report of an earlier call is
-    // still up does nothing and returns VFW_E_WRONG_STATE.
+    // S_OK when the live preview runs; S_FALSE (1) when no device could be
+    // looked up; otherwise the failing HRESULT, and Fault() says which step
+    // failed. Every failure leaves the preview stopped.
     HRESULT StartPreview(int nIndex, HWND hPreview);
+    // Why the last StartPreview failed, or why COM could not start; None
+    // when there is nothing to report.
+    CameraFault Fault() const { return m_fault; }
     HRESULT StopPreview();
 
     // Nonzero while no preview runs, from construction on, so the photo
@@ -45,7 +39,7 @@ public:
     int m_bStopped = 1;
 
 private:
-    // The graph build, step by step; each step reports its own failure.
+    // The graph build, step by step; each step logs its own failure.
     HRESULT CreateGraphInterfaces();
     int BindDevice(int nIndex, IBaseFilter** ppFilter);
     HRESULT AddGrabber(CComPtr<IBaseFilter>& pGrabberFilter);
@@ -58,10 +52,9 @@ private:
     // Stops the graph, takes the video window from its owner and releases
     // every interface held.
     void ReleaseGraph();
-    // Logs the text, then hands it to the reporter.
-    void Report(const wchar_t* pszText) const;
+    // Logs the failed step and keeps it for Fault; returns hr.
+    HRESULT Fail(CameraFault fault, HRESULT hr);
 
-    ICameraReporter& m_reporter;
     // before the interfaces: COM is up before them and down after them
     CCoInitialize m_coInit;
     HWND m_hPreviewWnd = nullptr;
@@ -72,5 +65,5 @@ private:
     CComPtr<IVideoWindow> m_pVideoWindow;
     CComPtr<ISampleGrabber> m_pGrabber;
     bool m_bGraphRan = false;
-    bool m_bBuilding = false;
+    CameraFault m_fault = FAILED(m_coInit.Result()) ? CameraFault::CoInitialize : CameraFault::None;
 };

@@ -1,5 +1,5 @@
-// IKioskHost: what the launcher and the history need of the page they serve,
-// handed to them at creation so neither reaches back into the page's class.
+// IKioskHost: what the launcher needs of the page it serves, handed to it at
+// creation so that it does not reach back into the page's class.
 #pragma once
 
 class IKioskHost {
@@ -9,10 +9,6 @@ public:
     // Brings the page back full-screen and in front, over a fresh copy of the
     // desktop, and restarts its idle timer.
     virtual void RestorePage() = 0;
-    // The kiosk's way into its idle state: the page hidden, the launcher shown.
-    virtual void HideToPopup() = 0;
-    // Milliseconds without a touch before the kiosk goes idle.
-    virtual int IdleTime() const = 0;
 
 protected:
     ~IKioskHost() = default;

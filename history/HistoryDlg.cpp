@@ -102,7 +102,15 @@ SIZE HistoryClientSize() {
 
 } // namespace
 
-CHistoryDlg::CHistoryDlg(IKioskHost& host) : CDialog(IDD_HISTORY), m_host(host) {}
+namespace {
+constexpr INT_PTR kTimedOut = 100; // beside IDOK and IDCANCEL
+} // namespace
+
+CHistoryDlg::CHistoryDlg(int nIdleTime) : CDialog(IDD_HISTORY), m_nIdleTime(nIdleTime) {}
+
+HistoryResult CHistoryDlg::Run() {
+    return DoModal() == kTimedOut ? HistoryResult::TimedOut : HistoryResult::Closed;
+}
 
 CMessageMap CHistoryDlg::GetMessageMap() const {
     static const CMsgEntry map[] = {
@@ -320,8 +328,7 @@ void CHistoryDlg::DrawThumb(HDC hdc, const RECT& rcClient) const {
 UINT CHistoryDlg::TimerPeriod() const {
     // start-up keeps the idle time at 1000 ms or more; this only guards
     // against a period of zero or less should that ever change
-    const int nIdleTime = m_host.IdleTime();
-    return static_cast<UINT>(nIdleTime > 200 ? nIdleTime - 100 : 100);
+    return static_cast<UINT>(m_nIdleTime > 200 ? m_nIdleTime - 100 : 100);
 }
 
 void CHistoryDlg::RestartTimer() {
@@ -358,6 +365,5 @@ void CHistoryDlg::OnTimer(UINT_PTR nIDEvent) {
         return;
     ::KillTimer(m_hWnd, kHistoryTimerId);
     // nobody has touched the history: the whole kiosk goes idle, not just this dialog
-    m_host.HideToPopup();
-    OnOK();
+    EndDialog(kTimedOut);
 }

@@ -1,21 +1,27 @@
 // CHistoryDlg: the stored sign-ins, nine at a time in a 3 x 3 grid, newest
 // first. Up, down and close are areas of the background picture; left alone
-// for a little less than the idle time, the dialog returns the kiosk to the
-// launcher and closes. Built on the stack for one visit.
+// for a little less than the idle time, the dialog closes and says so, for the
+// page to return the kiosk to the launcher. Built on the stack for one visit.
 #pragma once
 
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
-#include "framework/KioskHost.h"
 #include "history/HistoryList.h"
 
 constexpr UINT_PTR kHistoryTimerId = 4;
 // between taps, the pictures of the next turn are made ready one per tick
 constexpr UINT_PTR kHistoryPrefetchTimerId = 5;
 
+// How a visit ended: closed by the visitor, or left alone until it timed out.
+enum class HistoryResult { Closed, TimedOut };
+
 class CHistoryDlg : public CDialog {
 public:
-    explicit CHistoryDlg(IKioskHost& host);
+    // nIdleTime: the kiosk's idle time; the history times out a little earlier.
+    explicit CHistoryDlg(int nIdleTime);
+
+    // Runs the visit modally over the page.
+    HistoryResult Run();
 
     // Loads the background and the scroll thumb; missing ones read as 0 x 0.
     void LoadPictures();
@@ -54,7 +60,7 @@ private:
     // cache, for the cell it would take; false when all are there.
     bool PrefetchOne() const;
 
-    IKioskHost& m_host;
+    int m_nIdleTime;
     CGpImage m_pBackground;
     CGpImage m_pThumb;
     CHistoryList m_list; // m_files, m_nFirstRow and m_nMaxRow

@@ -4,20 +4,6 @@
 #include <new>
 #include <stdexcept>
 
-const wchar_t* BrushErrorText(BrushError error) {
-    switch (error) {
-    case BrushError::UnknownFormat:
-        return L"Unknown DIB file format.";
-    case BrushError::OutOfMemory:
-        return L"Out of memory.";
-    case BrushError::ConversionError:
-        return L"Image file conversion error.";
-    case BrushError::None:
-        break;
-    }
-    return L"";
-}
-
 BrushError ParseBrushDib(const uint8_t* data, size_t size, DibView& out) {
     switch (ReadDib(data, size, DibRules{.bBareDib = true, .bLaterHeaders = false}, out)) {
     case DibFault::None:

@@ -1,5 +1,5 @@
 // The pad's brush image and the platform-free half of reading it: the brush's
-// rules and texts over the one DIB reader, packing converted 24-bit rows into
+// rules over the one DIB reader, packing converted 24-bit rows into
 // the RGB bytes the texture wants, and the soft brush made in code.
 #pragma once
 
@@ -20,10 +20,8 @@ struct CBrushImage {
 
 // UnknownFormat and ConversionError: the reader's DibFault UnknownFormat and
 // BadLayout. OutOfMemory: reported by the caller when an allocation fails.
-enum class BrushError { None, UnknownFormat, OutOfMemory, ConversionError };
-
-// The text the pad shows in its "Error" box; "" for None.
-const wchar_t* BrushErrorText(BrushError error);
+// OpenFailed: the file could not be opened or mapped.
+enum class BrushError { None, UnknownFormat, OutOfMemory, ConversionError, OpenFailed };
 
 // Checks a file image, with or without the 14-byte "BM" file header and with
 // a 12- or 40-byte info header, and fills out on success.

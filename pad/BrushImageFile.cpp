@@ -25,10 +25,6 @@ private:
     const void* m_p;
 };
 
-std::wstring OpenFailedText(const wchar_t* pszFile) {
-    return std::wstring(L"Failed to open DIB file ") + pszFile + L".\n";
-}
-
 // The system converts whatever depth the file has into 24-bit rows, which
 // are then packed into the RGB triples the texture takes.
 BrushError ConvertTo24(const uint8_t* data, const DibView& view, CBrushImage& image) {
@@ -63,34 +59,30 @@ BrushError ConvertTo24(const uint8_t* data, const DibView& view, CBrushImage& im
 
 } // namespace
 
-std::wstring ReadBrushImage(const wchar_t* pszFile, CBrushImage& image) {
+BrushError ReadBrushImage(const wchar_t* pszFile, CBrushImage& image) {
     image = CBrushImage{};
     CHandle file(
         ::CreateFileW(pszFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        return OpenFailedText(pszFile);
+        return BrushError::OpenFailed;
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.Get(), &size))
-        return OpenFailedText(pszFile);
+        return BrushError::OpenFailed;
     // an empty file cannot be mapped, and holds no header either
     if (size.QuadPart == 0)
-        return BrushErrorText(BrushError::UnknownFormat);
+        return BrushError::UnknownFormat;
     if (static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX)
-        return BrushErrorText(BrushError::OutOfMemory);
+        return BrushError::OutOfMemory;
     CHandle mapping(::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!mapping)
-        return OpenFailedText(pszFile);
+        return BrushError::OpenFailed;
     CMappedView view(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
     if (!view.Get())
-        return BrushErrorText(BrushError::OutOfMemory);
+        return BrushError::OutOfMemory;
 
     DibView dib{};
     BrushError error = ParseBrushDib(view.Get(), static_cast<size_t>(size.QuadPart), dib);
     if (error == BrushError::None)
         error = ConvertTo24(view.Get(), dib, image);
-    return BrushErrorText(error);
-}
-
-void ReportBrushError(HWND hOwner, const std::wstring& text) {
-    ::MessageBoxW(hOwner, text.c_str(), L"Error", MB_OK | MB_ICONERROR);
+    return error;
 }

@@ -3,10 +3,6 @@
 #include "pad/BrushImageFile.h"
 #include "res/resource.h"
 
-namespace {
-const wchar_t kBrushFile[] = L"Picture\\Texture.bmp";
-} // namespace
-
 CPaintDlg::CPaintDlg() : CDialog(IDD_PAINT) {}
 
 CPaintDlg::~CPaintDlg() {
@@ -72,9 +68,8 @@ bool CPaintDlg::SetupPixelFormat() {
 
 void CPaintDlg::LoadBrushTexture() {
     CBrushImage image;
-    const std::wstring error = ReadBrushImage(kBrushFile, image);
-    if (!error.empty()) {
-        ReportBrushError(m_hWnd, error);
+    m_brushError = ReadBrushImage(kBrushFile, image);
+    if (m_brushError != BrushError::None) {
         // a pad without a brush would take a signature and show nothing
         image = MakeSoftBrush();
     }

@@ -15,6 +15,7 @@
 #include "pad/StrokeModel.h"
 
 constexpr UINT_PTR kPadTimerId = 0;
+constexpr wchar_t kBrushFile[] = L"Picture\\Texture.bmp";
 constexpr UINT kPadTimerPeriod = 30;
 
 class CPaintDlg : public CDialog {
@@ -33,6 +34,9 @@ public:
     // The pad's last presented frame: a 32-bit top-down DIB section owned by
     // the pad, valid until the pad is resized or destroyed. Null without one.
     HBITMAP GetLastFrame() const { return m_frame.Get(); }
+    // Why kBrushFile could not be read when the pad was created, so that the
+    // page can say so; the pad then writes with a brush of its own.
+    BrushError BrushImageError() const { return m_brushError; }
 
 protected:
     CMessageMap GetMessageMap() const override;
@@ -69,4 +73,5 @@ private:
     StrokeFrameMark m_drawn;    // stamps already in m_frame
     bool m_bFrameValid = false; // false: m_frame must be rebuilt from all stamps
     std::function<void()> m_onActivity;
+    BrushError m_brushError = BrushError::None;
 };

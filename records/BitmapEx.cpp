@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/Handle.h"
+#include "framework/Log.h"
 #include "records/BmpFormat.h"
 
 SIZE CBitmapEx::GetSize() const {
@@ -113,6 +114,11 @@ const uint8_t* FileOrderBits(HBITMAP hBitmap, const SIZE& size) {
 
 } // namespace
 
+int DisplayFileBitCount() {
+    CClientDC screenDC(nullptr);
+    return ChooseFileBitCount(DisplayDepth(screenDC.Get()));
+}
+
 HBITMAP CreateCanvasBitmap(HDC hdcScreen, int cx, int cy) {
     if (hdcScreen && DisplayDepth(hdcScreen) == 32) {
         BITMAPINFO bmi{};
@@ -137,11 +143,10 @@ BOOL CBitmapEx::LoadBmpFile(const wchar_t* pszPath) {
     bool bShortRead = false;
     if (!ReadWholeFile(pszPath, bytes, bShortRead))
         return FALSE;
-    if (bShortRead)
-        return TRUE; // read but unusable: no bitmap
-    if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
-        return TRUE; // not a BMP file: nothing to hold
-    return DecodeBmp(bytes.data(), bytes.size()) ? TRUE : FALSE;
+    // read but unusable, or not a BMP file: nothing to hold
+    if (bShortRead || bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
+        return FALSE;
+    return DecodeBmp(bytes.data(), bytes.size()) && m_bitmap ? TRUE : FALSE;
 }
 
 bool CBitmapEx::DecodeBmp(const uint8_t* data, size_t size) {
@@ -166,7 +171,7 @@ bool CBitmapEx::EncodeBmp(std::vector<uint8_t>& file) const {
     const int nBitCount = ChooseFileBitCount(DisplayDepth(screenDC.Get()));
     if (nBitCount == 0) {
         file.clear();
-        ::MessageBoxW(nullptr, L"unKnown", nullptr, MB_OK);
+        LogEvent(L"BMP: a display of %d bits per pixel has no file format", DisplayDepth(screenDC.Get()));
         return false;
     }
     const SIZE size = GetSize();

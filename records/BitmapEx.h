@@ -20,13 +20,13 @@ public:
     SIZE GetSize() const;
 
     void PaintRect(HDC hdcTarget, const RECT& rc);
-    // Nonzero when the file could be opened and read; a file the loader
-    // refuses leaves no bitmap.
+    // Nonzero when the file gave a bitmap; anything else leaves none.
     BOOL LoadBmpFile(const wchar_t* pszPath);
     BOOL SaveBmpFile(const wchar_t* pszPath);
     BOOL CopyScreenRect(const RECT& rc);
     // The whole BMP file SaveBmpFile would write, in memory; false (and
-    // nothing) when there is no bitmap or the display is deeper than 32 bits.
+    // nothing) when there is no bitmap or the display is deeper than 32 bits
+    // (DisplayFileBitCount 0), which is logged.
     bool EncodeBmp(std::vector<uint8_t>& file) const;
     // Builds the bitmap from a whole BMP file image in memory, as LoadBmpFile
     // does once the file is read; false (and no bitmap) for a file it refuses.
@@ -47,6 +47,10 @@ private:
 // (GDI+ draws slower into such a section, so the back buffer stays a device
 // bitmap.)
 HBITMAP CreateCanvasBitmap(HDC hdcScreen, int cx, int cy);
+
+// Bits per pixel of a BMP file saved on this display; 0 when the display is
+// deeper than any file depth.
+int DisplayFileBitCount();
 
 // The whole file in memory; false when it cannot be opened or read whole, or
 // is far larger than any picture.

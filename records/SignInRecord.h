@@ -1,4 +1,5 @@
-// Writing a sign-in record so that it is never lost, truncated or replaced.
+// Composing a sign-in record from its parts, and writing it so that it is
+// never lost, truncated or replaced.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +8,30 @@
 #include <string>
 #include <vector>
 
+#include "records/BitmapEx.h"
 #include "records/RecordName.h"
+
+// What a record shows, each part with where it lies on the screen: the page as
+// last painted, the pad's last frame and the photo (or the placeholder). A
+// null bitmap leaves what lies under it.
+struct SignInParts {
+    HBITMAP hPage;
+    RECT rcSignCapture; // the record's own area
+    HBITMAP hPad;
+    RECT rcPad;
+    HBITMAP hPhoto;
+    RECT rcPhoto;
+};
+
+// The record's picture, composed from the parts the screen shows inside the
+// sign area rather than copied from the screen: the pad draws with OpenGL,
+// which a screen copy cannot always read. False for an empty area, no page,
+// or a canvas that cannot be made.
+bool ComposeSignIn(const SignInParts& parts, CBitmapEx& canvas);
+
+// Copies the whole bitmap into a rectangle of the target, averaged where it
+// shrinks; nothing for a null bitmap.
+void StretchBitmap(HDC hdcTarget, HBITMAP hSource, const RECT& rcTarget);
 
 // Writes the file's bytes into the record folder (made when missing) under
 // the first free record name for the time: first into a temporary file,

@@ -1,13 +1,12 @@
 #include "VelmoDlg.h"
 
 #include "AboutDlg.h"
-#include "Settings.h"
+#include "VisitorTexts.h"
+#include "framework/Reporter.h"
 #include "res/resource.h"
 
-int g_nIdleTime = 30000;
-
-CVelmoDlg::CVelmoDlg()
-    : CDialog(IDD_VELMO_DIALOG), m_dlgShow(*this), m_capture(*this),
+CVelmoDlg::CVelmoDlg(const PageSettings& settings)
+    : CDialog(IDD_VELMO_DIALOG), m_clock(settings.nIdleTime), m_dlgShow(*this),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CMessageMap CVelmoDlg::GetMessageMap() const {
@@ -40,75 +39,23 @@ CMessageMap CVelmoDlg::GetMessageMap() const {
 
 void CVelmoDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, IDC_PREVIEW_FRAME, m_previewFrame);
-    DDX_Control(pDX, IDC_CAMERA_LIST, m_cameraList);
+    m_camera.DoDataExchange(pDX);
 }
 
 BOOL CVelmoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     AddAboutMenuItem();
-    MakeProgramFolderCurrent();
-    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    m_bHasCamera = 1;
+    SetIcons();
     m_pPageImage.Load(L"Picture\\PadMsg.png");
     m_pShadeImage.Load(L"Picture\\Btnshade.png");
-
-    const int cx = ::GetSystemMetrics(SM_CXSCREEN);
-    const int cy = ::GetSystemMetrics(SM_CYSCREEN);
-    m_rcScreen = {0, 0, cx, cy};
-    // far outside every screen, so nothing of the page can show before a tap
-    ::MoveWindow(m_hWnd, -10000, -10000, -8080, -8920, TRUE);
-    m_dlgShow.Create(IDD_DLG_SHOW);
-    m_dlgShow.ShowWindow(SW_SHOW);
-    ShowWindow(SW_HIDE);
-    m_dlgShow.Activate();
-    m_previewFrame.ShowWindow(SW_HIDE);
+    HideBehindLauncher();
     PrewarmHistory();
-    m_pPhotoImage.Reset();
-
-    if (m_cameraList.m_hWnd)
-        ListCameras();
-    ::SendMessageW(m_cameraList.m_hWnd, CB_SETCURSEL, 0, 0);
-    wchar_t szCamera[2048] = L"";
-    ::GetWindowTextW(m_cameraList.m_hWnd, szCamera, ARRAYSIZE(szCamera));
-    if (szCamera[0] == L'\0')
-        m_bHasCamera = 0;
-    m_capture.m_hNotifyWnd = m_hWnd;
-
-    const StartupLayout layout = ComputeStartupLayout(cx, cy);
-    m_rcPalette = ToRect(layout.palette);
-    m_rcSignCapture = ToRect(layout.signCapture);
-    m_rcPhoto = ToRect(layout.photo);
-    m_rcPad = ToRect(layout.pad);
-
-    g_nIdleTime = IdleTimeFromSetting(
-        static_cast<int>(::GetPrivateProfileIntW(L"Time", L"MinTime", kDefaultIdleTime, L".\\Config.ini")));
-
+    Report(m_camera.Create(m_hWnd));
+    ComputeLayout();
     RefreshBackBuffer();
-    ::MoveWindow(m_previewFrame.m_hWnd, m_rcPhoto.left, m_rcPhoto.top, m_rcPhoto.right - m_rcPhoto.left,
-                 m_rcPhoto.bottom - m_rcPhoto.top, TRUE);
-    m_previewFrame.ShowWindow(SW_SHOW);
-    m_capture.m_video.StartPreview(static_cast<int>(::SendMessageW(m_cameraList.m_hWnd, CB_GETCURSEL, 0, 0)),
-                                   m_previewFrame.m_hWnd);
-
-    // a visitor writing on the pad is not idle
-    m_padDlg.SetActivityCallback([this] { RestartIdleTimer(); });
-    m_padDlg.Create(IDD_PAINT, this);
-    ::MoveWindow(m_padDlg.m_hWnd, m_rcPad.left, m_rcPad.top, m_rcPad.right - m_rcPad.left, m_rcPad.bottom - m_rcPad.top,
-                 TRUE);
-    m_padDlg.ShowWindow(SW_SHOW);
+    Report(m_camera.Start());
+    CreatePad();
     return TRUE;
-}
-
-void CVelmoDlg::ListCameras() {
-    // the list is sorted: each name goes to its alphabetical place
-    for (const std::wstring& name : m_capture.m_video.ListDevices())
-        ::SendMessageW(m_cameraList.m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-}
-
-void CVelmoDlg::ReportCameraError(const wchar_t* pszText) {
-    ::MessageBoxW(m_hWnd, pszText, nullptr, MB_OK);
 }
 
 void CVelmoDlg::AddAboutMenuItem() {
@@ -122,15 +69,47 @@ void CVelmoDlg::AddAboutMenuItem() {
     }
 }
 
-// Every relative path of the program (pictures, Config.ini, photo, records)
-// is resolved against the folder of the executable, wherever it was started.
-void CVelmoDlg::MakeProgramFolderCurrent() {
-    wchar_t szPath[MAX_PATH] = L"";
-    ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
-    if (wchar_t* pSlash = wcsrchr(szPath, L'\\')) {
-        *pSlash = L'\0';
-        ::SetCurrentDirectoryW(szPath);
-    }
+void CVelmoDlg::SetIcons() {
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+}
+
+void CVelmoDlg::HideBehindLauncher() {
+    m_rcScreen = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    // far outside every screen, so nothing of the page can show before a tap
+    ::MoveWindow(m_hWnd, -10000, -10000, -8080, -8920, TRUE);
+    m_dlgShow.Create(IDD_DLG_SHOW);
+    m_dlgShow.ShowWindow(SW_SHOW);
+    ShowWindow(SW_HIDE);
+    m_dlgShow.Activate();
+}
+
+void CVelmoDlg::ComputeLayout() {
+    const StartupLayout layout = ComputeStartupLayout(m_rcScreen.right, m_rcScreen.bottom);
+    m_rcPalette = ToRect(layout.palette);
+    m_rcSignCapture = ToRect(layout.signCapture);
+    m_camera.SetPhotoRect(ToRect(layout.photo));
+    m_rcPad = ToRect(layout.pad);
+}
+
+void CVelmoDlg::CreatePad() {
+    // a visitor writing on the pad is not idle
+    m_padDlg.SetActivityCallback([this] { RestartIdleTimer(); });
+    m_padDlg.Create(IDD_PAINT, this);
+    Report(m_padDlg.BrushImageError());
+    ::MoveWindow(m_padDlg.m_hWnd, m_rcPad.left, m_rcPad.top, m_rcPad.right - m_rcPad.left, m_rcPad.bottom - m_rcPad.top,
+                 TRUE);
+    m_padDlg.ShowWindow(SW_SHOW);
+}
+
+void CVelmoDlg::Report(CameraFault fault) {
+    if (const unsigned nText = CameraFaultText(fault))
+        ReportToVisitor(m_hWnd, nText);
+}
+
+void CVelmoDlg::Report(BrushError error) {
+    if (const unsigned nText = BrushErrorText(error))
+        ReportToVisitor(m_hWnd, nText, MB_OK | MB_ICONERROR, IDS_CAPTION_ERROR, kBrushFile);
 }
 
 bool CVelmoDlg::OnSysCommand(UINT nID, LPARAM) {
@@ -184,14 +163,11 @@ void CVelmoDlg::RestorePage() {
 
 void CVelmoDlg::RestartIdleTimer() {
     ::KillTimer(m_hWnd, kIdleTimerId);
-    ::SetTimer(m_hWnd, kIdleTimerId, static_cast<UINT>(g_nIdleTime), nullptr);
+    ::SetTimer(m_hWnd, kIdleTimerId, static_cast<UINT>(m_clock.IdleTime()), nullptr);
 }
 
 LRESULT CVelmoDlg::OnPhotoTaken(WPARAM, LPARAM) {
-    g_GrabberCB.CancelPhoto();
-    // the graph has stopped before the photo file is read
-    m_capture.m_video.StopPreview();
-    m_pPhotoImage.Load(L".\\photo.bmp");
+    m_camera.OnPhotoTaken();
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
     return 0;
 }

@@ -1,9 +1,10 @@
 // CVelmoDlg: the kiosk's full-screen sign-in page. Hidden behind the
 // launcher popup until a tap brings it up; runs for the life of the process.
+// Its parts do the work: the camera panel, the pad, the page clock and the
+// record composer; the page turns messages into calls on them and paints.
 #pragma once
 
-#include "capture/CaptureImage.h"
-#include "capture/SampleGrabberCB.h"
+#include "app/KioskSettings.h"
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "framework/KioskHost.h"
@@ -11,20 +12,18 @@
 #include "pad/PaintDlg.h"
 #include "popup/DlgShow.h"
 #include "records/BitmapEx.h"
+#include "shell/CameraPanel.h"
 #include "shell/Layout.h"
-
-// Idle time in milliseconds, from Config.ini [Time] MinTime.
-extern int g_nIdleTime;
+#include "shell/PageClock.h"
 
 constexpr UINT_PTR kIdleTimerId = 3;
 // the history's first page is scaled ahead, one picture per tick, while idle
 constexpr UINT_PTR kHistoryPrewarmTimerId = 6;
 
-// The launcher and the history reach the page only through IKioskHost, the
-// camera only through ICameraReporter.
-class CVelmoDlg : public CDialog, private IKioskHost, private ICameraReporter {
+// The launcher reaches the page only through IKioskHost.
+class CVelmoDlg : public CDialog, private IKioskHost {
 public:
-    CVelmoDlg();
+    explicit CVelmoDlg(const PageSettings& settings);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -36,11 +35,6 @@ protected:
 private:
     bool CanRestorePage() const override;
     void RestorePage() override;
-    // Also hides any handwriting-input window.
-    void HideToPopup() override;
-    int IdleTime() const override { return g_nIdleTime; }
-    // A box owned by the page, so that the page waits under it.
-    void ReportCameraError(const wchar_t* pszText) override;
 
     bool OnSysCommand(UINT nID, LPARAM lParam);
     void OnActivate(UINT nState, HWND hWndOther, BOOL bMinimized);
@@ -54,41 +48,51 @@ private:
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnPhotoTaken(WPARAM wParam, LPARAM lParam);
 
-    bool IsPageHidden() const { return !::IsWindowVisible(m_hWnd); }
-    bool IsPreviewStopped() const { return m_capture.m_video.m_bStopped != 0; }
-    bool ComposeSignIn(CBitmapEx& canvas);
-    void PaintIcon();
-    void ComposePage(HDC hdcBuffer);
+    // start-up, in the order OnInitDialog takes them
+    void AddAboutMenuItem();
+    void SetIcons();
+    void HideBehindLauncher();
+    void ComputeLayout();
+    void CreatePad();
+
     void PressButton(PageButton button, const LayoutRect& rc);
-    void ListCameras();
-    void StartLivePreview();
+    void OnHistoryButton();
+    void OnPhotoButton();
+    void OnSaveButton();
+    void OnIdleTimeout();
+    // The kiosk's way into its idle state; also hides any handwriting-input window.
+    void HideToPopup();
     // After an idle timeout: the visitor has gone, so nothing of theirs may
     // greet the next one.
     void ResetForNextVisitor();
-    void AddAboutMenuItem();
-    void MakeProgramFolderCurrent();
     // Takes a fresh copy of the desktop while the page is still hidden.
     void RefreshBackBuffer();
     void RestartIdleTimer();
     void PrewarmHistory();
     COLORREF PickPaletteColor(POINT pt) const;
-    enum class SaveResult { Saved, Ignored, Failed };
+    enum class SaveResult { Saved, Ignored, Failed, DisplayTooDeep };
     // Writes the sign area with the photo as a record in the SignIn folder.
     // Ignored: a press within a second of the last accepted one.
     SaveResult SaveSignIn();
 
+    void PaintIcon();
+    void ComposePage(HDC hdcBuffer);
+    void CopyToScreen(HDC hdc, HDC hdcBuffer);
+
+    // The one reporter's texts, for the failures of the page's parts.
+    void Report(CameraFault fault);
+    void Report(BrushError error);
+    bool IsPageHidden() const { return !::IsWindowVisible(m_hWnd); }
+
+    CPageClock m_clock;
     CDlgShow m_dlgShow;
-    CCaptureImage m_capture;
+    CCameraPanel m_camera; // m_capture, m_previewFrame, m_cameraList, the photo, m_bHasCamera
     HICON m_hIcon;
     CBitmapEx m_bmpBackBuffer;
     CGpImage m_pPageImage;
     RECT m_rcScreen{};
     RECT m_rcPalette{};
-    CWnd m_cameraList;
-    CWnd m_previewFrame;
-    CGpImage m_pPhotoImage;
-    RECT m_rcPhoto{}, m_rcSignCapture{};
-    BYTE m_bHasCamera = 0;
+    RECT m_rcSignCapture{};
     CGpImage m_pShadeImage;
     RECT m_rcPressed{};
     CPaintDlg m_padDlg;

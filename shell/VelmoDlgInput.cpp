@@ -1,9 +1,10 @@
 // Presses, moves, the pen cursor and the idle timer of the sign-in page.
 #include "VelmoDlg.h"
 
+#include "framework/Log.h"
+#include "framework/Reporter.h"
 #include "history/HistoryDlg.h"
 #include "records/HistoryVisit.h"
-#include <optional>
 #include "res/resource.h"
 
 namespace {
@@ -15,25 +16,27 @@ const COLORREF g_paletteColors[kPaletteCells] = {
 
 const wchar_t kHandwritingClass[] = L"#32770";
 const wchar_t kHandwritingTitle[] = L"Qx输入法手写输入";
+
+// The left-column buttons from top to bottom: the first that holds the point.
+const PageButton* ButtonAt(const PressRegions& regions, POINT pt) {
+    static constexpr PageButton kButtons[] = {PageButton::History, PageButton::Clear, PageButton::Photo,
+                                              PageButton::Save};
+    for (const PageButton& button : kButtons) {
+        if (regions.buttons[static_cast<int>(button)].Contains(pt.x, pt.y))
+            return &button;
+    }
+    return nullptr;
+}
 } // namespace
 
 void CVelmoDlg::OnLButtonDown(UINT, POINT point) {
     RestartIdleTimer();
-    if (!::PtInRect(&m_rcScreen, point))
-        HideToPopup();
     const PressRegions regions = ComputePressRegions(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
-    if (regions.exit.Contains(point.x, point.y))
+    if (!::PtInRect(&m_rcScreen, point) || regions.exit.Contains(point.x, point.y))
         HideToPopup();
-
-    constexpr PageButton kButtons[] = {PageButton::History, PageButton::Clear, PageButton::Photo, PageButton::Save};
-    for (PageButton button : kButtons) {
-        const LayoutRect& rc = regions.buttons[static_cast<int>(button)];
-        if (rc.Contains(point.x, point.y)) {
-            PressButton(button, rc);
-            return;
-        }
-    }
-    if (::PtInRect(&m_rcPalette, point))
+    if (const PageButton* pButton = ButtonAt(regions, point))
+        PressButton(*pButton, regions.buttons[static_cast<int>(*pButton)]);
+    else if (::PtInRect(&m_rcPalette, point))
         m_padDlg.SetPenColor(PickPaletteColor(point));
 }
 
@@ -42,11 +45,11 @@ void CVelmoDlg::OnLButtonDown(UINT, POINT point) {
 // tap and must not bring the live preview back over the photo just taken.
 void CVelmoDlg::OnLButtonDblClk(UINT nFlags, POINT point) {
     const PressRegions regions = ComputePressRegions(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
-    if (regions.buttons[static_cast<int>(PageButton::Photo)].Contains(point.x, point.y)) {
+    const PageButton* pButton = ButtonAt(regions, point);
+    if (pButton && *pButton == PageButton::Photo)
         RestartIdleTimer();
-        return;
-    }
-    OnLButtonDown(nFlags, point);
+    else
+        OnLButtonDown(nFlags, point);
 }
 
 void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
@@ -54,64 +57,55 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
         ::KillTimer(m_hWnd, kIdleTimerId); // stays stopped while the history is open
     m_rcPressed = ToRect(rc);
     ::InvalidateRect(m_hWnd, &m_rcPressed, TRUE);
-    // no record is deleted while the history shows them
-    std::optional<CHistoryVisit> historyVisit;
-    if (button == PageButton::History)
-        historyVisit.emplace();
     switch (button) {
-    case PageButton::History: {
-        CHistoryDlg dlg(*this);
-        dlg.DoModal();
-        // only the history's own idle timeout hides the page while it is open
-        if (::IsWindowVisible(m_hWnd))
-            RestartIdleTimer();
-        else
-            ResetForNextVisitor();
+    case PageButton::History:
+        OnHistoryButton();
         break;
-    }
     case PageButton::Clear:
         m_padDlg.ClearStrokes();
         break;
-    case PageButton::Save:
-        if (SaveSignIn() == SaveResult::Failed) {
-            // the signature stays, so the visitor can simply press Save again
-            ::MessageBoxW(m_hWnd, L"签到没有保存成功。您的签名还在，请再按一次“保存”。", L"Velmo",
-                          MB_OK | MB_ICONWARNING);
-            RestartIdleTimer();
-            break;
-        }
-        m_padDlg.ClearStrokes(); // also when the press was ignored
-        PrewarmHistory();        // the new record moved every picture a cell on
-        break;
     case PageButton::Photo:
-        if (IsPreviewStopped()) {
-            StartLivePreview();
-        } else {
-            // the displayed photo lets go of the file before it is rewritten
-            m_pPhotoImage.Reset();
-            g_GrabberCB.RequestPhoto(&m_capture);
-        }
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        OnPhotoButton();
+        break;
+    case PageButton::Save:
+        OnSaveButton();
         break;
     }
 }
 
-void CVelmoDlg::StartLivePreview() {
-    m_previewFrame.ShowWindow(SW_SHOW);
-    m_capture.m_video.StartPreview(static_cast<int>(::SendMessageW(m_cameraList.m_hWnd, CB_GETCURSEL, 0, 0)),
-                                   m_previewFrame.m_hWnd);
+void CVelmoDlg::OnHistoryButton() {
+    const CHistoryVisit visit; // no record is deleted while the history shows them
+    CHistoryDlg dlg(m_clock.IdleTime());
+    if (dlg.Run() == HistoryResult::TimedOut) {
+        HideToPopup();
+        ResetForNextVisitor();
+    } else {
+        RestartIdleTimer();
+    }
+}
+
+void CVelmoDlg::OnPhotoButton() {
+    Report(m_camera.OnPhotoButton());
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void CVelmoDlg::OnSaveButton() {
+    const SaveResult result = SaveSignIn();
+    if (result == SaveResult::Failed || result == SaveResult::DisplayTooDeep) {
+        if (result == SaveResult::DisplayTooDeep)
+            ReportToVisitor(m_hWnd, IDS_DISPLAY_UNKNOWN);
+        // the signature stays, so the visitor can simply press Save again
+        ReportToVisitor(m_hWnd, IDS_SAVE_FAILED, MB_OK | MB_ICONWARNING, IDS_CAPTION_VELMO);
+        RestartIdleTimer();
+        return;
+    }
+    m_padDlg.ClearStrokes(); // also when the press was ignored
+    PrewarmHistory();        // the new record moved every picture a cell on
 }
 
 void CVelmoDlg::ResetForNextVisitor() {
     m_padDlg.ClearStrokes();
-    g_GrabberCB.CancelPhoto();
-    const bool bPhotoShown = m_pPhotoImage.Get() != nullptr;
-    m_pPhotoImage.Reset();
-    ForgetPhotoFile();
-    // a camera that took the photo is live again; one that failed is retried
-    // by the next visitor's Photo press, not by a box on an idle kiosk
-    if (bPhotoShown && IsPreviewStopped())
-        StartLivePreview();
+    Report(m_camera.Reset());
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
@@ -152,8 +146,11 @@ void CVelmoDlg::OnTimer(UINT_PTR nIDEvent) {
             ::KillTimer(m_hWnd, kHistoryPrewarmTimerId);
         return;
     }
-    if (nIDEvent != kIdleTimerId)
-        return;
+    if (nIDEvent == kIdleTimerId)
+        OnIdleTimeout();
+}
+
+void CVelmoDlg::OnIdleTimeout() {
     ::KillTimer(m_hWnd, kIdleTimerId);
     // nobody has touched the page for the idle time: give the kiosk back to
     // the launcher, as the history does when left alone

@@ -7,8 +7,7 @@ BOOL CVelmoDlg::OnEraseBackground(HDC hdc) {
     ::GetWindowRect(m_hWnd, &rcWindow);
     if (hdc && m_bmpBackBuffer.GetSafeHandle()) {
         const SIZE size = m_bmpBackBuffer.GetSize();
-        CDC memDC = CDC::CreateCompatible(hdc);
-        CSelectObject select(memDC.Get(), m_bmpBackBuffer.GetSafeHandle());
+        CMemoryDC memDC(hdc, m_bmpBackBuffer.GetSafeHandle());
         ::StretchBlt(hdc, rcWindow.left, rcWindow.top, rcWindow.right - rcWindow.left, rcWindow.bottom - rcWindow.top,
                      memDC.Get(), 0, 0, size.cx, size.cy, SRCCOPY);
     }
@@ -28,11 +27,27 @@ void CVelmoDlg::PaintIcon() {
 }
 
 void CVelmoDlg::ComposePage(HDC hdcBuffer) {
+    {
+        CGpGraphics graphics(hdcBuffer);
+        graphics.DrawStretched(m_pPageImage, m_rcScreen);
+    }
+    // the same bitmap the record takes, drawn the same way
+    m_camera.PaintPhoto(hdcBuffer);
     CGpGraphics graphics(hdcBuffer);
-    graphics.DrawStretched(m_pPageImage, m_rcScreen);
-    if (IsPreviewStopped() && m_bHasCamera == 1 && m_pPhotoImage.Get())
-        graphics.DrawStretched(m_pPhotoImage, m_rcPhoto);
     graphics.DrawStretched(m_pShadeImage, m_rcPressed);
+}
+
+// Not clipped to the children: the pad paints itself again on its next tick.
+void CVelmoDlg::CopyToScreen(HDC hdc, HDC hdcBuffer) {
+    if (!m_camera.IsLive()) {
+        m_camera.HidePreviewFrame();
+        ::BitBlt(hdc, 0, 0, m_rcScreen.right, m_rcScreen.bottom, hdcBuffer, 0, 0, SRCCOPY);
+        return;
+    }
+    // the live video keeps the photo area
+    const BlitBands bands = ComputeBlitBands(m_rcScreen.right, m_rcScreen.bottom, ToLayoutRect(m_camera.PhotoRect()));
+    for (const LayoutRect& band : {bands.above, bands.left, bands.below, bands.right})
+        ::BitBlt(hdc, band.left, band.top, band.Width(), band.Height(), hdcBuffer, band.left, band.top, SRCCOPY);
 }
 
 void CVelmoDlg::OnPaint() {
@@ -46,23 +61,9 @@ void CVelmoDlg::OnPaint() {
     if (!m_bmpBackBuffer.GetSafeHandle())
         return;
     CClientDC dc(m_hWnd);
-    CDC memDC = CDC::CreateCompatible(dc.Get());
-    CSelectObject select(memDC.Get(), m_bmpBackBuffer.GetSafeHandle());
+    CMemoryDC memDC(dc.Get(), m_bmpBackBuffer.GetSafeHandle());
     ComposePage(memDC.Get());
-
-    const int cx = ::GetSystemMetrics(SM_CXSCREEN);
-    const int cy = ::GetSystemMetrics(SM_CYSCREEN);
-    if (m_bHasCamera == 1 && !IsPreviewStopped()) {
-        const BlitBands bands = ComputeBlitBands(cx, cy, ToLayoutRect(m_rcPhoto));
-        for (const LayoutRect& band : {bands.above, bands.left, bands.below, bands.right}) {
-            ::BitBlt(dc.Get(), band.left, band.top, band.Width(), band.Height(), memDC.Get(), band.left, band.top,
-                     SRCCOPY);
-        }
-    } else {
-        if (::IsWindowVisible(m_previewFrame.m_hWnd))
-            m_previewFrame.ShowWindow(SW_HIDE);
-        ::BitBlt(dc.Get(), 0, 0, m_rcScreen.right, m_rcScreen.bottom, memDC.Get(), 0, 0, SRCCOPY);
-    }
+    CopyToScreen(dc.Get(), memDC.Get());
 }
 
 HCURSOR CVelmoDlg::OnQueryDragIcon() {

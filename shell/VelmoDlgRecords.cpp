@@ -6,85 +6,29 @@
 #include "records/RecordKeeper.h"
 #include "records/SignInRecord.h"
 
-// Tick count of the last accepted save; 0 at start.
-DWORD g_dwLastSaveTick = 0;
-
-namespace {
-
-// Copies the whole source bitmap to a rectangle of the target DC.
-void StretchInto(HDC hdcTarget, HBITMAP hSource, const RECT& rcTarget) {
-    BITMAP bm{};
-    if (!hSource || !::GetObjectW(hSource, sizeof(bm), &bm))
-        return;
-    CDC sourceDC = CDC::CreateCompatible(hdcTarget);
-    CSelectObject select(sourceDC.Get(), hSource);
-    const int cx = rcTarget.right - rcTarget.left;
-    const int cy = rcTarget.bottom - rcTarget.top;
-    if (cx == bm.bmWidth && cy == bm.bmHeight) {
-        ::BitBlt(hdcTarget, rcTarget.left, rcTarget.top, cx, cy, sourceDC.Get(), 0, 0, SRCCOPY);
-        return;
-    }
-    // a shrunken camera frame looks right only when averaged
-    ::SetStretchBltMode(hdcTarget, HALFTONE);
-    ::SetBrushOrgEx(hdcTarget, 0, 0, nullptr);
-    ::StretchBlt(hdcTarget, rcTarget.left, rcTarget.top, cx, cy, sourceDC.Get(), 0, 0, bm.bmWidth, bm.bmHeight,
-                 SRCCOPY);
-}
-
-RECT Offset(const RECT& rc, const RECT& origin) {
-    return {rc.left - origin.left, rc.top - origin.top, rc.right - origin.left, rc.bottom - origin.top};
-}
-
-} // namespace
-
-// The canvas is composed from the parts the screen shows inside the sign
-// area, rather than copied from the screen: the pad draws with OpenGL, which
-// a screen copy cannot always read.
-bool CVelmoDlg::ComposeSignIn(CBitmapEx& canvas) {
-    const int cx = m_rcSignCapture.right - m_rcSignCapture.left;
-    const int cy = m_rcSignCapture.bottom - m_rcSignCapture.top;
-    if (cx <= 0 || cy <= 0 || !m_bmpBackBuffer.GetSafeHandle())
-        return false;
-    CClientDC screenDC(nullptr);
-    CBitmapHandle bitmap(CreateCanvasBitmap(screenDC.Get(), cx, cy));
-    CDC canvasDC = CDC::CreateCompatible(screenDC.Get());
-    if (!bitmap || !canvasDC)
-        return false;
-    {
-        CSelectObject selectCanvas(canvasDC.Get(), bitmap.Get());
-        // the page as the main window last painted it
-        {
-            CDC pageDC = CDC::CreateCompatible(screenDC.Get());
-            CSelectObject selectPage(pageDC.Get(), m_bmpBackBuffer.GetSafeHandle());
-            ::BitBlt(canvasDC.Get(), 0, 0, cx, cy, pageDC.Get(), m_rcSignCapture.left, m_rcSignCapture.top, SRCCOPY);
-        }
-        // the signature exactly as the pad last showed it
-        StretchInto(canvasDC.Get(), m_padDlg.GetLastFrame(), Offset(m_rcPad, m_rcSignCapture));
-        // the photo the page shows, or the placeholder while there is none
-        CBitmapEx photo;
-        const bool bPhotoShown = IsPreviewStopped() && m_bHasCamera == 1 && m_pPhotoImage.Get();
-        photo.LoadBmpFile(bPhotoShown ? L"photo.bmp" : L"Picture\\photobk.bmp");
-        StretchInto(canvasDC.Get(), photo.GetSafeHandle(), Offset(m_rcPhoto, m_rcSignCapture));
-    }
-    canvas.Attach(bitmap.Release());
-    return true;
-}
-
 CVelmoDlg::SaveResult CVelmoDlg::SaveSignIn() {
     const DWORD dwNow = ::GetTickCount();
-    // presses within a second of the last accepted save are one press
-    if (dwNow - g_dwLastSaveTick < 1000)
+    if (!m_clock.AcceptSave(dwNow))
         return SaveResult::Ignored;
-    g_dwLastSaveTick = dwNow;
     SYSTEMTIME st;
     ::GetLocalTime(&st);
     const RecordTime t{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 
+    // the photo the page shows, or the placeholder while there is none
+    CBitmapEx placeholder;
+    if (!m_camera.Photo())
+        placeholder.LoadBmpFile(L"Picture\\photobk.bmp");
+    const SignInParts parts{m_bmpBackBuffer.GetSafeHandle(),
+                            m_rcSignCapture,
+                            m_padDlg.GetLastFrame(),
+                            m_rcPad,
+                            m_camera.Photo() ? m_camera.Photo() : placeholder.GetSafeHandle(),
+                            m_camera.PhotoRect()};
     CBitmapEx canvas;
     std::vector<uint8_t> file;
-    if (!ComposeSignIn(canvas) || !canvas.EncodeBmp(file)) {
+    if (!ComposeSignIn(parts, canvas) || !canvas.EncodeBmp(file)) {
         LogEvent(L"Save failed: the sign area could not be composed");
-        return SaveResult::Failed;
+        return DisplayFileBitCount() == 0 ? SaveResult::DisplayTooDeep : SaveResult::Failed;
     }
     const std::wstring name = WriteSignInRecord(file, t);
     if (name.empty())

@@ -7,6 +7,7 @@
 #include "pad/GLContext.h"
 #include "pad/RenderSurface.h"
 #include "pad/StampRenderer.h"
+#include "shell/VisitorTexts.h"
 
 #include <cstdio>
 #include <random>
@@ -16,6 +17,20 @@
 using namespace e2e;
 
 namespace {
+
+// The text the page shows for a brush error, from the kiosk's own string
+// table, with the file name in its place.
+std::wstring KioskText(BrushError error, const std::wstring& file) {
+    static const HMODULE hKiosk =
+        ::LoadLibraryExW((BuildProgramFolder() + L"\\Velmo.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    wchar_t szText[256] = L"";
+    if (hKiosk && error != BrushError::None)
+        ::LoadStringW(hKiosk, BrushErrorText(error), szText, ARRAYSIZE(szText));
+    std::wstring text = szText;
+    if (const size_t at = text.find(L"%ws"); at != std::wstring::npos)
+        text.replace(at, 3, file);
+    return text;
+}
 
 // A top-level window with the pad's pixel format and a current context, for
 // rendering in this process.
@@ -101,7 +116,7 @@ int CountDifferences(const CFrameDib& a, const CFrameDib& b) {
 
 E2E_TEST(IncrementalFramesEqualFullRedraws) {
     CBrushImage brush;
-    CHECK(ReadBrushImage((BuildProgramFolder() + L"\\Picture\\Texture.bmp").c_str(), brush).empty());
+    CHECK(ReadBrushImage((BuildProgramFolder() + L"\\Picture\\Texture.bmp").c_str(), brush) == BrushError::None);
     const CBrushImage brushes[] = {std::move(brush), MakeSoftBrush()};
     struct Case {
         const char* name;
@@ -225,7 +240,7 @@ E2E_TEST(BrushReaderConvertsThroughTheSystem) {
     pal.insert(pal.end(), {0x10, 0x20, 0x30, 0, 0xF0, 0xE0, 0xD0, 0}); // blue, green, red, 0
     pal.insert(pal.end(), {0, 1, 1, 0xEE, 1, 0, 0, 0xEE});
     CBrushImage image;
-    CHECK(ReadBrushImage(write(L"pal.bmp", pal).c_str(), image).empty());
+    CHECK(ReadBrushImage(write(L"pal.bmp", pal).c_str(), image) == BrushError::None);
     CHECK_EQ(image.width, 3);
     CHECK_EQ(image.height, 2);
     const std::vector<uint8_t> expected = {0x30, 0x20, 0x10, 0xD0, 0xE0, 0xF0, 0xD0, 0xE0, 0xF0,
@@ -240,7 +255,7 @@ E2E_TEST(BrushReaderConvertsThroughTheSystem) {
     u16(core, 1);
     u16(core, 24);
     core.insert(core.end(), {0x01, 0x02, 0x03, 0});
-    CHECK(ReadBrushImage(write(L"core.dib", core).c_str(), image).empty());
+    CHECK(ReadBrushImage(write(L"core.dib", core).c_str(), image) == BrushError::None);
     CHECK(image.rgb == (std::vector<uint8_t>{0x03, 0x02, 0x01}));
 
     struct Refusal {
@@ -259,7 +274,7 @@ E2E_TEST(BrushReaderConvertsThroughTheSystem) {
         {"pixels cut short", write(L"cut.bmp", cut), L"Image file conversion error."},
     };
     for (const Refusal& r : refusals) {
-        const std::wstring text = ReadBrushImage(r.path.c_str(), image);
+        const std::wstring text = KioskText(ReadBrushImage(r.path.c_str(), image), r.path);
         if (text != r.text)
             std::printf("  %s: unexpected text\n", r.name);
         CHECK(text == r.text);

@@ -1,3 +1,4 @@
+#include "capture/PhotoFile.h"
 #include "records/BmpFormat.h"
 #include "tests/unit/BmpBuilder.h"
 
@@ -19,6 +20,10 @@ Bytes MakeSavedFile(int32_t width, int32_t height, int bitCount) {
     WriteBmpFileHeader(file.data(), layout);
     WriteBmpInfoHeader(file.data() + 14, width, height, bitCount);
     return file;
+}
+
+Bytes frameOf(size_t n, uint8_t value) {
+    return Bytes(n, value);
 }
 
 // BM file with a 12-byte core header, 3-byte table entries.
@@ -113,6 +118,43 @@ TEST(BmpFormat, HeadersHoldTheTableValues) {
     // clang-format on
     ASSERT_EQ(file.size(), 5308910u);
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 54), expected);
+}
+
+// The photo file keeps the frame's bytes and says the frame's own length,
+// and the record loader reads it back at the camera's size.
+TEST(BmpFormat, PhotoFileHoldsTheFrameAsDelivered) {
+    struct {
+        const char* name;
+        int32_t width, height;
+        size_t length;
+    } cases[] = {
+        {"640 x 480 camera", 640, 480, 921600},
+        {"odd width, rows padded", 162, 120, 488 * 120},
+        {"top-down frame", 320, -240, 960 * 240},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes frame(c.length);
+        for (size_t i = 0; i < frame.size(); ++i)
+            frame[i] = static_cast<uint8_t>(i * 7);
+        const std::vector<uint8_t> file = MakePhotoFile(c.width, c.height, frame.data(), frame.size());
+        ASSERT_EQ(file.size(), 54 + c.length);
+        Bytes expected = MakeSavedFile(c.width, c.height < 0 ? -c.height : c.height, 24);
+        Put32(expected, 2, static_cast<uint32_t>(54 + c.length)); // bfSize
+        Put32(expected, 22, static_cast<uint32_t>(c.height));     // biHeight as connected
+        EXPECT_EQ(Bytes(file.begin(), file.begin() + 54), Bytes(expected.begin(), expected.begin() + 54));
+        EXPECT_EQ(Bytes(file.begin() + 54, file.end()), frame);
+        const std::optional<DibView> view = ParseBmpFile(file.data(), file.size());
+        ASSERT_TRUE(view.has_value());
+        EXPECT_EQ(view->width, c.width);
+        EXPECT_EQ(view->height, c.height);
+    }
+    // a newer photo replaces one not yet taken; a photo is taken once
+    CPhotoSlot slot;
+    slot.Put(MakePhotoFile(1, 1, frameOf(4, 1).data(), 4));
+    slot.Put(MakePhotoFile(1, 1, frameOf(4, 2).data(), 4));
+    EXPECT_EQ(slot.Take()[54], 2);
+    EXPECT_TRUE(slot.Take().empty());
 }
 
 TEST(BmpFormat, WrittenFilesParseBack) {

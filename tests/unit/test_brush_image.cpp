@@ -1,5 +1,7 @@
 #include "pad/BrushImage.h"
+#include "shell/VisitorTexts.h"
 #include "tests/unit/BmpBuilder.h"
+#include "tests/unit/StringTable.h"
 
 #include <gtest/gtest.h>
 
@@ -31,9 +33,11 @@ TEST(BrushImage, ErrorTexts) {
         {BrushError::UnknownFormat, L"Unknown DIB file format."},
         {BrushError::OutOfMemory, L"Out of memory."},
         {BrushError::ConversionError, L"Image file conversion error."},
+        {BrushError::OpenFailed, L"Failed to open DIB file %ws.\n"},
     };
+    std::map<unsigned, std::wstring> table = stringtable::Read();
     for (const Case& c : cases)
-        EXPECT_EQ(std::wstring(BrushErrorText(c.error)), c.text);
+        EXPECT_EQ(table[BrushErrorText(c.error)], c.text);
 }
 
 TEST(BrushImage, ParsesFileAndBareDibs) {

@@ -133,17 +133,3 @@ TEST(Layout, BlitBandsCoverEverythingButThePhoto) {
 }
 
 } // namespace
-
-#include "shell/Settings.h"
-
-TEST(Settings, IdleTimeFromSetting) {
-    struct {
-        const char* name;
-        int raw, expected;
-    } cases[] = {
-        {"configured", 5000, 5000},          {"default value", 30000, 30000},    {"zero is unusable", 0, 30000},
-        {"negative is unusable", -5, 30000}, {"too short is raised", 100, 1000}, {"one second", 1000, 1000},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(IdleTimeFromSetting(c.raw), c.expected) << c.name;
-}
