@@ -13,19 +13,18 @@ bool IsCrashDumpName(const std::wstring& name) {
 
 } // namespace
 
-std::wstring CrashDumpName(const LogTime& t, unsigned long pid) {
-    wchar_t szName[64];
-    std::swprintf(szName, 64, L"Velmo-%04d%02d%02d-%02d%02d%02d-%lu.dmp", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second, pid);
-    return szName;
+CrashDumpNameText CrashDumpName(const LogTime& utc, unsigned long pid) {
+    CrashDumpNameText name{};
+    std::swprintf(name.data(), name.size(), L"Velmo-%04d%02d%02d-%02d%02d%02dZ-%lu.dmp", utc.year, utc.month, utc.day,
+                  utc.hour, utc.minute, utc.second, pid);
+    return name;
 }
 
 std::vector<std::wstring> CrashDumpsToRemove(std::vector<std::wstring> names, size_t nKeep) {
     std::erase_if(names, [](const std::wstring& name) { return !IsCrashDumpName(name); });
     std::sort(names.begin(), names.end());
-    const size_t nStay = nKeep > 0 ? nKeep - 1 : 0;
-    if (names.size() <= nStay)
+    if (names.size() <= nKeep)
         return {};
-    names.resize(names.size() - nStay);
+    names.resize(names.size() - nKeep);
     return names;
 }

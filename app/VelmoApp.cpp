@@ -3,8 +3,11 @@
 #include <commctrl.h>
 
 #include "CrashHandler.h"
+#include "KioskAccount.h"
 #include "KioskSettings.h"
 #include "SingleInstance.h"
+#include "StopCommand.h"
+#include "Watchdog.h"
 #include "framework/Log.h"
 #include "records/RecordKeeper.h"
 #include "shell/VelmoDlg.h"
@@ -18,7 +21,7 @@ namespace {
 void LogStart() {
     const bool bRestarted = wcsstr(::GetCommandLineW(), kRestartedSwitch) != nullptr;
     LogEvent(L"Velmo %ls started%ls: screen %dx%d, process %lu, folder %ls", VELMO_VERSION,
-             bRestarted ? L" again by the system after a fault" : L"", ::GetSystemMetrics(SM_CXSCREEN),
+             bRestarted ? L" again after a fault or a hang" : L"", ::GetSystemMetrics(SM_CXSCREEN),
              ::GetSystemMetrics(SM_CYSCREEN), ::GetCurrentProcessId(), ProgramFolder().c_str());
 }
 
@@ -57,8 +60,9 @@ KioskSettings ReadSettings() {
     return settings;
 }
 
-void RunKiosk(CWinApp& app, const PageSettings& settings) {
+void RunKiosk(CWinApp& app, const PageSettings& settings, HANDLE hStop) {
     CVelmoDlg dlg(settings);
+    CWatchdog watchdog(hStop);
     app.m_pMainWnd = &dlg;
     dlg.DoModal();
     app.m_pMainWnd = nullptr;
@@ -67,9 +71,15 @@ void RunKiosk(CWinApp& app, const PageSettings& settings) {
 } // namespace
 
 BOOL CVelmoApp::InitInstance() {
-    InstallCrashHandler();
+    const StartRequest start = ParseStartRequest(::GetCommandLineW());
+    const CKioskAccount account;
+    if (start.bStop || !account.MayRunKiosk()) {
+        m_nExitCode = start.bStop ? StopRunningKiosk(account.StopAccounts()) : kExitNotKioskAccount;
+        return FALSE;
+    }
+    InstallCrashHandler(start);
     CSingleInstance instance;
-    if (!instance.Acquire())
+    if (!instance.Acquire(account.BoundarySid(), start.predecessor))
         return FALSE;
     LogStart();
 
@@ -83,7 +93,7 @@ BOOL CVelmoApp::InitInstance() {
 
     const DWORD dwStart = ::GetTickCount();
     StartRecordKeeping(settings.share);
-    RunKiosk(*this, settings.page);
+    RunKiosk(*this, settings.page, instance.StopEvent());
     StopRecordKeeping();
     LogEnd(dwStart);
     // the dialog-based kiosk ends when its main dialog does
@@ -92,5 +102,6 @@ BOOL CVelmoApp::InitInstance() {
 
 int CVelmoApp::ExitInstance() {
     m_gdiplus.Shutdown();
-    return CWinApp::ExitInstance();
+    CWinApp::ExitInstance();
+    return m_nExitCode;
 }

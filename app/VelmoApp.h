@@ -13,4 +13,5 @@ public:
 private:
     Gdiplus::GdiplusStartupInput m_gdiplusStartupInput;
     CGdiplusStartup m_gdiplus; // holds m_gdiplusToken; shuts down only what started
+    int m_nExitCode = 0;       // a start that was no kiosk run says how it went
 };

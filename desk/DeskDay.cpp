@@ -4,7 +4,7 @@
 #include <cwchar>
 
 #include "records/Retention.h"
-#include "records/ShareQueue.h"
+#include "records/ShareRules.h"
 #include "records/ShareSettings.h"
 
 namespace {

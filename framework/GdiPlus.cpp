@@ -1,6 +1,7 @@
 #include "GdiPlus.h"
 
 #include "Com.h"
+#include "FileIo.h"
 #include "Handle.h"
 
 #include <vector>
@@ -25,19 +26,16 @@ bool CGpImage::Load(const wchar_t* pszFile) {
     Reset();
     // read the bytes ourselves: an image loaded from a file path keeps the
     // file locked for the image's lifetime, and the photo file is rewritten
-    CHandle file(::CreateFileW(pszFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart > (256 << 20))
+    CFileReader file(pszFile, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    uint64_t nSize = 0;
+    if (!file || !file.GetSize(nSize) || nSize == 0 || nSize > (256 << 20))
         return false;
-    CGlobalMemory mem(::GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart)));
+    CGlobalMemory mem(::GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(nSize)));
     if (!mem)
         return false;
-    DWORD nRead = 0;
-    void* pMem = ::GlobalLock(mem.Get());
-    const BOOL bRead = ::ReadFile(file.Get(), pMem, static_cast<DWORD>(size.QuadPart), &nRead, nullptr);
+    const bool bRead = file.ReadAt(0, ::GlobalLock(mem.Get()), static_cast<size_t>(nSize));
     ::GlobalUnlock(mem.Get());
-    if (!bRead || nRead != static_cast<DWORD>(size.QuadPart))
+    if (!bRead)
         return false;
     CComPtr<IStream> stream;
     if (FAILED(::CreateStreamOnHGlobal(mem.Get(), TRUE, stream.Put())))

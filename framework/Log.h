@@ -10,6 +10,12 @@
 // printf-style; use %ls for wide strings. Keeps the caller's last error.
 void LogEvent(const wchar_t* pszFormat, ...);
 
+// The crash path's way into the log: takes no lock (the faulting thread may
+// hold the log's), allocates nothing and never rotates. PrepareCrashLog, at
+// start-up, finds the file once.
+void PrepareCrashLog();
+void LogCrashEvent(const wchar_t* pszFormat, ...);
+
 // "error 5: Access is denied." for a system error code.
 std::wstring DescribeError(DWORD dwError);
 

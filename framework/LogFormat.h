@@ -2,6 +2,7 @@
 // file is rotated, and what the files are called.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,9 +16,16 @@ constexpr uint64_t kLogCapBytes = 1024 * 1024;
 // Velmo.1.log (newest) to Velmo.3.log (oldest) are kept beside Velmo.log.
 constexpr int kLogFilesKept = 3;
 
-// "2024-03-07 09:05:03.120 text\r\n" in UTF-8; line breaks and other control
-// characters in the text become spaces, so one event is always one line.
+// "2024-03-07 09:05:03.120 text\r\n" in UTF-8. Line breaks (U+0085, U+2028
+// and U+2029 too) and other control characters become spaces, so one event is
+// always one line; bidirectional controls become U+FFFD, so a name cannot
+// turn the line around in a viewer.
 std::string FormatLogLine(const LogTime& t, std::wstring_view text);
+
+// The same line written into out, at most cap bytes (at least 32), a longer
+// text cut at a character boundary; returns its length. Allocates nothing:
+// the crash path writes with it.
+size_t FormatLogLineTo(char* out, size_t cap, const LogTime& t, std::wstring_view text);
 
 // Whether a line of lineBytes must go into a fresh file rather than one that
 // already holds sizeNow bytes. A line longer than the cap still goes somewhere.

@@ -20,7 +20,7 @@ struct CBrushImage {
 
 // UnknownFormat and ConversionError: the reader's DibFault UnknownFormat and
 // BadLayout. OutOfMemory: reported by the caller when an allocation fails.
-// OpenFailed: the file could not be opened or mapped.
+// OpenFailed: the file could not be opened or read.
 enum class BrushError { None, UnknownFormat, OutOfMemory, ConversionError, OpenFailed };
 
 // Checks a file image, with or without the 14-byte "BM" file header and with

@@ -1,29 +1,12 @@
 #include "BrushImageFile.h"
 
-#include <new>
 #include <utility>
 
+#include "framework/FileIo.h"
 #include "framework/Gdi.h"
-#include "framework/Handle.h"
 
 namespace {
 
-// A read-only view of a mapped file, unmapped once.
-class CMappedView {
-public:
-    explicit CMappedView(const void* p) : m_p(p) {}
-    ~CMappedView() {
-        if (m_p)
-            ::UnmapViewOfFile(m_p);
-    }
-    CMappedView(const CMappedView&) = delete;
-    CMappedView& operator=(const CMappedView&) = delete;
-
-    const uint8_t* Get() const { return static_cast<const uint8_t*>(m_p); }
-
-private:
-    const void* m_p;
-};
 
 // The system converts whatever depth the file has into 24-bit rows, which
 // are then packed into the RGB triples the texture takes.
@@ -61,28 +44,24 @@ BrushError ConvertTo24(const uint8_t* data, const DibView& view, CBrushImage& im
 
 BrushError ReadBrushImage(const wchar_t* pszFile, CBrushImage& image) {
     image = CBrushImage{};
-    CHandle file(
-        ::CreateFileW(pszFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
+    std::vector<uint8_t> bytes;
+    switch (ReadWholeFile(pszFile, kBmpMaxFileBytes, bytes)) {
+    case ReadFault::None:
+        break;
+    case ReadFault::CannotOpen:
+    case ReadFault::ShortRead:
         return BrushError::OpenFailed;
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.Get(), &size))
-        return BrushError::OpenFailed;
-    // an empty file cannot be mapped, and holds no header either
-    if (size.QuadPart == 0)
+    case ReadFault::TooLarge:
+    case ReadFault::OutOfMemory:
+        return BrushError::OutOfMemory;
+    }
+    // an empty file holds no header
+    if (bytes.empty())
         return BrushError::UnknownFormat;
-    if (static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX)
-        return BrushError::OutOfMemory;
-    CHandle mapping(::CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping)
-        return BrushError::OpenFailed;
-    CMappedView view(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
-    if (!view.Get())
-        return BrushError::OutOfMemory;
 
     DibView dib{};
-    BrushError error = ParseBrushDib(view.Get(), static_cast<size_t>(size.QuadPart), dib);
+    BrushError error = ParseBrushDib(bytes.data(), bytes.size(), dib);
     if (error == BrushError::None)
-        error = ConvertTo24(view.Get(), dib, image);
+        error = ConvertTo24(bytes.data(), dib, image);
     return error;
 }

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "framework/Handle.h"
+#include "framework/FileIo.h"
 #include "framework/Log.h"
 #include "records/BmpFormat.h"
 
@@ -46,38 +46,8 @@ BOOL CBitmapEx::CopyScreenRect(const RECT& rc) {
     return TRUE;
 }
 
-namespace {
-
-// Reads the whole file; false when it cannot be opened, is too large to be a
-// picture, or fewer bytes arrive than it holds (bShortRead then says so).
-bool ReadWholeFile(const wchar_t* pszPath, std::vector<uint8_t>& bytes, bool& bShortRead) {
-    bShortRead = false;
-    CHandle file(::CreateFileW(pszPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.Get(), &size))
-        return false;
-    constexpr LONGLONG kMaxFileBytes = 512LL << 20; // far above any picture the kiosk writes
-    if (size.QuadPart > kMaxFileBytes)
-        return false;
-    try {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    DWORD nRead = 0;
-    if (!bytes.empty() && (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &nRead, nullptr) ||
-                           nRead != bytes.size())) {
-        bShortRead = true;
-    }
-    return true;
-}
-
-} // namespace
-
 bool ReadPictureFile(const wchar_t* pszPath, std::vector<uint8_t>& bytes) {
-    bool bShortRead = false;
-    return ReadWholeFile(pszPath, bytes, bShortRead) && !bShortRead;
+    return ReadWholeFile(pszPath, kBmpMaxFileBytes, bytes) == ReadFault::None;
 }
 
 namespace {
@@ -140,11 +110,10 @@ BOOL CBitmapEx::LoadBmpFile(const wchar_t* pszPath) {
     if (!pszPath || !HasBmpExtension(pszPath))
         return FALSE;
     std::vector<uint8_t> bytes;
-    bool bShortRead = false;
-    if (!ReadWholeFile(pszPath, bytes, bShortRead))
+    if (ReadWholeFile(pszPath, kBmpMaxFileBytes, bytes) != ReadFault::None)
         return FALSE;
-    // read but unusable, or not a BMP file: nothing to hold
-    if (bShortRead || bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
+    // read but not a BMP file: nothing to hold
+    if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
         return FALSE;
     return DecodeBmp(bytes.data(), bytes.size()) && m_bitmap ? TRUE : FALSE;
 }
@@ -234,16 +203,5 @@ BOOL CBitmapEx::SaveBmpFile(const wchar_t* pszPath) {
     std::vector<uint8_t> file;
     if (!EncodeBmp(file))
         return FALSE;
-    CHandle handle(::CreateFileW(pszPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!handle)
-        return FALSE;
-    DWORD nWritten = 0;
-    if (!::WriteFile(handle.Get(), file.data(), static_cast<DWORD>(file.size()), &nWritten, nullptr) ||
-        nWritten != file.size()) {
-        handle.Reset();
-        ::DeleteFileW(pszPath); // a short file must not pass for a picture
-        return FALSE;
-    }
-    return TRUE;
+    return WriteWholeFile(pszPath, file) ? TRUE : FALSE;
 }

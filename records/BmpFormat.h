@@ -20,6 +20,8 @@ constexpr uint32_t kBmpCompressionBitfields = 3; // BI_BITFIELDS
 // Limits on what a loaded file may ask the platform to allocate.
 constexpr int64_t kBmpMaxDimension = 32768;
 constexpr int64_t kBmpMaxPixels = 64LL * 1024 * 1024;
+// far above any picture the kiosk writes
+constexpr uint64_t kBmpMaxFileBytes = 512ULL << 20;
 
 // Bits per pixel of a saved file for a display depth D (planes x bits);
 // 0 when the display is deeper than any file depth ("unKnown").

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "framework/NumberedName.h"
+
 namespace {
 
 uint32_t CodeUnit(wchar_t c) {
@@ -21,10 +23,7 @@ std::wstring RecordFileName(const RecordTime& t, int nCopy) {
     wchar_t szName[96];
     std::swprintf(szName, 96, L"%ls\\%d\u5e74%02d\u6708%02d\u65e5%02d\u65f6%02d\u5206%02d\u79d2", kRecordFolder, t.year,
                   t.month, t.day, t.hour, t.minute, t.second);
-    std::wstring name = szName;
-    if (nCopy > 1)
-        name += L"(" + std::to_wstring(nCopy) + L")";
-    return name + L".bmp";
+    return NumberedName(std::wstring(szName) + L".bmp", nCopy);
 }
 
 std::wstring RecordTempFileName(unsigned long processId) {

@@ -1,6 +1,6 @@
 #include "records/ShareSettings.h"
 
-#include "records/ShareQueue.h"
+#include "records/ShareRules.h"
 
 #include <algorithm>
 

@@ -1,5 +1,6 @@
 #include "records/RecordName.h"
 
+#include "framework/NumberedName.h"
 #include "history/HistoryList.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,36 @@ TEST(RecordName, CopiesAreListedWithTheSameCaptionNextToTheFirst) {
     const auto a = std::find(names.begin(), names.end(), first);
     const auto b = std::find(names.begin(), names.end(), copy);
     EXPECT_EQ(std::abs(static_cast<int>(a - b)), 1);
+}
+
+TEST(NumberedName, NumberGoesBeforeTheExtensionAndReadsBack) {
+    const struct {
+        const wchar_t* name;
+        int n;
+        const wchar_t* numbered;
+    } cases[] = {
+        {L"X.bmp", 1, L"X.bmp"},
+        {L"X.bmp", 0, L"X.bmp"},
+        {L"X.bmp", 2, L"X(2).bmp"},
+        {L"X.bmp", 123456, L"X(123456).bmp"},
+        {L"a.bmp.txt", 3, L"a.bmp(3).txt"}, // the last dot
+        {L"plain", 2, L"plain(2)"},
+        {L"X(2).bmp", 3, L"X(2)(3).bmp"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::wstring(c.name) + L" " + std::to_wstring(c.n));
+        EXPECT_EQ(NumberedName(c.name, c.n), c.numbered);
+        const NameAndNumber back = SplitNumberedName(c.numbered);
+        EXPECT_EQ(back.name, c.n > 1 ? std::wstring(c.name) : std::wstring(c.numbered));
+        EXPECT_EQ(back.n, c.n > 1 ? c.n : 1);
+    }
+    // what only looks numbered is name 1
+    for (const wchar_t* name : {L"X().bmp", L"X(2a).bmp", L"X(1234567).bmp", L"X2).bmp", L").bmp"}) {
+        SCOPED_TRACE(std::wstring(name));
+        const NameAndNumber back = SplitNumberedName(name);
+        EXPECT_EQ(back.name, name);
+        EXPECT_EQ(back.n, 1);
+    }
 }
 
 TEST(RecordName, TemporaryFileIsNeverListed) {

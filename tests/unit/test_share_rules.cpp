@@ -1,5 +1,5 @@
 #include "records/Retention.h"
-#include "records/ShareQueue.h"
+#include "records/ShareRules.h"
 #include "records/ShareSettings.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ std::vector<std::wstring> Names(const std::vector<RecordFile>& files) {
     return names;
 }
 
-TEST(ShareQueue, PendingIsWhatTheShareLacksOldestFirst) {
+TEST(ShareRules, PendingIsWhatTheShareLacksOldestFirst) {
     const std::wstring jan = NameOf({2024, 1, 5, 8, 0, 0});
     const std::wstring feb = NameOf({2024, 2, 1, 8, 0, 0});
     const std::wstring febCopy = NameOf({2024, 2, 1, 8, 0, 0}, 2);
@@ -39,18 +39,14 @@ TEST(ShareQueue, PendingIsWhatTheShareLacksOldestFirst) {
     EXPECT_EQ(PendingRecords(local, {}).size(), local.size());
 }
 
-TEST(ShareQueue, ClashNamesFollowTheLocalSave) {
+TEST(ShareRules, TemporaryCopyIsRecognisedAndNeverListed) {
     const std::wstring name = NameOf({2024, 3, 7, 9, 5, 3});
-    EXPECT_EQ(ShareCopyName(name, 1), name);
-    EXPECT_EQ(ShareCopyName(name, 2), NameOf({2024, 3, 7, 9, 5, 3}, 2));
-    EXPECT_EQ(ShareCopyName(L"a.bmp.txt", 3), L"a.bmp(3).txt");
-    EXPECT_EQ(ShareCopyName(L"plain", 2), L"plain(2)");
     EXPECT_TRUE(IsShareTempName(ShareTempName(4711)));
     EXPECT_FALSE(IsShareTempName(name));
     EXPECT_EQ(ShareTempName(4711).find(L".bmp"), std::wstring::npos); // never listed as a record
 }
 
-TEST(ShareQueue, RetryPauseDoublesFromOneSecondToFiveMinutes) {
+TEST(ShareRules, RetryPauseDoublesFromOneSecondToFiveMinutes) {
     const struct {
         int failures;
         unsigned ms;
@@ -61,7 +57,7 @@ TEST(ShareQueue, RetryPauseDoublesFromOneSecondToFiveMinutes) {
     }
 }
 
-TEST(ShareQueue, SettingsAreReadAsOperatorsWriteThem) {
+TEST(ShareRules, SettingsAreReadAsOperatorsWriteThem) {
     EXPECT_EQ(SettingValue(L"\\\\server\\share\\velmo   ; empty: no sharing"), L"\\\\server\\share\\velmo");
     EXPECT_EQ(SettingValue(L"  \"D:\\Kiosk records\"  "), L"D:\\Kiosk records");
     EXPECT_EQ(SettingValue(L"; all comment"), L"");

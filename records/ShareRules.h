@@ -1,6 +1,6 @@
-// Copying records to a file share, the decisions only: which records still
-// have to go, which name a copy takes, how long to wait after a failure and
-// what the [Share] settings mean. Needs nothing from the platform.
+// The rules of copying records to a file share: which records still have to
+// go and in which order, which names a copy may take, how long to wait after a
+// failure. Needs nothing from the platform.
 #pragma once
 
 #include <cstdint>
@@ -28,9 +28,8 @@ bool CopyOrderLess(std::wstring_view a, std::wstring_view b);
 // clash shows up as pending and is found there when it is copied.
 std::vector<RecordFile> PendingRecords(std::vector<RecordFile> local, const std::vector<RecordFile>& shared);
 
-// The names a copy of record `name` may take on the share, tried in order:
-// "X.bmp" for n = 1, then "X(2).bmp", "X(3).bmp", ... as the local save does.
-std::wstring ShareCopyName(std::wstring_view name, int n);
+// How many names a copy of a record may try on the share: "X.bmp", then
+// "X(2).bmp", "X(3).bmp", ... (NumberedName), as the local save does.
 constexpr int kMaxShareCopyNames = 1000;
 
 // The temporary file a copy is written to before it takes its name; never
