@@ -12,6 +12,7 @@
 #include "desk/ShareDay.h"
 #include "framework/Gdi.h"
 #include "framework/GdiPlus.h"
+#include "framework/FileIo.h"
 #include "framework/Handle.h"
 #include "framework/Log.h"
 
@@ -26,13 +27,6 @@ std::string Utf8(const std::wstring& text) {
     if (n > 0)
         ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
-}
-
-bool WriteWhole(const std::wstring& path, const void* pData, size_t size) {
-    CHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD nWritten = 0;
-    return file && ::WriteFile(file.Get(), pData, static_cast<DWORD>(size), &nWritten, nullptr) && nWritten == size &&
-           ::FlushFileBuffers(file.Get());
 }
 
 // The temporary file takes the final name, replacing an earlier export's.
@@ -134,11 +128,10 @@ DeskExportResult ExportDay(const std::wstring& share, const DeskDate& day, const
     const std::wstring base = folder.back() == L'\\' ? folder : folder + L"\\";
 
     const std::wstring csvPath = base + DeskCsvName(day);
-    const std::string csv = "\xEF\xBB\xBF" + Utf8(DeskCsvText(list.Records()));
-    if (!WriteWhole(csvPath + L".tmp", csv.data(), csv.size()) || !PutInPlace(csvPath + L".tmp", csvPath)) {
-        ::DeleteFileW((csvPath + L".tmp").c_str());
+    const std::string text = "\xEF\xBB\xBF" + Utf8(DeskCsvText(list.Records()));
+    const std::vector<uint8_t> csv(text.begin(), text.end());
+    if (!WriteFileDurably((csvPath + L".tmp").c_str(), csv) || !PutInPlace(csvPath + L".tmp", csvPath))
         return WriteFailed(csvPath);
-    }
 
     const std::optional<CLSID> png = PngEncoder();
     if (!png)

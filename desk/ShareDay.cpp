@@ -1,7 +1,6 @@
 #include "desk/ShareDay.h"
 
-#include <new>
-
+#include "framework/FileIo.h"
 #include "framework/Handle.h"
 #include "records/ShareSettings.h"
 
@@ -65,24 +64,10 @@ std::wstring DeskRecordPath(const std::wstring& share, const DeskRecord& record)
 }
 
 bool ReadRecordBytes(const std::wstring& path, std::vector<uint8_t>& bytes) {
-    bytes.clear();
     // the kiosk may be renaming its copy into place meanwhile: never stand in its way
-    CHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 ||
-        static_cast<uint64_t>(size.QuadPart) > kDeskMaxRecordBytes)
-        return false;
-    try {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    DWORD nRead = 0;
-    if (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &nRead, nullptr) ||
-        nRead != bytes.size()) {
-        bytes.clear();
-        return false;
-    }
-    return true;
+    if (ReadWholeFile(path.c_str(), kDeskMaxRecordBytes, bytes, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      kShareRequestBytes) == ReadFault::None)
+        return true;
+    bytes.clear();
+    return false;
 }
