@@ -65,8 +65,11 @@ DWORD WINAPI ReaderThread(void* pParam) {
 DeskThumb Scale(const DeskThumbJob& job) {
     DeskThumb thumb;
     CRecordPicture picture;
-    if (!picture.Load(job.path))
+    if (!picture.Load(job.path)) {
+        // once: its empty cell is kept until the file changes
+        LogEvent(L"Desk: %ls is not a picture the desk can read", job.path.c_str());
         return thumb;
+    }
     SIZE size{};
     thumb.pixels = picture.Scaled(job.stamp.width, job.stamp.height, size);
     thumb.width = size.cx;
