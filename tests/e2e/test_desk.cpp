@@ -162,10 +162,12 @@ E2E_TEST(DayViewListsBothKiosksNewestFirstAndFollowsTheShare) {
     HWND hView = nullptr;
     CHECK(WaitUntil([&] { return (hView = FindOwnedWindow(desk.Window())) != nullptr; }));
     if (hView) {
-        RECT rc{};
-        ::GetClientRect(hView, &rc);
-        CHECK_EQ(rc.right, 417);
-        CHECK_EQ(rc.bottom, 279);
+        // read off the window's thread, then shown at its own size
+        CHECK(WaitUntil([&] {
+            RECT rc{};
+            ::GetClientRect(hView, &rc);
+            return rc.right == 417 && rc.bottom == 279;
+        }));
         POINT c{208, 140};
         ::ClientToScreen(hView, &c);
         CHECK(WaitUntil([&] { return ColorNear(ScreenPixel(c.x, c.y), RGB(220, 20, 20)); }));
