@@ -17,8 +17,6 @@
 #include "shell/PageClock.h"
 
 constexpr UINT_PTR kIdleTimerId = 3;
-// the history's first page is scaled ahead, one picture per tick, while idle
-constexpr UINT_PTR kHistoryPrewarmTimerId = 6;
 
 // The launcher reaches the page only through IKioskHost.
 class CVelmoDlg : public CDialog, private IKioskHost {
