@@ -37,6 +37,20 @@ bool ReadFriendlyName(IMoniker* pMoniker, wchar_t* pszName, int cchName) {
     return bNamed;
 }
 
+// The moniker's display name: the device path of a real camera, the
+// instance key of a registered one. Empty when it has none.
+std::wstring ReadDisplayName(IMoniker* pMoniker) {
+    CComPtr<IBindCtx> pContext;
+    if (FAILED(::CreateBindCtx(0, pContext.Put())))
+        return {};
+    LPOLESTR pszName = nullptr;
+    if (FAILED(pMoniker->GetDisplayName(pContext.Get(), nullptr, &pszName)) || !pszName)
+        return {};
+    std::wstring name = pszName;
+    ::CoTaskMemFree(pszName);
+    return name;
+}
+
 void FreeMediaTypeContents(AM_MEDIA_TYPE& mt) {
     if (mt.cbFormat != 0) {
         ::CoTaskMemFree(mt.pbFormat);
@@ -82,19 +96,37 @@ std::vector<std::wstring> CCaptureVideo::ListDevices() const {
 }
 
 // The index is a position in the enumeration, counting unnamed devices too,
-// though only a named device at that position is bound.
-int CCaptureVideo::BindDevice(int nIndex, IBaseFilter** ppFilter) {
+// though only a named device at that position is bound. A name binds the
+// device of that display name, and nothing when none is listed.
+int CCaptureVideo::BindDevice(int nIndex, const std::wstring* pName, IBaseFilter** ppFilter) {
     CComPtr<ICreateDevEnum> pDevEnum;
     CComPtr<IEnumMoniker> pClassEnum;
     if (CreateVideoInputEnum(pDevEnum, pClassEnum) != S_OK)
         return 0;
     pClassEnum->Reset();
     CComPtr<IMoniker> pMoniker;
-    for (int i = 0; i <= nIndex && pClassEnum->Next(1, pMoniker.Put(), nullptr) == S_OK; ++i) {
-        if (ReadFriendlyName(pMoniker.Get(), nullptr, 0) && i == nIndex)
-            pMoniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(ppFilter));
+    for (int i = 0; (pName || i <= nIndex) && pClassEnum->Next(1, pMoniker.Put(), nullptr) == S_OK; ++i) {
+        if (pName ? ReadDisplayName(pMoniker.Get()) != *pName
+                  : !ReadFriendlyName(pMoniker.Get(), nullptr, 0) || i != nIndex)
+            continue;
+        m_strDevice = ReadDisplayName(pMoniker.Get());
+        pMoniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(ppFilter));
+        return 1;
     }
-    return 1;
+    return pName ? 0 : 1;
+}
+
+bool CCaptureVideo::IsDeviceListed() const {
+    CComPtr<ICreateDevEnum> pDevEnum;
+    CComPtr<IEnumMoniker> pClassEnum;
+    if (m_strDevice.empty() || CreateVideoInputEnum(pDevEnum, pClassEnum) != S_OK)
+        return false;
+    CComPtr<IMoniker> pMoniker;
+    while (pClassEnum->Next(1, pMoniker.Put(), nullptr) == S_OK) {
+        if (ReadDisplayName(pMoniker.Get()) == m_strDevice)
+            return true;
+    }
+    return false;
 }
 
 HRESULT CCaptureVideo::CreateGraphInterfaces() {
@@ -110,14 +142,26 @@ HRESULT CCaptureVideo::CreateGraphInterfaces() {
     hr = m_pGraph.QueryInterface(IID_IMediaControl, m_pControl);
     if (FAILED(hr))
         return hr;
+    // without events the camera is still shown, only not watched
+    if (m_hEventWnd && SUCCEEDED(m_pGraph.QueryInterface(IID_IMediaEventEx, m_pEvent)))
+        m_pEvent->SetNotifyWindow(reinterpret_cast<OAHWND>(m_hEventWnd), WM_GRAPHNOTIFY, 0);
     return m_pGraph.QueryInterface(IID_IVideoWindow, m_pVideoWindow);
 }
 
 HRESULT CCaptureVideo::StartPreview(int nIndex, HWND hPreview) {
+    return Start(nIndex, nullptr, hPreview);
+}
+
+HRESULT CCaptureVideo::RestartPreview(HWND hPreview) {
+    const std::wstring name = m_strDevice;
+    return name.empty() ? S_FALSE : Start(-1, &name, hPreview);
+}
+
+HRESULT CCaptureVideo::Start(int nIndex, const std::wstring* pName, HWND hPreview) {
     // a graph left from an earlier build is torn down before a new one starts
     ReleaseGraph();
     m_fault = CameraFault::None;
-    const HRESULT hr = BuildGraph(nIndex, hPreview);
+    const HRESULT hr = BuildGraph(nIndex, pName, hPreview);
     if (hr != S_OK) {
         // a preview that did not start holds nothing, so retries leak nothing;
         // stopped, so the photo button tries again rather than wait for a photo
@@ -129,13 +173,13 @@ HRESULT CCaptureVideo::StartPreview(int nIndex, HWND hPreview) {
     return S_OK;
 }
 
-HRESULT CCaptureVideo::BuildGraph(int nIndex, HWND hPreview) {
+HRESULT CCaptureVideo::BuildGraph(int nIndex, const std::wstring* pName, HWND hPreview) {
     HRESULT hr = CreateGraphInterfaces();
     if (FAILED(hr))
         return Fail(CameraFault::GraphInterfaces, hr);
-    if (nIndex < 0)
+    if (!pName && nIndex < 0)
         return S_FALSE; // no camera listed
-    if (!BindDevice(nIndex, m_pCaptureFilter.Put()))
+    if (!BindDevice(nIndex, pName, m_pCaptureFilter.Put()))
         return S_FALSE;
     if (m_pCaptureFilter)
         m_pGraph->AddFilter(m_pCaptureFilter.Get(), L"Capture Filter");
@@ -249,6 +293,11 @@ void CCaptureVideo::ReleaseGraph() {
             m_pControl->StopWhenReady();
     }
     m_bGraphRan = false;
+    if (m_pEvent) {
+        // events of a graph being released are no news
+        m_pEvent->SetNotifyWindow(0, 0, 0);
+        m_pEvent.Release();
+    }
     if (m_pVideoWindow) {
         m_pVideoWindow->put_Visible(OAFALSE);
         m_pVideoWindow->put_Owner(0);
@@ -259,4 +308,23 @@ void CCaptureVideo::ReleaseGraph() {
     m_pCaptureFilter.Release();
     m_pGrabber.Release();
     m_pBuilder.Release();
+}
+
+GraphEvent CCaptureVideo::TakeGraphEvents() {
+    GraphEvent gravest = GraphEvent::None;
+    long nCode = 0;
+    LONG_PTR nParam1 = 0, nParam2 = 0;
+    while (m_pEvent && m_pEvent->GetEvent(&nCode, &nParam1, &nParam2, 0) == S_OK) {
+        // EC_DEVICE_LOST's second parameter is 1 when the device is back
+        if (nCode == EC_DEVICE_LOST && nParam2 == 0) {
+            LogEvent(L"Camera: the graph reports the device lost");
+            gravest = GraphEvent::DeviceLost;
+        } else if (nCode == EC_ERRORABORT) {
+            LogEvent(L"Camera: the graph stopped on an error (0x%08lX)", static_cast<unsigned long>(nParam1));
+            if (gravest == GraphEvent::None)
+                gravest = GraphEvent::ErrorAbort;
+        }
+        m_pEvent->FreeEventParams(nCode, nParam1, nParam2);
+    }
+    return gravest;
 }

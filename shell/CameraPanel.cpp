@@ -1,8 +1,24 @@
 #include "CameraPanel.h"
 
+#include <dbt.h>
+
+#include <algorithm>
+
 #include "capture/SampleGrabberCB.h"
+#include "framework/Gdi.h"
+#include "framework/Log.h"
+#include "framework/Reporter.h"
 #include "records/SignInRecord.h"
 #include "res/resource.h"
+
+namespace {
+// How long the notice stays: long enough to read twice.
+constexpr UINT kNoticeMs = 5000;
+
+uint64_t Now() {
+    return ::GetTickCount64();
+}
+} // namespace
 
 void CCameraPanel::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_PREVIEW_FRAME, m_previewFrame);
@@ -21,6 +37,17 @@ CameraFault CCameraPanel::Create(HWND hNotifyWnd) {
     ::GetWindowTextW(m_cameraList.m_hWnd, szCamera, ARRAYSIZE(szCamera));
     m_bHasCamera = szCamera[0] != L'\0' ? 1 : 0;
     m_capture.m_hNotifyWnd = hNotifyWnd;
+    m_hNotifyWnd = hNotifyWnd;
+    m_capture.m_video.SetEventWindow(hNotifyWnd);
+    m_placeholder.LoadBmpFile(L"Picture\\photobk.bmp");
+    // video capture devices, by their interface class
+    DEV_BROADCAST_DEVICEINTERFACE_W filter{};
+    filter.dbcc_size = sizeof(filter);
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = AM_KSCATEGORY_CAPTURE;
+    m_deviceNotify.Reset(::RegisterDeviceNotificationW(hNotifyWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
+    if (!m_deviceNotify)
+        LogEvent(L"Camera: no device notifications (error %lu); a lost camera is still looked for", ::GetLastError());
     return m_capture.m_video.Fault();
 }
 
@@ -38,6 +65,10 @@ CameraFault CCameraPanel::StartLivePreview() {
 }
 
 CameraFault CCameraPanel::OnPhotoButton() {
+    if (IsWatched() && IsAway()) {
+        ShowNotice(true);
+        return CameraFault::None;
+    }
     if (IsPreviewStopped())
         return StartLivePreview();
     // the last photo goes: the request brings the next one
@@ -62,9 +93,11 @@ CameraFault CCameraPanel::Reset() {
     const bool bPhotoShown = m_pPhotoImage.GetSafeHandle() != nullptr;
     m_pPhotoImage.Attach(nullptr);
     ForgetPhotoFile();
+    ShowNotice(false);
     // a camera that took the photo is live again; one that failed is retried
-    // by the next visitor's Photo press, not by a box on an idle kiosk
-    if (bPhotoShown && IsPreviewStopped())
+    // by the next visitor's Photo press, not by a box on an idle kiosk; one
+    // that is away comes back live by itself
+    if (bPhotoShown && IsPreviewStopped() && !IsAway())
         return StartLivePreview();
     return CameraFault::None;
 }
@@ -74,7 +107,140 @@ HBITMAP CCameraPanel::Photo() const {
 }
 
 void CCameraPanel::PaintPhoto(HDC hdcBuffer) const {
-    StretchBitmap(hdcBuffer, Photo(), m_rcPhoto);
+    HBITMAP hShown = Photo();
+    if (!hShown && IsAway())
+        hShown = m_placeholder.GetSafeHandle();
+    StretchBitmap(hdcBuffer, hShown, m_rcPhoto);
+    if (!m_strNotice.empty())
+        PaintNotice(hdcBuffer);
+}
+
+// A dark band across the middle of the photo area, the text centred in it.
+void CCameraPanel::PaintNotice(HDC hdcBuffer) const {
+    const int nHeight = m_rcPhoto.bottom - m_rcPhoto.top;
+    RECT rcBand{m_rcPhoto.left, m_rcPhoto.top + nHeight / 4, m_rcPhoto.right, m_rcPhoto.bottom - nHeight / 4};
+    ::FillRect(hdcBuffer, &rcBand, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    CFontHandle font(::CreateFontW(-std::max(12, nHeight / 12), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
+                                   L"Microsoft YaHei"));
+    CSelectObject selectFont(hdcBuffer, font.Get());
+    ::SetTextColor(hdcBuffer, RGB(255, 255, 255));
+    ::SetBkMode(hdcBuffer, TRANSPARENT);
+    ::InflateRect(&rcBand, -nHeight / 20, 0);
+    RECT rcText = rcBand;
+    const UINT uFormat = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+    ::DrawTextW(hdcBuffer, m_strNotice.c_str(), -1, &rcText, uFormat | DT_CALCRECT);
+    const int nTextHeight = std::min(rcText.bottom - rcText.top, rcBand.bottom - rcBand.top);
+    rcText = rcBand;
+    rcText.top += (rcBand.bottom - rcBand.top - nTextHeight) / 2;
+    ::DrawTextW(hdcBuffer, m_strNotice.c_str(), -1, &rcText, uFormat);
+}
+
+void CCameraPanel::ShowNotice(bool bShow) {
+    if (!bShow) {
+        ::KillTimer(m_hNotifyWnd, kCameraNoticeTimerId);
+        if (m_strNotice.empty())
+            return;
+        m_strNotice.clear();
+    } else {
+        m_strNotice = LoadResourceString(IDS_CAMERA_AWAY);
+        LogEvent(L"Shown to the visitor: %ls", m_strNotice.c_str());
+        // a notice, not a box: nobody has to answer it, and it goes by itself
+        ::SetTimer(m_hNotifyWnd, kCameraNoticeTimerId, kNoticeMs, nullptr);
+    }
+    Redraw();
+}
+
+void CCameraPanel::Redraw() const {
+    ::InvalidateRect(m_hNotifyWnd, nullptr, FALSE);
+}
+
+void CCameraPanel::OnGraphNotify() {
+    switch (m_capture.m_video.TakeGraphEvents()) {
+    case GraphEvent::None:
+        break;
+    case GraphEvent::DeviceLost:
+        Apply(m_watch.OnGraphLost(Now()), L"the graph reported it lost");
+        break;
+    case GraphEvent::ErrorAbort:
+        Apply(m_watch.OnGraphLost(Now()), L"the graph stopped on an error");
+        break;
+    }
+}
+
+BOOL CCameraPanel::OnDeviceChange(UINT nEvent) {
+    // which device it was matters not: the chosen one is looked up by its name
+    const bool bListChanged =
+        nEvent == DBT_DEVICEARRIVAL || nEvent == DBT_DEVICEREMOVECOMPLETE || nEvent == DBT_DEVNODES_CHANGED;
+    if (bListChanged && IsWatched())
+        Apply(m_watch.OnDeviceChange(Now(), m_capture.m_video.IsDeviceListed()), L"it left the device list");
+    return TRUE;
+}
+
+BOOL CCameraPanel::OnPowerBroadcast(UINT nEvent) {
+    if (!IsWatched())
+        return TRUE;
+    if (nEvent == PBT_APMSUSPEND) {
+        Apply(m_watch.OnSuspend(Now()), L"the system is going to sleep");
+    } else if (nEvent == PBT_APMRESUMEAUTOMATIC || nEvent == PBT_APMRESUMESUSPEND) {
+        LogEvent(L"Camera: the system woke; the preview is built again");
+        m_watch.OnResume(Now());
+        ScheduleLook();
+    }
+    return TRUE;
+}
+
+void CCameraPanel::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == kCameraNoticeTimerId) {
+        ShowNotice(false);
+    } else if (nIDEvent == kCameraWatchTimerId) {
+        if (m_watch.IsDue(Now()))
+            Rebuild();
+        ScheduleLook();
+    }
+}
+
+void CCameraPanel::Apply(CameraStep step, const wchar_t* pszWhy) {
+    if (step == CameraStep::TearDown) {
+        g_GrabberCB.CancelPhoto();
+        m_capture.m_video.StopPreview();
+        LogEvent(L"Camera lost: %ls; the photo area shows the placeholder until it is back", pszWhy);
+        Redraw();
+    }
+    ScheduleLook();
+}
+
+// On the same device, found by its name. A photo on show stays: the camera
+// only has to be listed again, and the next Photo press starts it.
+void CCameraPanel::Rebuild() {
+    const bool bPhotoShown = m_pPhotoImage.GetSafeHandle() != nullptr;
+    bool bBack = false;
+    if (bPhotoShown) {
+        bBack = m_capture.m_video.IsDeviceListed();
+    } else {
+        // shown only once it runs: each look while away would flash it
+        bBack = m_capture.m_video.RestartPreview(m_previewFrame.m_hWnd) == S_OK;
+        if (bBack)
+            m_previewFrame.ShowWindow(SW_SHOW);
+    }
+    const uint64_t nNow = Now();
+    const uint64_t nAwayMs = nNow - m_watch.LostSince();
+    m_watch.OnRebuilt(nNow, bBack);
+    if (bBack) {
+        LogEvent(L"Camera back after %llu ms: %ls", static_cast<unsigned long long>(nAwayMs),
+                 bPhotoShown ? L"listed again" : L"the preview runs again");
+        ShowNotice(false);
+    }
+    Redraw();
+}
+
+void CCameraPanel::ScheduleLook() {
+    const int64_t nMs = m_watch.MsUntilDue(Now());
+    if (nMs < 0)
+        ::KillTimer(m_hNotifyWnd, kCameraWatchTimerId);
+    else
+        ::SetTimer(m_hNotifyWnd, kCameraWatchTimerId, static_cast<UINT>(std::max<int64_t>(nMs, USER_TIMER_MINIMUM)),
+                   nullptr);
 }
 
 void CCameraPanel::HidePreviewFrame() {

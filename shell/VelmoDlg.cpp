@@ -33,6 +33,12 @@ CMessageMap CVelmoDlg::GetMessageMap() const {
         {WM_TIMER, msg::Timer<&CVelmoDlg::OnTimer>},
         // LRESULT OnPhotoTaken(WPARAM wParam, LPARAM lParam)
         {WM_PHOTO_TAKEN, msg::Raw<&CVelmoDlg::OnPhotoTaken>},
+        // LRESULT OnGraphNotify(WPARAM wParam, LPARAM lParam)
+        {WM_GRAPHNOTIFY, msg::Raw<&CVelmoDlg::OnGraphNotify>},
+        // LRESULT OnDeviceChange(WPARAM wParam, LPARAM lParam)
+        {WM_DEVICECHANGE, msg::Raw<&CVelmoDlg::OnDeviceChange>},
+        // LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
+        {WM_POWERBROADCAST, msg::Raw<&CVelmoDlg::OnPowerBroadcast>},
     };
     return map;
 }
@@ -170,4 +176,18 @@ LRESULT CVelmoDlg::OnPhotoTaken(WPARAM, LPARAM) {
     m_camera.OnPhotoTaken();
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
     return 0;
+}
+
+// the camera panel watches its camera itself
+LRESULT CVelmoDlg::OnGraphNotify(WPARAM, LPARAM) {
+    m_camera.OnGraphNotify();
+    return 0;
+}
+
+LRESULT CVelmoDlg::OnDeviceChange(WPARAM wParam, LPARAM) {
+    return m_camera.OnDeviceChange(static_cast<UINT>(wParam));
+}
+
+LRESULT CVelmoDlg::OnPowerBroadcast(WPARAM wParam, LPARAM) {
+    return m_camera.OnPowerBroadcast(static_cast<UINT>(wParam));
 }

@@ -45,6 +45,9 @@ private:
     BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnPhotoTaken(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGraphNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDeviceChange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
 
     // start-up, in the order OnInitDialog takes them
     void AddAboutMenuItem();

@@ -143,6 +143,8 @@ BOOL CVelmoDlg::OnSetCursor(HWND, UINT, UINT) {
 void CVelmoDlg::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == kIdleTimerId)
         OnIdleTimeout();
+    else
+        m_camera.OnTimer(nIDEvent);
 }
 
 void CVelmoDlg::OnIdleTimeout() {
