@@ -90,7 +90,28 @@ STDMETHODIMP CTestCamFilter::Stop() {
     for (int i = 0; i < m_nPins; ++i)
         m_pPins[i]->Inactivate();
     m_nState = State_Stopped;
+    // the streaming threads have ended: nobody reads the sink any more
+    if (m_pEventSink) {
+        m_pEventSink->Release();
+        m_pEventSink = nullptr;
+    }
     return S_OK;
+}
+
+bool CTestCamFilter::HasVanished() {
+    if (m_settings.m_mode != ETestCamMode::Vanish)
+        return false;
+    if (m_bVanished)
+        return true;
+    if (GetTickCount() - static_cast<DWORD>(m_nFirstRunTick) < static_cast<DWORD>(m_settings.m_nLostAfterMs))
+        return false;
+    if (InterlockedExchange(&m_bVanished, 1) != 0)
+        return true; // the other pin's thread got there first
+    // unlisted before the news, so whoever looks on hearing it finds it gone
+    VanishTestCamFor(m_szFriendlyName, static_cast<DWORD>(m_settings.m_nBackAfterMs));
+    if (m_pEventSink)
+        m_pEventSink->Notify(EC_DEVICE_LOST, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this)), 0);
+    return true;
 }
 
 STDMETHODIMP CTestCamFilter::Pause() {
@@ -117,6 +138,12 @@ STDMETHODIMP CTestCamFilter::Run(REFERENCE_TIME tStart) {
     {
         CAutoLock clockLock(&m_csClock);
         m_tStart = tStart;
+    }
+    if (m_settings.m_mode == ETestCamMode::Vanish) {
+        if (!m_nFirstRunTick)
+            m_nFirstRunTick = static_cast<LONG>(GetTickCount() | 1);
+        if (!m_pEventSink && m_pGraph)
+            m_pGraph->QueryInterface(IID_IMediaEventSink, reinterpret_cast<void**>(&m_pEventSink));
     }
     m_nState = State_Running;
     for (int i = 0; i < m_nPins; ++i) {
@@ -229,8 +256,10 @@ STDMETHODIMP CTestCamFilter::Load(IPropertyBag* pPropBag, IErrorLog*) {
     if (settings.m_mode == ETestCamMode::FailBind)
         return E_FAIL;
     hr = CreatePins(settings);
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr)) {
         m_settings = settings;
+        ReadTestCamName(pPropBag, m_szFriendlyName, ARRAYSIZE(m_szFriendlyName));
+    }
     return hr;
 }
 

@@ -43,6 +43,10 @@ public:
     bool IsStopped() const { return m_nState == State_Stopped; }
     bool IsRunning() const { return m_nState == State_Running; }
     bool GetStreamTime(REFERENCE_TIME* pTime);
+    // Vanish mode, from a streaming thread: once the filter has run long
+    // enough, it leaves the device list, tells the graph its device is lost
+    // and delivers nothing more; true from then on.
+    bool HasVanished();
 
 private:
     ~CTestCamFilter();
@@ -64,8 +68,21 @@ private:
     CTestCamPin* m_pPins[kMaxPins] = {};
     int m_nPins = 0;
     CTestCamSettings m_settings;
+    wchar_t m_szFriendlyName[128] = {};
+    // Vanish: when it first ran, the graph's event sink while it runs
+    // (counted, released at Stop), and whether it has gone
+    volatile LONG m_nFirstRunTick = 0;
+    IMediaEventSink* m_pEventSink = nullptr;
+    volatile LONG m_bVanished = 0;
 };
 
 // Reads Width, Height, Fps and Mode from a device instance; absent values keep
 // their defaults, wrong ones fail.
 HRESULT ReadTestCamSettings(IPropertyBag* pBag, CTestCamSettings* pSettings);
+// The instance's FriendlyName, or empty.
+void ReadTestCamName(IPropertyBag* pBag, wchar_t* pszName, int cchName);
+
+// Takes the device named pszName out of the video input category (its
+// instance key is kept aside) and puts it back, in preview mode, after
+// nBackAfterMs, from a thread that keeps the DLL loaded until then.
+void VanishTestCamFor(const wchar_t* pszName, DWORD nBackAfterMs);

@@ -43,10 +43,23 @@ HRESULT ReadTestCamSettings(IPropertyBag* pBag, CTestCamSettings* pSettings) {
         hr = ReadBagInt(pBag, L"Fps", &settings.m_nFps);
     if (SUCCEEDED(hr))
         hr = ReadBagMode(pBag, &settings.m_mode);
+    if (SUCCEEDED(hr))
+        hr = ReadBagInt(pBag, L"LostAfter", &settings.m_nLostAfterMs);
+    if (SUCCEEDED(hr))
+        hr = ReadBagInt(pBag, L"BackAfter", &settings.m_nBackAfterMs);
     if (FAILED(hr))
         return hr;
     if (!IsValidTestCamSettings(settings))
         return E_INVALIDARG;
     *pSettings = settings;
     return S_OK;
+}
+
+void ReadTestCamName(IPropertyBag* pBag, wchar_t* pszName, int cchName) {
+    pszName[0] = L'\0';
+    VARIANT value;
+    if (ReadBagValue(pBag, L"FriendlyName", VT_BSTR, &value) != S_OK)
+        return;
+    lstrcpynW(pszName, V_BSTR(&value) ? V_BSTR(&value) : L"", cchName);
+    VariantClear(&value);
 }

@@ -75,7 +75,7 @@ void CTestCamPin::StreamLoop() {
     const DWORD nPeriodMs = 1000 / static_cast<DWORD>(m_settings.m_nFps);
     // the wait paces the frames and ends the loop when Stop signals
     while (WaitForSingleObject(m_hStopEvent, nPeriodMs) == WAIT_TIMEOUT) {
-        if (m_pFilter->IsRunning())
+        if (m_pFilter->IsRunning() && !m_pFilter->HasVanished())
             DeliverFrame(); // a refused frame is dropped; the next one may pass
     }
 }

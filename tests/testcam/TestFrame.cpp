@@ -8,10 +8,9 @@ bool ParseTestCamMode(const wchar_t* pszName, ETestCamMode* pMode) {
         const wchar_t* pszName;
         ETestCamMode mode;
     } s_modes[] = {
-        {L"preview", ETestCamMode::Preview},
-        {L"captureonly", ETestCamMode::CaptureOnly},
-        {L"failbind", ETestCamMode::FailBind},
-        {L"silent", ETestCamMode::Silent},
+        {L"preview", ETestCamMode::Preview},   {L"captureonly", ETestCamMode::CaptureOnly},
+        {L"failbind", ETestCamMode::FailBind}, {L"silent", ETestCamMode::Silent},
+        {L"vanish", ETestCamMode::Vanish},
     };
     for (const auto& entry : s_modes) {
         if (std::wcscmp(pszName, entry.pszName) == 0) {
@@ -24,7 +23,8 @@ bool ParseTestCamMode(const wchar_t* pszName, ETestCamMode* pMode) {
 
 bool IsValidTestCamSettings(const CTestCamSettings& settings) {
     return settings.m_nWidth > 0 && settings.m_nWidth <= kTestCamMaxSide && settings.m_nHeight > 0 &&
-           settings.m_nHeight <= kTestCamMaxSide && settings.m_nFps >= 1 && settings.m_nFps <= 60;
+           settings.m_nHeight <= kTestCamMaxSide && settings.m_nFps >= 1 && settings.m_nFps <= 60 &&
+           settings.m_nLostAfterMs >= 0 && settings.m_nBackAfterMs >= 0;
 }
 
 void PaintTestFrame(uint8_t* pBuffer, int32_t nWidth, int32_t nHeight, uint32_t nFrame) {

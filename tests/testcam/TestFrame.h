@@ -9,7 +9,8 @@ enum class ETestCamMode {
     Preview,     // a capture pin and a preview pin, like most real cameras
     CaptureOnly, // one capture pin: the graph builder has to insert a tee
     FailBind,    // the instance cannot be loaded, so binding its moniker fails
-    Silent       // connects and runs but never delivers a frame
+    Silent,      // connects and runs but never delivers a frame
+    Vanish       // as Preview, then lost (and unlisted) for a while, then back
 };
 
 struct CTestCamSettings {
@@ -17,6 +18,9 @@ struct CTestCamSettings {
     int32_t m_nHeight = 480;
     int32_t m_nFps = 20;
     ETestCamMode m_mode = ETestCamMode::Preview;
+    // Vanish: running this long, then away this long
+    int32_t m_nLostAfterMs = 6000;
+    int32_t m_nBackAfterMs = 12000;
 };
 
 constexpr int32_t kTestCamMaxSide = 4096;
