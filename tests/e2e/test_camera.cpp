@@ -4,6 +4,8 @@
 // must not stop the kiosk, and no growth over many photos.
 #include "Harness.h"
 
+#include <dbt.h>
+
 #include "records/BmpFormat.h"
 #include "shell/Layout.h"
 
@@ -675,4 +677,168 @@ E2E_TEST(IdleTimeoutLeavesNoPhotoForTheNextVisitor) {
     // and their photo rewrites the same file
     TapPhoto();
     CHECK(WaitUntil([&] { return ReadFileBytes(photo).size() > 54 && !IsShown(PreviewFrame(kiosk)); }));
+}
+
+namespace {
+
+// The camera going away and coming back: the test camera's vanish mode runs,
+// then reports its device lost through the graph and leaves the device list,
+// and returns later in preview mode (after its default times).
+constexpr DWORD kLostAfterMs = 6000;
+constexpr DWORD kBackAfterMs = 12000;
+// A camera back in the list is live again within this, announced or not.
+constexpr DWORD kBackWithinMs = 5000;
+
+bool IsListed(const wchar_t* key) {
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kInstanceKey) + L"\\" + key).c_str(), 0,
+                        KEY_READ | KEY_WOW64_64KEY, &hKey) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(hKey);
+    return true;
+}
+
+std::string KioskLog(const CKiosk& kiosk) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(kiosk.Folder() + L"\\Logs\\Velmo.log");
+    return std::string(bytes.begin(), bytes.end());
+}
+
+bool LogHas(const CKiosk& kiosk, const char* text, size_t from = 0) {
+    return KioskLog(kiosk).find(text, from) != std::string::npos;
+}
+
+bool NearColor(COLORREF a, COLORREF b) {
+    return Near(GetRValue(a), GetRValue(b)) && Near(GetGValue(a), GetGValue(b)) && Near(GetBValue(a), GetBValue(b));
+}
+
+// Nine points across the middle row of a picture of the photo area's size,
+// against the same points of the placeholder picture.
+bool MatchesPlaceholder(const CKiosk& kiosk, const std::function<COLORREF(int, int)>& pixelAt) {
+    const std::vector<uint8_t> placeholder = ReadFileBytes(kiosk.Folder() + L"\\Picture\\photobk.bmp");
+    const std::optional<DibView> view = ParseBmpFile(placeholder.data(), placeholder.size());
+    if (!view)
+        return false;
+    const LayoutRect rc = PhotoRect();
+    int n = 0;
+    for (int i = 1; i <= 9; ++i) {
+        const COLORREF expected = BmpPixel(placeholder, view->width * i / 10, view->height / 2);
+        n += NearColor(pixelAt(rc.Width() * i / 10, rc.Height() / 2), expected) ? 1 : 0;
+    }
+    return n >= 8;
+}
+
+bool ScreenShowsPlaceholder(const CKiosk& kiosk) {
+    const LayoutRect rc = PhotoRect();
+    return MatchesPlaceholder(kiosk, [&](int x, int y) { return ScreenPixel(rc.left + x, rc.top + y); });
+}
+
+// The notice: a dark band across the middle of the photo area.
+bool ScreenShowsNotice() {
+    const LayoutRect rc = PhotoRect();
+    const int y = rc.top + rc.Height() / 2;
+    return ScreenPixel(rc.left + 2, y) == RGB(0, 0, 0) && ScreenPixel(rc.right - 3, y) == RGB(0, 0, 0);
+}
+
+void SendToPage(const CKiosk& kiosk, UINT message, WPARAM wParam) {
+    DWORD_PTR result = 0;
+    CHECK(::SendMessageTimeoutW(kiosk.Main(), message, wParam, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0);
+}
+
+// The camera is away: the preview frame gone, the placeholder in the photo area.
+bool ShowsCameraAway(const CKiosk& kiosk) {
+    return WaitUntil([&] { return !IsShown(PreviewFrame(kiosk)) && ScreenShowsPlaceholder(kiosk); });
+}
+
+// Live again, by itself: the moving pattern within the time allowed.
+bool ShowsLiveWithin(const CKiosk& kiosk, DWORD ms) {
+    return WaitUntil([&] { return IsShown(PreviewFrame(kiosk)) && ScreenShowsPattern(); }, ms);
+}
+
+} // namespace
+
+E2E_TEST(LostCameraShowsPlaceholderAndComesBackByItself) {
+    const CameraInstance vanishing{L"0", L"Test Camera", 640, 480, L"vanish"};
+    CCameraKiosk camera({vanishing});
+    REQUIRE(camera.Live());
+    CKiosk& kiosk = camera.Kiosk();
+    const StartupLayout layout = ComputeStartupLayout(ScreenWidth(), ScreenHeight());
+
+    // lost: reported by the graph, gone from the list
+    REQUIRE(WaitUntil([&] { return !IsListed(L"0"); }, kLostAfterMs + 5000));
+    const DWORD lostAt = ::GetTickCount();
+    REQUIRE(ShowsCameraAway(kiosk));
+    std::printf("  placeholder %lu ms after the device left\n", ::GetTickCount() - lostAt);
+    CHECK(LogHas(kiosk, "Camera lost: the graph reported it lost"));
+    HoldForScreenshot("camera lost");
+
+    // Photo says so in a notice that goes by itself, and no box
+    const size_t logBefore = KioskLog(kiosk).size();
+    TapPhoto();
+    CHECK(WaitUntil(ScreenShowsNotice, 3000));
+    CHECK(LogHas(kiosk, "Shown to the visitor", logBefore));
+    CHECK(FindKioskMessageBox(kiosk) == nullptr);
+    HoldForScreenshot("notice");
+    CHECK(WaitUntil([&] { return !ScreenShowsNotice() && ScreenShowsPlaceholder(kiosk); }, 8000));
+    CHECK(FindKioskMessageBox(kiosk) == nullptr);
+    CHECK(::GetFileAttributesW((kiosk.Folder() + L"\\photo.bmp").c_str()) == INVALID_FILE_ATTRIBUTES);
+
+    // the kiosk keeps working: Save stores the placeholder
+    const POINT save = CentreOf(ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[3]);
+    Tap(save.x, save.y);
+    std::wstring path;
+    REQUIRE(WaitUntil([&] { return !(path = OnlyRecord(kiosk)).empty(); }, 5000));
+    std::vector<uint8_t> record;
+    REQUIRE(WaitUntil([&] {
+        record = ReadFileBytes(path);
+        return ParseBmpFile(record.data(), record.size()).has_value();
+    }));
+    CHECK(MatchesPlaceholder(kiosk, [&](int x, int y) {
+        return BmpPixel(record, layout.photo.left + x - layout.signCapture.left,
+                        layout.photo.top + y - layout.signCapture.top);
+    }));
+    CHECK(IsShown(kiosk.Main()));
+    REQUIRE(IsListed(L"0") == false); // all of the above while it was away
+
+    // back: live again without a touch, and Photo writes a frame
+    REQUIRE(WaitUntil([&] { return IsListed(L"0"); }, kBackAfterMs + 5000));
+    const DWORD backAt = ::GetTickCount();
+    REQUIRE(ShowsLiveWithin(kiosk, kBackWithinMs));
+    std::printf("  live %lu ms after the device was listed again\n", ::GetTickCount() - backAt);
+    CheckPreviewIsLive();
+    CHECK(LogHas(kiosk, "Camera back after"));
+    REQUIRE(TakePhoto(kiosk));
+    CheckPhotoPattern(CheckPhotoFile(kiosk.Folder() + L"\\photo.bmp", 640, 480));
+    CHECK(FindKioskMessageBox(kiosk) == nullptr);
+}
+
+E2E_TEST(SleepAndDeviceNewsRebuildTheSameCamera) {
+    CCameraKiosk camera({{L"0", L"Zulu Camera", 320, 240, L"preview"}, kTestCamera});
+    REQUIRE(camera.Live());
+    CKiosk& kiosk = camera.Kiosk();
+
+    // sleep takes the camera down; waking brings it back at once
+    SendToPage(kiosk, WM_POWERBROADCAST, PBT_APMSUSPEND);
+    REQUIRE(ShowsCameraAway(kiosk));
+    SendToPage(kiosk, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC);
+    REQUIRE(ShowsLiveWithin(kiosk, kBackWithinMs));
+    CheckPreviewIsLive();
+
+    // the chosen device leaves the list: its removal alone loses it
+    DeleteKey((std::wstring(kInstanceKey) + L"\\0").c_str());
+    SendToPage(kiosk, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED);
+    REQUIRE(ShowsCameraAway(kiosk));
+    // meanwhile the other camera, now first in the list, is not taken instead;
+    // and the looks for the lost one grow to 4 s apart
+    CHECK(!WaitUntil([&] { return IsShown(PreviewFrame(kiosk)); }, 4000));
+    // its return announced, it is rebuilt at once, well before the next look
+    REQUIRE(WriteKey(std::wstring(kInstanceKey) + L"\\0", [](HKEY h) {
+        return SetString(h, L"CLSID", kTestCamClsid) && SetDword(h, L"Width", 320) && SetDword(h, L"Height", 240) &&
+               SetString(h, L"Mode", L"preview") && SetString(h, L"FriendlyName", L"Zulu Camera");
+    }));
+    const DWORD backAt = ::GetTickCount();
+    SendToPage(kiosk, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED);
+    REQUIRE(ShowsLiveWithin(kiosk, 2000));
+    std::printf("  live %lu ms after the return was announced\n", ::GetTickCount() - backAt);
+    REQUIRE(TakePhoto(kiosk));
+    CheckPhotoFile(kiosk.Folder() + L"\\photo.bmp", 320, 240);
 }
