@@ -120,7 +120,9 @@ void CCameraPanel::PaintNotice(HDC hdcBuffer) const {
     const int nHeight = m_rcPhoto.bottom - m_rcPhoto.top;
     RECT rcBand{m_rcPhoto.left, m_rcPhoto.top + nHeight / 4, m_rcPhoto.right, m_rcPhoto.bottom - nHeight / 4};
     ::FillRect(hdcBuffer, &rcBand, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-    CFontHandle font(::CreateFontW(-std::max(12, nHeight / 12), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    // by charset too: where the face is missing, the font mapper takes one
+    // that has the glyphs
+    CFontHandle font(::CreateFontW(-std::max(12, nHeight / 12), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET,
                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
                                    L"Microsoft YaHei"));
     CSelectObject selectFont(hdcBuffer, font.Get());
