@@ -10,7 +10,7 @@
 #           KEY is the instance subkey name: devices enumerate in the
 #           alphabetical order of these keys. An empty field leaves its value
 #           out (no FriendlyName, default 640 x 480, mode preview, 20 fps).
-#           Modes: preview, captureonly, failbind, silent.
+#           Modes: preview, captureonly, failbind, silent, vanish.
 #
 # Example:
 #   register-instances.sh build/TestCam.dll "0:Zulu Camera:640:480:preview" \
