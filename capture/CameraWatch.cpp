@@ -1,7 +1,6 @@
 #include "capture/CameraWatch.h"
 
 #include <algorithm>
-#include <iterator>
 
 CameraStep CCameraWatch::Lose(uint64_t nNow) {
     if (m_state == CameraState::Lost)
@@ -11,7 +10,7 @@ CameraStep CCameraWatch::Lose(uint64_t nNow) {
         m_nFailedLooks = 0;
     }
     m_state = CameraState::Lost;
-    m_nDue = nNow + kRetryMs[m_nFailedLooks];
+    m_nDue = nNow + kFirstLookMs;
     return CameraStep::TearDown;
 }
 
@@ -41,15 +40,16 @@ void CCameraWatch::OnResume(uint64_t nNow) {
     m_nDue = nNow;
 }
 
-void CCameraWatch::OnRebuilt(uint64_t nNow, bool bBack) {
-    if (bBack) {
+void CCameraWatch::OnRebuilt(uint64_t nNow, RebuildResult result) {
+    if (result == RebuildResult::Back) {
         m_state = CameraState::Live;
         m_nFailedLooks = 0;
         return;
     }
     m_state = CameraState::Lost;
-    m_nFailedLooks = std::min<unsigned>(m_nFailedLooks + 1, std::size(kRetryMs) - 1);
-    m_nDue = nNow + kRetryMs[m_nFailedLooks];
+    m_nFailedLooks = std::min(m_nFailedLooks + 1, 16u);
+    const uint64_t nCap = result == RebuildResult::Failed ? kFailedLookMs : kUnlistedLookMs;
+    m_nDue = nNow + std::min(kFirstLookMs << m_nFailedLooks, nCap);
 }
 
 int64_t CCameraWatch::MsUntilDue(uint64_t nNow) const {

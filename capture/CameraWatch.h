@@ -13,6 +13,13 @@ enum class CameraState {
     Rebuilding, // a sign that it is back: the rebuild is due shortly
 };
 
+// How a rebuild that was due ended.
+enum class RebuildResult {
+    Back,     // the camera is there again (and its preview runs)
+    Unlisted, // not in the device list
+    Failed,   // listed, but its preview could not be started
+};
+
 // What an event asks of the panel at once.
 enum class CameraStep {
     None,
@@ -24,9 +31,13 @@ public:
     // A device that comes back often announces itself more than once and needs
     // a moment before it can stream.
     static constexpr uint64_t kSettleMs = 300;
-    // The delays between looks while lost, the last one repeated: short enough
-    // that a camera whose return went unannounced is live within 5 s.
-    static constexpr uint64_t kRetryMs[] = {500, 1000, 2000, 4000};
+    // The delays between looks while lost double from the first: a camera
+    // whose return went unannounced is live within 5 s, one that is listed
+    // but will not start (another program holds it) is tried, and its failure
+    // logged, at most once a minute.
+    static constexpr uint64_t kFirstLookMs = 500;
+    static constexpr uint64_t kUnlistedLookMs = 4000;
+    static constexpr uint64_t kFailedLookMs = 60000;
 
     CameraState State() const { return m_state; }
     // The graph reported its device lost, or stopped on an error.
@@ -37,8 +48,8 @@ public:
     CameraStep OnSuspend(uint64_t nNow);
     // The system woke: whatever ran before is rebuilt at once.
     void OnResume(uint64_t nNow);
-    // The rebuild that was due has ended; bBack: the camera is there again.
-    void OnRebuilt(uint64_t nNow, bool bBack);
+    // The rebuild that was due has ended.
+    void OnRebuilt(uint64_t nNow, RebuildResult result);
 
     bool IsDue(uint64_t nNow) const { return m_state != CameraState::Live && nNow >= m_nDue; }
     // Milliseconds until IsDue, or -1 while the camera is live.

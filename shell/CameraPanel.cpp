@@ -216,19 +216,18 @@ void CCameraPanel::Apply(CameraStep step, const wchar_t* pszWhy) {
 // only has to be listed again, and the next Photo press starts it.
 void CCameraPanel::Rebuild() {
     const bool bPhotoShown = m_pPhotoImage.GetSafeHandle() != nullptr;
-    bool bBack = false;
-    if (bPhotoShown) {
-        bBack = m_capture.m_video.IsDeviceListed();
-    } else {
-        // shown only once it runs: each look while away would flash it
-        bBack = m_capture.m_video.RestartPreview(m_previewFrame.m_hWnd) == S_OK;
-        if (bBack)
+    RebuildResult result = RebuildResult::Unlisted;
+    if (m_capture.m_video.IsDeviceListed()) {
+        // shown only once it runs: a failed try would flash it
+        result = bPhotoShown || m_capture.m_video.RestartPreview(m_previewFrame.m_hWnd) == S_OK ? RebuildResult::Back
+                                                                                                : RebuildResult::Failed;
+        if (result == RebuildResult::Back && !bPhotoShown)
             m_previewFrame.ShowWindow(SW_SHOW);
     }
     const uint64_t nNow = Now();
     const uint64_t nAwayMs = nNow - m_watch.LostSince();
-    m_watch.OnRebuilt(nNow, bBack);
-    if (bBack) {
+    m_watch.OnRebuilt(nNow, result);
+    if (result == RebuildResult::Back) {
         LogEvent(L"Camera back after %llu ms: %ls", static_cast<unsigned long long>(nAwayMs),
                  bPhotoShown ? L"listed again" : L"the preview runs again");
         ShowNotice(false);

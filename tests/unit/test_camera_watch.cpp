@@ -6,7 +6,7 @@
 
 namespace {
 
-enum class Event { GraphLost, Removed, Arrived, Suspend, Resume, RebuiltBack, RebuiltGone };
+enum class Event { GraphLost, Removed, Arrived, Suspend, Resume, RebuiltBack, RebuiltGone, RebuiltFailed };
 
 struct Row {
     uint64_t at;
@@ -30,10 +30,13 @@ CameraStep Apply(CCameraWatch& watch, uint64_t at, Event event) {
         watch.OnResume(at);
         return CameraStep::None;
     case Event::RebuiltBack:
-        watch.OnRebuilt(at, true);
+        watch.OnRebuilt(at, RebuildResult::Back);
         return CameraStep::None;
     case Event::RebuiltGone:
-        watch.OnRebuilt(at, false);
+        watch.OnRebuilt(at, RebuildResult::Unlisted);
+        return CameraStep::None;
+    case Event::RebuiltFailed:
+        watch.OnRebuilt(at, RebuildResult::Failed);
         return CameraStep::None;
     }
     return CameraStep::None;
@@ -61,6 +64,18 @@ TEST(CameraWatch, LostAndBack) {
           {4500, Event::RebuiltGone, None, Lost, 4000},
           {8500, Event::RebuiltGone, None, Lost, 4000},
           {12500, Event::RebuiltBack, None, Live, -1}}},
+        {"a listed camera that will not start is tried ever less often, up to a minute apart",
+         {{0, Event::GraphLost, Release, Lost, 500},
+          {500, Event::RebuiltFailed, None, Lost, 1000},
+          {1500, Event::RebuiltFailed, None, Lost, 2000},
+          {3500, Event::RebuiltFailed, None, Lost, 4000},
+          {7500, Event::RebuiltFailed, None, Lost, 8000},
+          {15500, Event::RebuiltFailed, None, Lost, 16000},
+          {31500, Event::RebuiltFailed, None, Lost, 32000},
+          {63500, Event::RebuiltFailed, None, Lost, 60000},
+          {123500, Event::RebuiltFailed, None, Lost, 60000},
+          {183500, Event::RebuiltGone, None, Lost, 4000},
+          {187500, Event::RebuiltBack, None, Live, -1}}},
         {"the graph and the device list both report one loss: torn down once",
          {{1000, Event::GraphLost, Release, Lost, 500}, {1100, Event::Removed, None, Lost, 400}}},
         {"removal with no graph event (a photo on show) loses the camera too",
@@ -110,11 +125,11 @@ TEST(CameraWatch, LostAndBack) {
 TEST(CameraWatch, RemembersWhenTheCameraWentAway) {
     CCameraWatch watch;
     watch.OnGraphLost(7000);
-    watch.OnRebuilt(7500, false);
+    watch.OnRebuilt(7500, RebuildResult::Unlisted);
     watch.OnDeviceChange(8000, true);
-    watch.OnRebuilt(8300, false);
+    watch.OnRebuilt(8300, RebuildResult::Failed);
     EXPECT_EQ(watch.LostSince(), 7000u);
-    watch.OnRebuilt(9300, true);
+    watch.OnRebuilt(9300, RebuildResult::Back);
     watch.OnSuspend(20000);
     EXPECT_EQ(watch.LostSince(), 20000u);
 }
