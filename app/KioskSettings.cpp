@@ -56,12 +56,25 @@ int ReadKeepDays(const std::wstring& raw, std::vector<std::wstring>& notes) {
     return nKeepDays;
 }
 
+// On for 1 only. Anything but 0 or 1 ("yes", 2) is unusable and leaves the
+// kiosk as a missing key does: unlocked.
+bool ReadLockdown(const std::wstring& raw, std::vector<std::wstring>& notes) {
+    const int nValue = ProfileInt(raw, 0);
+    const size_t digit = raw.find_first_not_of(L" \t+-");
+    // "off" reads as 0 too, but only a written 0 means it
+    const bool bZero = nValue == 0 && digit != std::wstring::npos && raw[digit] == L'0';
+    if (!raw.empty() && nValue != 1 && !bZero)
+        notes.push_back(L"Kiosk: Lockdown=" + raw + L" in Config.ini is neither 0 nor 1; the kiosk is not locked down");
+    return nValue == 1;
+}
+
 } // namespace
 
 KioskSettings ParseKioskSettings(const SettingReader& read, std::wstring_view computerName,
                                  std::vector<std::wstring>& notes) {
     KioskSettings settings;
     settings.page.nIdleTime = ReadIdleTime(read(L"Time", L"MinTime"), notes);
+    settings.page.bLockdown = ReadLockdown(read(L"Kiosk", L"Lockdown"), notes);
     settings.share = ParseShareSettings(read(L"Share", L"Folder"), read(L"Share", L"Kiosk"),
                                         ReadKeepDays(read(L"Records", L"KeepDays"), notes), computerName, notes);
     return settings;

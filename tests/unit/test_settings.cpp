@@ -67,6 +67,7 @@ TEST(Settings, EveryKeyReachesItsPart) {
         std::wstring kioskFolder;
         int nKeepDays;
         size_t nNotes;
+        bool bLockdown = false;
     } cases[] = {
         {"missing file", {}, 30000, L"", 0, 0},
         {"sample file",
@@ -90,6 +91,10 @@ TEST(Settings, EveryKeyReachesItsPart) {
         {"share that is not a path", {{L"Share/Folder", L"sign"}}, 30000, L"", 0, 1},
         {"retention", {{L"Records/KeepDays", L"30"}}, 30000, L"", 30, 0},
         {"negative retention", {{L"Records/KeepDays", L"-3"}}, 30000, L"", 0, 1},
+        {"locked down", {{L"Kiosk/Lockdown", L"1"}}, 30000, L"", 0, 0, true},
+        {"not locked down", {{L"Kiosk/Lockdown", L"0"}}, 30000, L"", 0, 0, false},
+        {"lock-down as a word", {{L"Kiosk/Lockdown", L"yes"}}, 30000, L"", 0, 1, false},
+        {"lock-down neither 0 nor 1", {{L"Kiosk/Lockdown", L"2"}}, 30000, L"", 0, 1, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -99,6 +104,7 @@ TEST(Settings, EveryKeyReachesItsPart) {
         EXPECT_EQ(settings.share.kioskFolder, c.kioskFolder);
         EXPECT_EQ(settings.share.nKeepDays, c.nKeepDays);
         EXPECT_EQ(notes.size(), c.nNotes);
+        EXPECT_EQ(settings.page.bLockdown, c.bLockdown);
     }
 }
 
