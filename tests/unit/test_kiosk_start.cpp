@@ -1,3 +1,4 @@
+#include "app/KeyGuardRule.h"
 #include "app/KioskAccountRule.h"
 #include "app/StartRequest.h"
 
@@ -63,6 +64,34 @@ TEST(KioskAccount, OnlyTheNamedAccountWithoutElevationRunsTheKiosk) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(JudgeAccount(c.facts), c.verdict);
         EXPECT_EQ(BoundaryAccount(c.facts), c.boundary);
+    }
+}
+
+TEST(KeyGuard, HoldsBackOnlyTheKeysThatLeaveTheKiosk) {
+    constexpr unsigned kVkA = 'A', kVkF4 = 0x73, kVkControl = 0x11, kVkMenu = 0x12;
+    struct Case {
+        const char* name;
+        unsigned vk;
+        bool bAlt, bCtrl, bSwallowed;
+    };
+    const Case cases[] = {
+        {"left Windows key", kVkLeftWindows, false, false, true},
+        {"right Windows key", kVkRightWindows, false, false, true},
+        {"Windows key with Ctrl (a shortcut's start)", kVkLeftWindows, false, true, true},
+        {"Alt+Tab", kVkTab, true, false, true},
+        {"Tab alone moves the focus", kVkTab, false, false, false},
+        {"Ctrl+Tab", kVkTab, false, true, false},
+        {"Alt+Esc", kVkEscape, true, false, true},
+        {"Ctrl+Esc (and Ctrl+Shift+Esc)", kVkEscape, false, true, true},
+        {"Escape alone is the page's to refuse", kVkEscape, false, false, false},
+        {"Alt+F4 is the page's to refuse", kVkF4, true, false, false},
+        {"Alt itself", kVkMenu, true, false, false},
+        {"Ctrl itself", kVkControl, false, true, false},
+        {"a letter with both", kVkA, true, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(IsSwallowedKey(c.vk, c.bAlt, c.bCtrl), c.bSwallowed);
     }
 }
 
