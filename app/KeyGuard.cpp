@@ -3,11 +3,15 @@
 #include "KeyGuardRule.h"
 #include "framework/Log.h"
 
-static_assert(kVkTab == VK_TAB && kVkEscape == VK_ESCAPE && kVkLeftWindows == VK_LWIN && kVkRightWindows == VK_RWIN);
+static_assert(kVkTab == VK_TAB && kVkControl == VK_CONTROL && kVkMenu == VK_MENU && kVkEscape == VK_ESCAPE &&
+              kVkLeftWindows == VK_LWIN && kVkRightWindows == VK_RWIN && kVkLeftControl == VK_LCONTROL &&
+              kVkRightControl == VK_RCONTROL && kVkLeftMenu == VK_LMENU && kVkRightMenu == VK_RMENU);
 
 namespace {
 constexpr DWORD kStartMs = 5000;
-}
+// only the hook thread reads and changes it, one event at a time
+CKeyGuardRule g_rule;
+} // namespace
 
 CKeyGuard::CKeyGuard() : m_hReady(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     if (m_hReady)
@@ -49,9 +53,7 @@ DWORD WINAPI CKeyGuard::HookThread(void* pParam) {
 LRESULT CALLBACK CKeyGuard::OnKey(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HC_ACTION) {
         const auto* pKey = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        const bool bAltDown = (pKey->flags & LLKHF_ALTDOWN) != 0;
-        const bool bCtrlDown = (::GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
-        if (IsSwallowedKey(pKey->vkCode, bAltDown, bCtrlDown))
+        if (g_rule.Swallows(pKey->vkCode, (pKey->flags & LLKHF_UP) != 0, (pKey->flags & LLKHF_ALTDOWN) != 0))
             return 1;
     }
     return ::CallNextHookEx(nullptr, nCode, wParam, lParam);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 TEST(StartRequest, ReadsTheSwitchesAfterTheProgramPath) {
@@ -68,30 +70,49 @@ TEST(KioskAccount, OnlyTheNamedAccountWithoutElevationRunsTheKiosk) {
 }
 
 TEST(KeyGuard, HoldsBackOnlyTheKeysThatLeaveTheKiosk) {
-    constexpr unsigned kVkA = 'A', kVkF4 = 0x73, kVkControl = 0x11, kVkMenu = 0x12;
+    constexpr unsigned kVkA = 'A', kVkF4 = 0x73, kVkShift = 0x10;
+    struct Event {
+        unsigned vk;
+        bool bUp;
+        bool bSwallowed;
+        bool bAltFlag = false;
+    };
     struct Case {
         const char* name;
-        unsigned vk;
-        bool bAlt, bCtrl, bSwallowed;
+        std::vector<Event> events;
     };
     const Case cases[] = {
-        {"left Windows key", kVkLeftWindows, false, false, true},
-        {"right Windows key", kVkRightWindows, false, false, true},
-        {"Windows key with Ctrl (a shortcut's start)", kVkLeftWindows, false, true, true},
-        {"Alt+Tab", kVkTab, true, false, true},
-        {"Tab alone moves the focus", kVkTab, false, false, false},
-        {"Ctrl+Tab", kVkTab, false, true, false},
-        {"Alt+Esc", kVkEscape, true, false, true},
-        {"Ctrl+Esc (and Ctrl+Shift+Esc)", kVkEscape, false, true, true},
-        {"Escape alone is the page's to refuse", kVkEscape, false, false, false},
-        {"Alt+F4 is the page's to refuse", kVkF4, true, false, false},
-        {"Alt itself", kVkMenu, true, false, false},
-        {"Ctrl itself", kVkControl, false, true, false},
-        {"a letter with both", kVkA, true, true, false},
+        {"Windows key, press and release", {{kVkLeftWindows, false, true}, {kVkLeftWindows, true, true}}},
+        {"Windows+D",
+         {{kVkRightWindows, false, true}, {'D', false, false}, {'D', true, false}, {kVkRightWindows, true, true}}},
+        {"Alt+Tab, Alt seen",
+         {{kVkLeftMenu, false, false}, {kVkTab, false, true}, {kVkTab, true, true}, {kVkLeftMenu, true, false}}},
+        {"Alt+Tab, Alt only in the event's flag", {{kVkTab, false, true, true}, {kVkTab, true, true}}},
+        {"Alt+Shift+Tab", {{kVkMenu, false, false}, {kVkShift, false, false}, {kVkTab, false, true}}},
+        {"Alt+Esc", {{kVkRightMenu, false, false}, {kVkEscape, false, true}, {kVkEscape, true, true}}},
+        {"Ctrl+Esc", {{kVkLeftControl, false, false}, {kVkEscape, false, true}, {kVkEscape, true, true}}},
+        {"Ctrl+Shift+Esc", {{kVkRightControl, false, false}, {kVkShift, false, false}, {kVkEscape, false, true}}},
+        {"Ctrl+Tab", {{kVkControl, false, false}, {kVkTab, false, false}}},
+        {"Tab and Escape alone", {{kVkTab, false, false}, {kVkTab, true, false}, {kVkEscape, false, false}}},
+        {"Escape after Ctrl was released",
+         {{kVkLeftControl, false, false}, {kVkLeftControl, true, false}, {kVkEscape, false, false}}},
+        {"Tab held back stays so when Alt goes first",
+         {{kVkLeftMenu, false, false},
+          {kVkTab, false, true},
+          {kVkLeftMenu, true, false},
+          {kVkTab, false, true},
+          {kVkTab, true, true},
+          {kVkTab, false, false}}},
+        {"Alt+F4 is the windows' to refuse", {{kVkLeftMenu, false, false}, {kVkF4, false, false}}},
+        {"letters with both", {{kVkControl, false, false}, {kVkMenu, false, false}, {kVkA, false, false}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(IsSwallowedKey(c.vk, c.bAlt, c.bCtrl), c.bSwallowed);
+        CKeyGuardRule rule;
+        for (size_t i = 0; i < c.events.size(); ++i) {
+            const Event& e = c.events[i];
+            EXPECT_EQ(rule.Swallows(e.vk, e.bUp, e.bAltFlag), e.bSwallowed) << "event " << i;
+        }
     }
 }
 
