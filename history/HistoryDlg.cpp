@@ -6,6 +6,7 @@
 
 #include "framework/Gdi.h"
 #include "framework/Handle.h"
+#include "framework/Lockdown.h"
 #include "framework/Log.h"
 #include "framework/WinGeometry.h"
 #include "history/ThumbnailCache.h"
@@ -106,7 +107,8 @@ namespace {
 constexpr INT_PTR kTimedOut = 100; // beside IDOK and IDCANCEL
 } // namespace
 
-CHistoryDlg::CHistoryDlg(int nIdleTime) : CDialog(IDD_HISTORY), m_nIdleTime(nIdleTime) {}
+CHistoryDlg::CHistoryDlg(int nIdleTime, bool bLockdown)
+    : CDialog(IDD_HISTORY), m_nIdleTime(nIdleTime), m_bLockdown(bLockdown) {}
 
 HistoryResult CHistoryDlg::Run() {
     return DoModal() == kTimedOut ? HistoryResult::TimedOut : HistoryResult::Closed;
@@ -122,6 +124,8 @@ CMessageMap CHistoryDlg::GetMessageMap() const {
         {WM_LBUTTONDBLCLK, msg::Mouse<&CHistoryDlg::OnLButtonDown>},
         // void OnTimer(UINT_PTR nIDEvent)
         {WM_TIMER, msg::Timer<&CHistoryDlg::OnTimer>},
+        // bool OnSysCommand(UINT nID, LPARAM lParam)
+        {WM_SYSCOMMAND, msg::SysCommand<&CHistoryDlg::OnSysCommand>},
     };
     return map;
 }
@@ -348,11 +352,26 @@ void CHistoryDlg::OnLButtonDown(UINT, POINT point) {
             ::InvalidateRect(m_hWnd, nullptr, FALSE);
         break;
     case HistoryButton::Close:
-        OnOK();
+        EndDialog(IDOK);
         break;
     case HistoryButton::None:
         break;
     }
+}
+
+// Enter, Escape, Alt+F4 and a close from outside: as the close area, unless locked down.
+void CHistoryDlg::OnOK() {
+    if (!m_bLockdown)
+        CDialog::OnOK();
+}
+
+void CHistoryDlg::OnCancel() {
+    if (!m_bLockdown)
+        CDialog::OnCancel();
+}
+
+bool CHistoryDlg::OnSysCommand(UINT nID, LPARAM) {
+    return m_bLockdown && IsRefusedWhenLocked(nID);
 }
 
 void CHistoryDlg::OnTimer(UINT_PTR nIDEvent) {

@@ -18,7 +18,8 @@ enum class HistoryResult { Closed, TimedOut };
 class CHistoryDlg : public CDialog {
 public:
     // nIdleTime: the kiosk's idle time; the history times out a little earlier.
-    explicit CHistoryDlg(int nIdleTime);
+    // bLockdown: only its close area and its timeout end it, no key or command.
+    explicit CHistoryDlg(int nIdleTime, bool bLockdown = false);
 
     // Runs the visit modally over the page.
     HistoryResult Run();
@@ -39,9 +40,12 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
     CMessageMap GetMessageMap() const override;
 
 private:
+    bool OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
     void OnLButtonDown(UINT nFlags, POINT point);
     void OnTimer(UINT_PTR nIDEvent);
@@ -61,6 +65,7 @@ private:
     bool PrefetchOne() const;
 
     int m_nIdleTime;
+    bool m_bLockdown;
     CGpImage m_pBackground;
     CGpImage m_pThumb;
     CHistoryList m_list; // m_files, m_nFirstRow and m_nMaxRow

@@ -52,6 +52,8 @@ private:
     void AddAboutMenuItem();
     void SetIcons();
     void HideBehindLauncher();
+    // No taskbar button, and above every other window while shown.
+    void LockDown();
     void ComputeLayout();
     void CreatePad();
 
@@ -84,6 +86,7 @@ private:
     void Report(BrushError error);
     bool IsPageHidden() const { return !::IsWindowVisible(m_hWnd); }
 
+    const bool m_bLockdown;
     CPageClock m_clock;
     CDlgShow m_dlgShow;
     CCameraPanel m_camera; // m_capture, m_previewFrame, m_cameraList, the photo, m_bHasCamera

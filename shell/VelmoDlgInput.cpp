@@ -75,7 +75,7 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
 
 void CVelmoDlg::OnHistoryButton() {
     const CHistoryVisit visit; // no record is deleted while the history shows them
-    CHistoryDlg dlg(m_clock.IdleTime());
+    CHistoryDlg dlg(m_clock.IdleTime(), m_bLockdown);
     if (dlg.Run() == HistoryResult::TimedOut) {
         HideToPopup();
         ResetForNextVisitor();

@@ -463,6 +463,57 @@ std::vector<uint32_t> CScreenDib::CopyPixels() const {
     return m_pBits ? std::vector<uint32_t>(m_pBits, m_pBits + n) : std::vector<uint32_t>(n, 0);
 }
 
+namespace {
+std::vector<WORD> g_keysGot;
+}
+
+CKeyWindow::CKeyWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = L"VelmoTestKeys";
+    ::RegisterClassW(&wc);
+    g_keysGot.clear();
+    m_hWnd = ::CreateWindowExW(0, wc.lpszClassName, L"keys", WS_POPUP | WS_VISIBLE, ScreenWidth() / 2 - 150,
+                               ScreenHeight() / 2 - 100, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+CKeyWindow::~CKeyWindow() {
+    if (m_hWnd)
+        ::DestroyWindow(m_hWnd);
+}
+
+bool CKeyWindow::Activate() {
+    const RECT rc = WindowRect(m_hWnd);
+    Tap((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    return WaitUntil([&] { return ::GetForegroundWindow() == m_hWnd; }, 5000);
+}
+
+bool CKeyWindow::Got(WORD vk) const {
+    return std::find(g_keysGot.begin(), g_keysGot.end(), vk) != g_keysGot.end();
+}
+
+void CKeyWindow::Clear() {
+    g_keysGot.clear();
+}
+
+LRESULT CALLBACK CKeyWindow::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        g_keysGot.push_back(static_cast<WORD>(wParam));
+        return 0;
+    // nothing of the system's own key handling (a menu, a task switch) here
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+    case WM_SYSCOMMAND:
+        return 0;
+    default:
+        return ::DefWindowProcW(hWnd, message, wParam, lParam);
+    }
+}
+
 bool RunningUnderWine() {
     HMODULE hNtdll = ::GetModuleHandleW(L"ntdll.dll");
     return hNtdll && ::GetProcAddress(hNtdll, "wine_get_version");

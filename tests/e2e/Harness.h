@@ -159,6 +159,27 @@ void Key(WORD vk);
 void KeyDown(WORD vk);
 void KeyUp(WORD vk);
 
+// A window of the test's own that records the keys reaching it, as any other
+// program on the terminal would get them. One at a time.
+class CKeyWindow {
+public:
+    CKeyWindow();
+    ~CKeyWindow();
+    CKeyWindow(const CKeyWindow&) = delete;
+    CKeyWindow& operator=(const CKeyWindow&) = delete;
+
+    // Taps it and waits until it is the foreground window.
+    bool Activate();
+    // Whether a press of the key has reached it, and forgetting them.
+    bool Got(WORD vk) const;
+    void Clear();
+    HWND Get() const { return m_hWnd; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND m_hWnd = nullptr;
+};
+
 // True under Wine, where a few platform behaviours differ from Windows.
 bool RunningUnderWine();
 
