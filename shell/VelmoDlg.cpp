@@ -3,6 +3,7 @@
 #include "AboutDlg.h"
 #include "VisitorTexts.h"
 #include "framework/Lockdown.h"
+#include "framework/Log.h"
 #include "framework/Reporter.h"
 #include "res/resource.h"
 
@@ -113,14 +114,21 @@ void CVelmoDlg::CreatePad() {
     m_padDlg.ShowWindow(SW_SHOW);
 }
 
+void CVelmoDlg::Report(UINT nText, UINT uType, UINT nCaption, const wchar_t* pszInsert) {
+    if (m_bVisitorGone)
+        LogEvent(L"Not shown, the kiosk is idle: %ls", VisitorText(nText, pszInsert).c_str());
+    else
+        ReportToVisitor(m_hWnd, nText, uType, nCaption, pszInsert);
+}
+
 void CVelmoDlg::Report(CameraFault fault) {
     if (const unsigned nText = CameraFaultText(fault))
-        ReportToVisitor(m_hWnd, nText);
+        Report(nText);
 }
 
 void CVelmoDlg::Report(BrushError error) {
     if (const unsigned nText = BrushErrorText(error))
-        ReportToVisitor(m_hWnd, nText, MB_OK | MB_ICONERROR, IDS_CAPTION_ERROR, kBrushFile);
+        Report(nText, MB_OK | MB_ICONERROR, IDS_CAPTION_ERROR, kBrushFile);
 }
 
 bool CVelmoDlg::OnSysCommand(UINT nID, LPARAM) {
@@ -166,6 +174,7 @@ bool CVelmoDlg::CanRestorePage() const {
 void CVelmoDlg::RestorePage() {
     if (!m_hWnd)
         return;
+    m_bVisitorGone = false;
     RefreshBackBuffer();
     ::MoveWindow(m_hWnd, 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), TRUE);
     ShowWindow(SW_SHOW);

@@ -77,8 +77,7 @@ void CVelmoDlg::OnHistoryButton() {
     const CHistoryVisit visit; // no record is deleted while the history shows them
     CHistoryDlg dlg(m_clock.IdleTime(), m_bLockdown);
     if (dlg.Run() == HistoryResult::TimedOut) {
-        HideToPopup();
-        ResetForNextVisitor();
+        GoIdle();
     } else {
         RestartIdleTimer();
     }
@@ -93,9 +92,9 @@ void CVelmoDlg::OnSaveButton() {
     const SaveResult result = SaveSignIn();
     if (result == SaveResult::Failed || result == SaveResult::DisplayTooDeep) {
         if (result == SaveResult::DisplayTooDeep)
-            ReportToVisitor(m_hWnd, IDS_DISPLAY_UNKNOWN);
+            Report(IDS_DISPLAY_UNKNOWN);
         // the signature stays, so the visitor can simply press Save again
-        ReportToVisitor(m_hWnd, IDS_SAVE_FAILED, MB_OK | MB_ICONWARNING, IDS_CAPTION_VELMO);
+        Report(IDS_SAVE_FAILED, MB_OK | MB_ICONWARNING, IDS_CAPTION_VELMO);
         RestartIdleTimer();
         return;
     }
@@ -103,7 +102,13 @@ void CVelmoDlg::OnSaveButton() {
     PrewarmHistory();        // the new record moved every picture a cell on
 }
 
-void CVelmoDlg::ResetForNextVisitor() {
+void CVelmoDlg::GoIdle() {
+    // a box the visitor left waits for nobody; its caller carries on as after an OK
+    CloseBoxesOver(m_hWnd);
+    if (!IsPageHidden())
+        HideToPopup();
+    // before the camera restarts: a failure now is for the log, not a box
+    m_bVisitorGone = true;
     m_padDlg.ClearStrokes();
     Report(m_camera.Reset());
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
@@ -152,10 +157,8 @@ void CVelmoDlg::OnTimer(UINT_PTR nIDEvent) {
 
 void CVelmoDlg::OnIdleTimeout() {
     ::KillTimer(m_hWnd, kIdleTimerId);
-    // nobody has touched the page for the idle time: give the kiosk back to
-    // the launcher, as the history does when left alone
-    if (::IsWindowVisible(m_hWnd) && ::IsWindowEnabled(m_hWnd)) {
-        HideToPopup();
-        ResetForNextVisitor();
-    }
+    // nobody has touched the page for the idle time, shown, covered by a box
+    // or left through the exit region: give the kiosk back to the launcher,
+    // clean, as the history does when left alone
+    GoIdle();
 }

@@ -250,18 +250,51 @@ E2E_TEST(ClearEmptiesThePadAndWritingGoesOn) {
     CHECK(WhiteAlong(OnPad(180, 250), OnPad(520, 250)));
 }
 
-E2E_TEST(StrokesSurviveTheLauncher) {
-    CKiosk kiosk;
-    REQUIRE(kiosk.Started());
-    REQUIRE(kiosk.ShowPage());
-    const POINT from = OnPad(300, 300), to = OnPad(700, 300);
-    Stroke(from, to, 5);
-    REQUIRE(WaitUntil([&] { return InkAlong(from, to); }, 5000));
-    const LayoutRect exit = ComputePressRegions(ScreenWidth(), ScreenHeight()).exit;
-    Tap((exit.left + exit.right) / 2, (exit.top + exit.bottom) / 2);
-    REQUIRE(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }));
-    REQUIRE(kiosk.ShowPage());
-    CHECK(WaitUntil([&] { return InkAlong(from, to); }, 5000));
+// Back within the idle time, the page is as the visitor left it; after it, a
+// clean one, however they left: through the exit, by walking away, or with a
+// box still open.
+E2E_TEST(StrokesSurviveTheLauncherForTheIdleTime) {
+    enum class Leave { Exit, WalkAway, UnderABox };
+    const struct {
+        const char* name;
+        Leave leave;
+        const char* configIni;
+        bool bInkStays;
+    } cases[] = {
+        {"back through the launcher at once", Leave::Exit, kDefaultConfigIni, true},
+        {"back after the idle time", Leave::Exit, "[Time]\r\nMinTime=2000\r\n", false},
+        {"left on the page", Leave::WalkAway, "[Time]\r\nMinTime=2000\r\n", false},
+        {"left under a box: the save failed", Leave::UnderABox, "[Time]\r\nMinTime=2000\r\n", false},
+    };
+    for (const auto& c : cases) {
+        std::printf("  %s\n", c.name);
+        CKiosk kiosk(c.configIni);
+        REQUIRE(kiosk.Started());
+        REQUIRE(kiosk.ShowPage());
+        const POINT from = OnPad(300, 300), to = OnPad(700, 300);
+        Stroke(from, to, 5);
+        REQUIRE(WaitUntil([&] { return InkAlong(from, to); }, 5000));
+        const PressRegions regions = ComputePressRegions(ScreenWidth(), ScreenHeight());
+        HWND hBox = nullptr;
+        if (c.leave == Leave::Exit) {
+            Tap((regions.exit.left + regions.exit.right) / 2, (regions.exit.top + regions.exit.bottom) / 2);
+        } else if (c.leave == Leave::UnderABox) {
+            // a file where the record folder should be
+            const std::wstring signIn = kiosk.Folder() + L"\\SignIn";
+            REQUIRE(::RemoveDirectoryW(signIn.c_str()) && WriteTextFile(signIn, "not a folder"));
+            const LayoutRect& save = regions.buttons[static_cast<int>(PageButton::Save)];
+            Tap((save.left + save.right) / 2, (save.top + save.bottom) / 2);
+            REQUIRE(WaitUntil([&] { return (hBox = FindOwnedWindow(kiosk.Main())) != nullptr; }));
+        }
+        REQUIRE(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }, 8000));
+        // the box closed itself, and the kiosk takes a tap again
+        CHECK(!hBox || WaitUntil([&] { return !::IsWindow(hBox); }));
+        if (c.leave == Leave::Exit && !c.bInkStays)
+            Pause(2500); // past the idle time, counted from the tap on the exit
+        REQUIRE(kiosk.ShowPage());
+        // the pad may show white for a moment before its first frame
+        CHECK_EQ(WaitUntil([&] { return InkAlong(from, to); }, c.bInkStays ? 5000 : 2000), c.bInkStays);
+    }
 }
 
 E2E_TEST(PenCursorShowsOverThePadWindow) {
