@@ -687,7 +687,7 @@ E2E_TEST(IdleTimeoutLeavesNoPhotoForTheNextVisitor) {
 }
 
 E2E_TEST(AnIdleKioskRaisesNoCameraBox) {
-    CCameraKiosk camera({kTestCamera}, "[Time]\r\nMinTime=2000\r\n");
+    CCameraKiosk camera({kTestCamera}, "[Time]\r\nMinTime=3000\r\n");
     REQUIRE(camera.Live());
     CKiosk& kiosk = camera.Kiosk();
     REQUIRE(TakePhoto(kiosk));
