@@ -11,17 +11,7 @@
 #include <vector>
 
 #include "records/ShareSettings.h"
-
-constexpr int kDefaultIdleTime = 30000;
-constexpr int kMinimumIdleTime = 1000;
-
-// What the sign-in page needs.
-struct PageSettings {
-    int nIdleTime = kDefaultIdleTime; // [Time] MinTime, milliseconds without a touch
-    // [Kiosk] Lockdown=1: nothing a visitor can reach ends, hides or moves the
-    // kiosk; the application holds the system's keys while it runs
-    bool bLockdown = false;
-};
+#include "shell/PageSettings.h"
 
 struct KioskSettings {
     PageSettings page;
