@@ -70,7 +70,7 @@ TEST(KioskAccount, OnlyTheNamedAccountWithoutElevationRunsTheKiosk) {
 }
 
 TEST(KeyGuard, HoldsBackOnlyTheKeysThatLeaveTheKiosk) {
-    constexpr unsigned kVkA = 'A', kVkF4 = 0x73, kVkShift = 0x10;
+    constexpr unsigned kVkF4 = 0x73;
     struct Event {
         unsigned vk;
         bool bUp;
@@ -83,15 +83,11 @@ TEST(KeyGuard, HoldsBackOnlyTheKeysThatLeaveTheKiosk) {
     };
     const Case cases[] = {
         {"Windows key, press and release", {{kVkLeftWindows, false, true}, {kVkLeftWindows, true, true}}},
-        {"Windows+D",
-         {{kVkRightWindows, false, true}, {'D', false, false}, {'D', true, false}, {kVkRightWindows, true, true}}},
         {"Alt+Tab, Alt seen",
          {{kVkLeftMenu, false, false}, {kVkTab, false, true}, {kVkTab, true, true}, {kVkLeftMenu, true, false}}},
         {"Alt+Tab, Alt only in the event's flag", {{kVkTab, false, true, true}, {kVkTab, true, true}}},
-        {"Alt+Shift+Tab", {{kVkMenu, false, false}, {kVkShift, false, false}, {kVkTab, false, true}}},
         {"Alt+Esc", {{kVkRightMenu, false, false}, {kVkEscape, false, true}, {kVkEscape, true, true}}},
         {"Ctrl+Esc", {{kVkLeftControl, false, false}, {kVkEscape, false, true}, {kVkEscape, true, true}}},
-        {"Ctrl+Shift+Esc", {{kVkRightControl, false, false}, {kVkShift, false, false}, {kVkEscape, false, true}}},
         {"Ctrl+Tab", {{kVkControl, false, false}, {kVkTab, false, false}}},
         {"Tab and Escape alone", {{kVkTab, false, false}, {kVkTab, true, false}, {kVkEscape, false, false}}},
         {"Escape after Ctrl was released",
@@ -104,7 +100,6 @@ TEST(KeyGuard, HoldsBackOnlyTheKeysThatLeaveTheKiosk) {
           {kVkTab, true, true},
           {kVkTab, false, false}}},
         {"Alt+F4 is the windows' to refuse", {{kVkLeftMenu, false, false}, {kVkF4, false, false}}},
-        {"letters with both", {{kVkControl, false, false}, {kVkMenu, false, false}, {kVkA, false, false}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
