@@ -42,6 +42,10 @@ std::wstring ThumbnailKey(const std::wstring& path, const LayoutRect& cell) {
     return path + L'|' + std::to_wstring(cell.left) + L',' + std::to_wstring(cell.top);
 }
 
+std::wstring_view PathOfKey(std::wstring_view key) {
+    return key.substr(0, key.rfind(L'|')); // no file name holds a '|'
+}
+
 // Whether every fourth byte is 0xFF. Decoders differ on whether a 32-bit
 // BI_RGB file's fourth byte is alpha; for opaque pixels it does not matter.
 bool AllOpaque(const uint8_t* pPixels, size_t n) {
@@ -76,16 +80,35 @@ CGpImage LoadRecordPicture(const std::wstring& path, std::vector<uint8_t>& bytes
     return CGpImage(path.c_str());
 }
 
-void ListRecords(CHistoryList& list, const std::wstring& folder) {
-    list.BeginLoad(folder);
+RecordTime RecordTimeOf(const SYSTEMTIME& st) {
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+// In local time as it was on the day of the change, daylight saving included.
+RecordTime LocalTimeOf(const FILETIME& ft) {
+    SYSTEMTIME utc{}, local{};
+    ::FileTimeToSystemTime(&ft, &utc);
+    ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+    return RecordTimeOf(local);
+}
+
+// Lists the records of the last nDays days (0: all).
+void ListRecords(CHistoryList& list, const std::wstring& folder, int nDays) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    list.BeginLoad(folder, {nDays, RecordTimeOf(now)});
     WIN32_FIND_DATAW data;
     CFindHandle find((folder + L"\\*.*").c_str(), data);
     if (find) {
         do {
-            list.AddEntry(data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+            list.AddEntry(data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                          nDays > 0 ? LocalTimeOf(data.ftLastWriteTime) : RecordTime{});
         } while (find.Next(data));
     }
     list.EndLoad();
+    // a record that has dropped out of the last days keeps no picture either
+    if (nDays > 0)
+        Thumbnails().KeepOnly([&](const std::wstring& key) { return list.Lists(PathOfKey(key)); });
 }
 
 // The history's client size on this screen, from its background picture,
@@ -106,7 +129,7 @@ namespace {
 constexpr INT_PTR kTimedOut = 100; // beside IDOK and IDCANCEL
 } // namespace
 
-CHistoryDlg::CHistoryDlg(int nIdleTime) : CDialog(IDD_HISTORY), m_nIdleTime(nIdleTime) {}
+CHistoryDlg::CHistoryDlg(int nIdleTime, int nDays) : CDialog(IDD_HISTORY), m_nIdleTime(nIdleTime), m_nDays(nDays) {}
 
 HistoryResult CHistoryDlg::Run() {
     return DoModal() == kTimedOut ? HistoryResult::TimedOut : HistoryResult::Closed;
@@ -147,7 +170,7 @@ BOOL CHistoryDlg::OnInitDialog() {
 }
 
 void CHistoryDlg::LoadList(const wchar_t* pszFolder) {
-    ListRecords(m_list, pszFolder);
+    ListRecords(m_list, pszFolder, m_nDays);
     if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
@@ -189,12 +212,12 @@ bool CHistoryDlg::CacheOffScreen(const std::wstring& path, const LayoutRect& cel
     return true;
 }
 
-bool CHistoryDlg::PrewarmOne() {
+bool CHistoryDlg::PrewarmOne(int nDays) {
     const SIZE client = HistoryClientSize();
     if (client.cx <= 0 || client.cy <= 0)
         return false;
     CHistoryList list;
-    ListRecords(list, L"SignIn");
+    ListRecords(list, L"SignIn", nDays);
     const DesignScale scale = ScreenDesignScale();
     for (int t = 0; t < kHistoryCells; ++t) {
         const std::wstring* pPath = list.RecordForCell(t);

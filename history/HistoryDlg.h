@@ -18,7 +18,8 @@ enum class HistoryResult { Closed, TimedOut };
 class CHistoryDlg : public CDialog {
 public:
     // nIdleTime: the kiosk's idle time; the history times out a little earlier.
-    explicit CHistoryDlg(int nIdleTime);
+    // nDays: only records of the last nDays days are shown (0: all).
+    explicit CHistoryDlg(int nIdleTime, int nDays = 0);
 
     // Runs the visit modally over the page.
     HistoryResult Run();
@@ -27,10 +28,10 @@ public:
     void LoadPictures();
     // Lists the records of the folder ("SignIn") and shows the newest.
     void LoadList(const wchar_t* pszFolder);
-    // While the kiosk is idle: scales one of the newest nine records into the
-    // cache for the cell it takes when the history opens, so the first press
-    // finds them ready; false when all are there.
-    static bool PrewarmOne();
+    // While the kiosk is idle: scales one of the newest nine records of the
+    // last nDays days into the cache for the cell it takes when the history
+    // opens, so the first press finds them ready; false when all are there.
+    static bool PrewarmOne(int nDays);
     // The whole view for the client rectangle, into any DC: the window paints
     // through it, and so does the benchmark.
     void Draw(HDC hdc, const RECT& rcClient) const;
@@ -61,6 +62,7 @@ private:
     bool PrefetchOne() const;
 
     int m_nIdleTime;
+    int m_nDays;
     CGpImage m_pBackground;
     CGpImage m_pThumb;
     CHistoryList m_list; // m_files, m_nFirstRow and m_nMaxRow

@@ -6,7 +6,7 @@
 #include "res/resource.h"
 
 CVelmoDlg::CVelmoDlg(const PageSettings& settings)
-    : CDialog(IDD_VELMO_DIALOG), m_clock(settings.nIdleTime), m_dlgShow(*this),
+    : CDialog(IDD_VELMO_DIALOG), m_clock(settings.nIdleTime), m_history(settings.history), m_dlgShow(*this),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CMessageMap CVelmoDlg::GetMessageMap() const {

@@ -85,6 +85,7 @@ private:
     bool IsPageHidden() const { return !::IsWindowVisible(m_hWnd); }
 
     CPageClock m_clock;
+    HistorySettings m_history; // which records the history shows, and its PIN
     CDlgShow m_dlgShow;
     CCameraPanel m_camera; // m_capture, m_previewFrame, m_cameraList, the photo, m_bHasCamera
     HICON m_hIcon;

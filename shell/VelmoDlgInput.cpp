@@ -75,7 +75,7 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
 
 void CVelmoDlg::OnHistoryButton() {
     const CHistoryVisit visit; // no record is deleted while the history shows them
-    CHistoryDlg dlg(m_clock.IdleTime());
+    CHistoryDlg dlg(m_clock.IdleTime(), m_history.nDays);
     if (dlg.Run() == HistoryResult::TimedOut) {
         HideToPopup();
         ResetForNextVisitor();
@@ -142,7 +142,7 @@ BOOL CVelmoDlg::OnSetCursor(HWND, UINT, UINT) {
 
 void CVelmoDlg::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == kHistoryPrewarmTimerId) {
-        if (!CHistoryDlg::PrewarmOne())
+        if (!CHistoryDlg::PrewarmOne(m_history.nDays))
             ::KillTimer(m_hWnd, kHistoryPrewarmTimerId);
         return;
     }
