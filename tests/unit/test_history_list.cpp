@@ -1,9 +1,11 @@
 #include "history/HistoryList.h"
 #include "history/PinEntry.h"
+#include "history/PinPad.h"
 #include "history/ThumbnailCache.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cwchar>
 #include <ostream>
 #include <string>
@@ -390,6 +392,46 @@ TEST(PinEntry, OnlyTheWholePinOpensWithinThreeTries) {
     EXPECT_TRUE(IsUsablePin(L"123456789012"));
     for (const wchar_t* pin : {L"", L"123", L"1234567890123", L"12 34", L"-1234", L"\uFF11\uFF12\uFF13\uFF14"})
         EXPECT_FALSE(IsUsablePin(pin)) << "PIN of " << wcslen(pin) << " characters";
+}
+
+// On every screen the tests use, each key is a fingertip's size or more, lies
+// inside the keypad and is hit at its centre, and the keypad fits the screen.
+TEST(PinPad, KeysAreTouchSizedOnEveryScreen) {
+    constexpr int kMinKeyPixels = 64; // some 17 mm at 96 dpi
+    for (const auto& [cx, cy] : {std::pair{1920, 1080}, std::pair{1366, 768}, std::pair{1280, 720}}) {
+        SCOPED_TRACE(testing::Message() << cx << "x" << cy);
+        const DesignScale s = DesignScale::ForScreen(cx, cy);
+        const LayoutRect pad = PinPadRect(s);
+        EXPECT_TRUE(pad.left >= 0 && pad.top >= 0 && pad.right <= cx && pad.bottom <= cy);
+        EXPECT_LE(std::abs(pad.left - (cx - pad.right)), 2); // centred, but for truncation
+        std::vector<LayoutRect> keys;
+        for (int k = 0; k < static_cast<int>(PinKey::None); ++k) {
+            const PinKey key = static_cast<PinKey>(k);
+            const LayoutRect rc = PinKeyRect(key, s);
+            EXPECT_GE(rc.Width(), kMinKeyPixels) << "key " << k;
+            EXPECT_GE(rc.Height(), kMinKeyPixels) << "key " << k;
+            EXPECT_TRUE(rc.left >= 0 && rc.top >= 0 && rc.right <= pad.Width() && rc.bottom <= pad.Height());
+            EXPECT_EQ(PinKeyAt((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2, s), key) << "key " << k;
+            for (const LayoutRect& other : keys)
+                EXPECT_TRUE(rc.right <= other.left || other.right <= rc.left || rc.bottom <= other.top ||
+                            other.bottom <= rc.top);
+            keys.push_back(rc);
+        }
+        const LayoutRect one = PinKeyRect(PinKey::D1, s), two = PinKeyRect(PinKey::D2, s);
+        EXPECT_EQ(PinKeyAt(one.right, one.top, s), PinKey::None); // the gap between keys
+        EXPECT_EQ(two.left - one.left, PinKeyRect(PinKey::D3, s).left - two.left);
+        // twelve dots in a row stay apart, inside the field above the keys
+        const LayoutRect first = PinDotRect(0, kMaxPinDigits, s),
+                         last = PinDotRect(kMaxPinDigits - 1, kMaxPinDigits, s);
+        EXPECT_LT(first.right, PinDotRect(1, kMaxPinDigits, s).left);
+        EXPECT_GT(first.left, 0);
+        EXPECT_LT(last.right, pad.Width());
+        EXPECT_LT(last.bottom, one.top);
+        EXPECT_EQ(first.Width(), first.Height());
+        // the shake moves, and ends where it began
+        EXPECT_NE(PinShakeOffset(0, s), 0);
+        EXPECT_EQ(PinShakeOffset(kPinShakeSteps - 1, s), 0);
+    }
 }
 
 } // namespace
