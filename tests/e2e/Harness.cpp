@@ -1,6 +1,7 @@
 #include "Harness.h"
 
 #include "records/BmpFormat.h"
+#include "records/RecordName.h"
 
 #include <algorithm>
 #include <optional>
@@ -226,6 +227,27 @@ COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y) {
     return RGB(bytes[at + 2], bytes[at + 1], bytes[at]);
 }
 
+std::wstring NameDaysAgo(int days) {
+    SYSTEMTIME st;
+    ::GetLocalTime(&st);
+    FILETIME ft;
+    ::SystemTimeToFileTime(&st, &ft);
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    u.QuadPart -= static_cast<ULONGLONG>(days) * 86400 * 10000000;
+    ft = {u.LowPart, u.HighPart};
+    ::FileTimeToSystemTime(&ft, &st);
+    const std::wstring path = RecordFileName({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
+    return path.substr(path.find(L'\\') + 1);
+}
+
+FILETIME FileTimeDaysAgo(int days) {
+    FILETIME ft;
+    ::GetSystemTimeAsFileTime(&ft);
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    u.QuadPart -= static_cast<ULONGLONG>(days) * 86400 * 10000000;
+    return {u.LowPart, u.HighPart};
+}
+
 CKiosk::CKiosk(const std::string& configIni) {
     m_folder = TempFolder(Widen(g_pszCurrent));
     CopyFolder(BuildProgramFolder(), m_folder);
@@ -365,6 +387,15 @@ unsigned long CKiosk::WineAnonKiB() const {
     } while (::FindNextFileW(hFind, &data));
     ::FindClose(hFind);
     return kib;
+}
+
+size_t LogCount(const CKiosk& kiosk, const std::string& text) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(kiosk.Folder() + L"\\Logs\\Velmo.log");
+    const std::string log(bytes.begin(), bytes.end());
+    size_t n = 0;
+    for (size_t pos = log.find(text); pos != std::string::npos; pos = log.find(text, pos + 1))
+        ++n;
+    return n;
 }
 
 bool CKiosk::ShowPage() {

@@ -71,6 +71,11 @@ std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
 // CLR_INVALID for anything else.
 COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y);
 
+// The record name of a sign-in `days` days before now, without its folder.
+std::wstring NameDaysAgo(int days);
+// Now less `days` days, as a file's time stamp.
+FILETIME FileTimeDaysAgo(int days);
+
 // The Config.ini a kiosk gets unless a test says otherwise.
 inline constexpr char kDefaultConfigIni[] = "[Time]\r\nMinTime=30000\r\n";
 
@@ -144,6 +149,9 @@ private:
     HWND m_hPopup = nullptr;
     HWND m_hMain = nullptr;
 };
+
+// How often the kiosk's log holds text.
+size_t LogCount(const CKiosk& kiosk, const std::string& text);
 
 // Input, in screen pixels.
 // One mouse event at screen (x, y), returning as soon as SendInput does; the
