@@ -6,29 +6,12 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "records/ShareSettings.h"
-
-constexpr int kDefaultIdleTime = 30000;
-constexpr int kMinimumIdleTime = 1000;
-
-// What the history needs: which records it shows, and who may open it.
-struct HistorySettings {
-    int nDays = 0; // [History] Days: only records of the last nDays days, today the first; 0: all
-    // [History] Pin: asked for before the history opens; an empty one (the
-    // setting was unusable) is never matched, so the history stays locked
-    std::optional<std::wstring> pin;
-};
-
-// What the sign-in page needs.
-struct PageSettings {
-    int nIdleTime = kDefaultIdleTime; // [Time] MinTime, milliseconds without a touch
-    HistorySettings history;          // for the history the page opens
-};
+#include "shell/PageSettings.h"
 
 struct KioskSettings {
     PageSettings page;

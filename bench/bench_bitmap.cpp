@@ -59,11 +59,11 @@ int wmain(int argc, wchar_t** argv) {
     CBitmapEx record;
     {
         CBitmapHandle bitmap(CreateCanvasBitmap(screen.Get(), 1391, 930));
-        CDC toDC = CDC::CreateCompatible(screen.Get());
-        CDC fromDC = CDC::CreateCompatible(screen.Get());
-        CSelectObject selectTo(toDC.Get(), bitmap.Get());
-        CSelectObject selectFrom(fromDC.Get(), device.GetSafeHandle());
-        ::BitBlt(toDC.Get(), 0, 0, 1391, 930, fromDC.Get(), 0, 0, SRCCOPY);
+        {
+            const CMemoryDC toDC(screen.Get(), bitmap.Get());
+            const CMemoryDC fromDC(screen.Get(), device.GetSafeHandle());
+            ::BitBlt(toDC.Get(), 0, 0, 1391, 930, fromDC.Get(), 0, 0, SRCCOPY);
+        }
         record.Attach(bitmap.Release());
     }
     std::vector<uint8_t> file;
@@ -112,8 +112,7 @@ int wmain(int argc, wchar_t** argv) {
     CBitmapHandle dibBuffer(CreateCanvasBitmap(screen.Get(), cx, cy));
     auto paintInto = [&](HBITMAP hBuffer) {
         return [&, hBuffer] {
-            CDC memDC = CDC::CreateCompatible(screen.Get());
-            CSelectObject select(memDC.Get(), hBuffer);
+            const CMemoryDC memDC(screen.Get(), hBuffer);
             CGpGraphics graphics(memDC.Get());
             graphics.DrawStretched(page, RECT{0, 0, cx, cy});
         };

@@ -111,9 +111,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
 
     CClientDC screen(nullptr);
-    CDC memDC = CDC::CreateCompatible(screen.Get());
-    CBitmapHandle bitmap(::CreateCompatibleBitmap(screen.Get(), rcDlg.Width(), rcDlg.Height()));
-    CSelectObject select(memDC.Get(), bitmap.Get());
+    const CBitmapHandle bitmap(::CreateCompatibleBitmap(screen.Get(), rcDlg.Width(), rcDlg.Height()));
+    const CMemoryDC memDC(screen.Get(), bitmap.Get());
     const auto paint = [&] {
         dlg.Draw(memDC.Get(), rcClient);
         ::BitBlt(screen.Get(), rcDlg.left, rcDlg.top, rcDlg.Width(), rcDlg.Height(), memDC.Get(), 0, 0, SRCCOPY);

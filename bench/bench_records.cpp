@@ -37,10 +37,9 @@ int wmain() {
     CBitmapEx canvas;
     const double composeMs = MedianMs(15, [&](int) {
         CBitmapHandle bitmap(CreateCanvasBitmap(screen.Get(), cx, cy));
-        CDC canvasDC = CDC::CreateCompatible(screen.Get());
-        CDC sourceDC = CDC::CreateCompatible(screen.Get());
+        const CMemoryDC sourceDC(screen.Get());
         {
-            CSelectObject selectCanvas(canvasDC.Get(), bitmap.Get());
+            const CMemoryDC canvasDC(screen.Get(), bitmap.Get());
             {
                 CSelectObject select(sourceDC.Get(), page.GetSafeHandle());
                 ::BitBlt(canvasDC.Get(), 0, 0, cx, cy, sourceDC.Get(), 267, 124, SRCCOPY);

@@ -33,11 +33,10 @@ struct Probe {
 // opaque, with the colour the page gives them.
 std::vector<Probe> PageProbes(const std::wstring& folder) {
     const int cx = ScreenWidth(), cy = ScreenHeight();
-    HDC hScreen = ::GetDC(nullptr);
-    HDC hdc = ::CreateCompatibleDC(hScreen);
-    HBITMAP hbm = ::CreateCompatibleBitmap(hScreen, cx, cy);
-    ::ReleaseDC(nullptr, hScreen);
-    HGDIOBJ hOld = ::SelectObject(hdc, hbm);
+    const CClientDC screen(nullptr);
+    const CBitmapHandle bitmap(::CreateCompatibleBitmap(screen.Get(), cx, cy));
+    const CMemoryDC dc(screen.Get(), bitmap.Get());
+    const HDC hdc = dc.Get();
     Gdiplus::GpImage* pImage = nullptr;
     Gdiplus::DllExports::GdipLoadImageFromFile((folder + L"\\Picture\\PadMsg.png").c_str(), &pImage);
     Gdiplus::GpGraphics* pGraphics = nullptr;
@@ -54,9 +53,6 @@ std::vector<Probe> PageProbes(const std::wstring& folder) {
         const POINT button{save.left + save.Width() * i / 6, (save.top + save.bottom) / 2};
         probes.push_back({button, ::GetPixel(hdc, button.x, button.y)});
     }
-    ::SelectObject(hdc, hOld);
-    ::DeleteObject(hbm);
-    ::DeleteDC(hdc);
     return probes;
 }
 

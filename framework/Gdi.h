@@ -4,69 +4,22 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "Handle.h"
 
 // An owned HGDIOBJ of type T (HBITMAP, HFONT, HBRUSH, ...), deleted once.
-template <class T> class CGdiObject {
-public:
-    CGdiObject() = default;
-    explicit CGdiObject(T h) : m_h(h) {}
-    ~CGdiObject() { Reset(); }
-    CGdiObject(CGdiObject&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
-    CGdiObject& operator=(CGdiObject&& other) noexcept {
-        if (this != &other)
-            Reset(std::exchange(other.m_h, nullptr));
-        return *this;
-    }
-    CGdiObject(const CGdiObject&) = delete;
-    CGdiObject& operator=(const CGdiObject&) = delete;
-
-    T Get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-    void Reset(T h = nullptr) {
-        if (m_h)
-            ::DeleteObject(m_h);
-        m_h = h;
-    }
-    T Release() { return std::exchange(m_h, nullptr); }
-
-private:
-    T m_h = nullptr;
+template <class T> struct CGdiObjectTraits : CNullHandleTraits<T> {
+    static void Close(T h) { ::DeleteObject(h); }
 };
+template <class T> using CGdiObject = CUniqueHandle<CGdiObjectTraits<T>>;
 
 using CBitmapHandle = CGdiObject<HBITMAP>;
 using CFontHandle = CGdiObject<HFONT>;
 
 // A memory or display DC we created (CreateCompatibleDC, CreateDCW): DeleteDC.
-class CDC {
-public:
-    CDC() = default;
-    explicit CDC(HDC h) : m_h(h) {}
-    ~CDC() { Reset(); }
-    CDC(CDC&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
-    CDC& operator=(CDC&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            m_h = std::exchange(other.m_h, nullptr);
-        }
-        return *this;
-    }
-    CDC(const CDC&) = delete;
-    CDC& operator=(const CDC&) = delete;
-
-    static CDC CreateCompatible(HDC hdc) { return CDC(::CreateCompatibleDC(hdc)); }
-    static CDC CreateDisplay() { return CDC(::CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr)); }
-
-    HDC Get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-    void Reset() {
-        if (m_h)
-            ::DeleteDC(std::exchange(m_h, nullptr));
-    }
-
-private:
-    HDC m_h = nullptr;
+struct CDCTraits : CNullHandleTraits<HDC> {
+    static void Close(HDC h) { ::DeleteDC(h); }
 };
+using CDC = CUniqueHandle<CDCTraits>;
 
 // A window's DC from GetDC (null window: the screen): ReleaseDC.
 class CClientDC {
@@ -119,12 +72,15 @@ private:
     HGDIOBJ m_hOld;
 };
 
-// A memory DC compatible with another, with one object selected into it for
-// its whole life; the object is put back out before the DC is deleted.
+// A memory DC compatible with another (null: the screen), with one object
+// selected into it for its whole life; the object is put back out before the
+// DC is deleted, so the object must outlive it.
 class CMemoryDC {
 public:
     CMemoryDC(HDC hdcCompatible, HGDIOBJ hSelect)
-        : m_dc(CDC::CreateCompatible(hdcCompatible)), m_select(m_dc.Get(), hSelect) {}
+        : m_dc(::CreateCompatibleDC(hdcCompatible)), m_select(m_dc.Get(), hSelect) {}
+    // With nothing selected for good: for objects selected in and out in turn.
+    explicit CMemoryDC(HDC hdcCompatible) : CMemoryDC(hdcCompatible, nullptr) {}
     CMemoryDC(const CMemoryDC&) = delete;
     CMemoryDC& operator=(const CMemoryDC&) = delete;
 

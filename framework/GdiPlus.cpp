@@ -40,7 +40,7 @@ bool CGpImage::Load(const wchar_t* pszFile) {
     CComPtr<IStream> stream;
     if (FAILED(::CreateStreamOnHGlobal(mem.Get(), TRUE, stream.Put())))
         return false;
-    mem.Detach(); // the stream frees the memory with its last reference
+    mem.Release(); // the stream frees the memory with its last reference
     GpImage* pImage = nullptr;
     if (DllExports::GdipLoadImageFromStream(stream.Get(), &pImage) != Ok)
         return false;

@@ -1,73 +1,36 @@
-// Owners for kernel handles.
+// Owners of kernel handles, on the one owner template.
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
+#include "UniqueHandle.h"
 
-// A handle closed with CloseHandle; INVALID_HANDLE_VALUE and null mean none.
-class CHandle {
-public:
-    CHandle() = default;
-    explicit CHandle(HANDLE h) : m_h(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-    ~CHandle() { Reset(); }
-    CHandle(CHandle&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
-    CHandle& operator=(CHandle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            m_h = std::exchange(other.m_h, nullptr);
-        }
-        return *this;
-    }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
+// CreateFileW says failure with INVALID_HANDLE_VALUE, most others with null:
+// both mean none.
+struct CKernelHandleTraits : CNullHandleTraits<HANDLE> {
+    static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { ::CloseHandle(h); }
+};
+using CHandle = CUniqueHandle<CKernelHandleTraits>;
 
-    HANDLE Get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-    void Reset() {
-        if (m_h)
-            ::CloseHandle(m_h);
-        m_h = nullptr;
-    }
-
-private:
-    HANDLE m_h = nullptr;
+struct CFindTraits {
+    using Type = HANDLE;
+    static Type None() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Type h) { return h != INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { ::FindClose(h); }
 };
 
 // A directory search from FindFirstFileW, closed with FindClose.
-class CFindHandle {
+class CFindHandle : public CUniqueHandle<CFindTraits> {
 public:
-    CFindHandle(const wchar_t* pszPattern, WIN32_FIND_DATAW& data) : m_h(::FindFirstFileW(pszPattern, &data)) {}
-    ~CFindHandle() {
-        if (m_h != INVALID_HANDLE_VALUE)
-            ::FindClose(m_h);
-    }
-    CFindHandle(const CFindHandle&) = delete;
-    CFindHandle& operator=(const CFindHandle&) = delete;
-
-    explicit operator bool() const { return m_h != INVALID_HANDLE_VALUE; }
-    bool Next(WIN32_FIND_DATAW& data) { return ::FindNextFileW(m_h, &data) != FALSE; }
-
-private:
-    HANDLE m_h;
+    CFindHandle(const wchar_t* pszPattern, WIN32_FIND_DATAW& data)
+        : CUniqueHandle(::FindFirstFileW(pszPattern, &data)) {}
+    bool Next(WIN32_FIND_DATAW& data) { return ::FindNextFileW(Get(), &data) != FALSE; }
 };
 
-// Memory from GlobalAlloc, freed with GlobalFree unless handed on (Detach),
+// Memory from GlobalAlloc, freed with GlobalFree unless handed on (Release),
 // as to a stream that frees it itself.
-class CGlobalMemory {
-public:
-    explicit CGlobalMemory(HGLOBAL h) : m_h(h) {}
-    ~CGlobalMemory() {
-        if (m_h)
-            ::GlobalFree(m_h);
-    }
-    CGlobalMemory(const CGlobalMemory&) = delete;
-    CGlobalMemory& operator=(const CGlobalMemory&) = delete;
-
-    HGLOBAL Get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-    HGLOBAL Detach() { return std::exchange(m_h, nullptr); }
-
-private:
-    HGLOBAL m_h;
+struct CGlobalMemoryTraits : CNullHandleTraits<HGLOBAL> {
+    static void Close(HGLOBAL h) { ::GlobalFree(h); }
 };
+using CGlobalMemory = CUniqueHandle<CGlobalMemoryTraits>;

@@ -1,5 +1,6 @@
 #include "WinApp.h"
 
+#include "IdleHandlers.h"
 #include "Wnd.h"
 
 CWinApp* CWinApp::s_pApp = nullptr;
@@ -30,9 +31,21 @@ int CWinApp::Run() {
     return end.nExitCode;
 }
 
+static_assert(kIdleDone == INFINITE);
+
 CLoopEnd RunMessageLoop(const bool* pbEnd) {
     MSG msg{};
     while (!pbEnd || !*pbEnd) {
+        if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            const DWORD dwWait = UiIdleHandlers().Run();
+            if (dwWait == 0)
+                continue; // more idle work, unless a message has come meanwhile
+            if (dwWait != INFINITE) {
+                // a handler waits for something outside: sleep until a message or its time
+                ::MsgWaitForMultipleObjectsEx(0, nullptr, dwWait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+                continue;
+            }
+        }
         const BOOL bRet = ::GetMessageW(&msg, nullptr, 0, 0);
         if (bRet == -1)
             break;

@@ -37,6 +37,7 @@ struct CLoopEnd {
 };
 
 // The one message loop: gets each message, offers it to WalkPreTranslateTree,
-// then translates and dispatches it. Runs until *pbEnd (when given) is true,
-// WM_QUIT arrives or GetMessage fails.
+// then translates and dispatches it; while the queue is empty it runs the idle
+// handlers (IdleHandlers.h), sleeping when they wait. Runs until *pbEnd (when
+// given) is true, WM_QUIT arrives or GetMessage fails.
 CLoopEnd RunMessageLoop(const bool* pbEnd = nullptr);

@@ -111,6 +111,51 @@ void ListRecords(CHistoryList& list, const std::wstring& folder, int nDays) {
         Thumbnails().KeepOnly([&](const std::wstring& key) { return list.Lists(PathOfKey(key)); });
 }
 
+// The records the scale-ahead works from: listed when the scale-ahead is
+// armed (at start, after a save, back at the launcher), and again only when
+// the folder's last-write time, which a file made, deleted or renamed in it
+// moves, has changed. No handle is held on the folder, so it can still be
+// removed or replaced while the kiosk runs.
+class CRecordFolder {
+public:
+    explicit CRecordFolder(const wchar_t* pszFolder) : m_folder(pszFolder) {}
+
+    // nDays: list only the records of the last nDays days (0: all).
+    void Invalidate(int nDays) {
+        m_nDays = nDays;
+        m_bListed = false;
+    }
+    const CHistoryList& List() {
+        // stamped before it is listed: a change while listing shows next time
+        const std::optional<uint64_t> stamp = LastWriteOf(m_folder);
+        if (!m_bListed || stamp != m_stamp) {
+            m_stamp = stamp;
+            ListRecords(m_list, m_folder, m_nDays);
+            m_bListed = true;
+        }
+        return m_list;
+    }
+
+private:
+    static std::optional<uint64_t> LastWriteOf(const std::wstring& path) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+            return std::nullopt;
+        return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+    }
+
+    std::wstring m_folder;
+    int m_nDays = 0;
+    bool m_bListed = false;
+    std::optional<uint64_t> m_stamp;
+    CHistoryList m_list;
+};
+
+CRecordFolder& SignInFolder() {
+    static CRecordFolder s_folder(L"SignIn");
+    return s_folder;
+}
+
 // The history's client size on this screen, from its background picture,
 // read once.
 SIZE HistoryClientSize() {
@@ -185,39 +230,51 @@ void CHistoryDlg::OnPaint() {
         return;
     // composed off-screen and copied once: nine decodes take long enough to
     // show the cells filling one by one
-    CDC memDC = CDC::CreateCompatible(dc.Get());
-    CBitmapHandle bitmap(::CreateCompatibleBitmap(dc.Get(), cx, cy));
-    if (!memDC || !bitmap) {
+    const CBitmapHandle bitmap(::CreateCompatibleBitmap(dc.Get(), cx, cy));
+    const CMemoryDC memDC(dc.Get(), bitmap.Get());
+    if (!bitmap || !memDC) {
         Draw(dc.Get(), rc);
         return;
     }
-    CSelectObject select(memDC.Get(), bitmap.Get());
     Draw(memDC.Get(), rc);
     ::BitBlt(dc.Get(), 0, 0, cx, cy, memDC.Get(), 0, 0, SRCCOPY);
-    // timer messages come only when no input waits, so a tap is never delayed
-    // by more than one picture
-    ::SetTimer(m_hWnd, kHistoryPrefetchTimerId, 10, nullptr);
+    m_bPrefetch = true;
 }
 
 bool CHistoryDlg::CacheOffScreen(const std::wstring& path, const LayoutRect& cell, SIZE client) {
     // drawn off-screen where the cell lies, as a paint would draw it
     CClientDC screenDC(nullptr);
-    CDC memDC = CDC::CreateCompatible(screenDC.Get());
-    CBitmapHandle bitmap(::CreateCompatibleBitmap(screenDC.Get(), client.cx, client.cy));
-    CDC thumbDC = CDC::CreateCompatible(screenDC.Get());
-    if (!memDC || !bitmap || !thumbDC)
+    const CBitmapHandle bitmap(::CreateCompatibleBitmap(screenDC.Get(), client.cx, client.cy));
+    const CMemoryDC memDC(screenDC.Get(), bitmap.Get());
+    const CMemoryDC thumbDC(screenDC.Get());
+    if (!bitmap || !memDC || !thumbDC)
         return false;
-    CSelectObject select(memDC.Get(), bitmap.Get());
     DrawPicture(memDC.Get(), thumbDC.Get(), path, cell);
     return true;
 }
 
-bool CHistoryDlg::PrewarmOne(int nDays) {
+void CHistoryDlg::Prewarm(int nDays) {
+    // one for the program's life, on the UI thread's idle list
+    struct CFirstPage final : CIdleHandler {
+        bool bArmed = false;
+        CIdleRegistration idle{*this};
+        uint32_t OnIdle() override {
+            if (bArmed && PrewarmOne())
+                return 0;
+            bArmed = false;
+            return kIdleDone;
+        }
+    };
+    static CFirstPage s_firstPage;
+    s_firstPage.bArmed = true;
+    SignInFolder().Invalidate(nDays);
+}
+
+bool CHistoryDlg::PrewarmOne() {
     const SIZE client = HistoryClientSize();
     if (client.cx <= 0 || client.cy <= 0)
         return false;
-    CHistoryList list;
-    ListRecords(list, L"SignIn", nDays);
+    const CHistoryList& list = SignInFolder().List();
     const DesignScale scale = ScreenDesignScale();
     for (int t = 0; t < kHistoryCells; ++t) {
         const std::wstring* pPath = list.RecordForCell(t);
@@ -378,12 +435,15 @@ void CHistoryDlg::OnLButtonDown(UINT, POINT point) {
     }
 }
 
+uint32_t CHistoryDlg::OnIdle() {
+    // input always comes first: the loop looks at the queue after each picture
+    if (m_bPrefetch && m_hWnd && PrefetchOne())
+        return 0;
+    m_bPrefetch = false;
+    return kIdleDone;
+}
+
 void CHistoryDlg::OnTimer(UINT_PTR nIDEvent) {
-    if (nIDEvent == kHistoryPrefetchTimerId) {
-        if (!PrefetchOne())
-            ::KillTimer(m_hWnd, kHistoryPrefetchTimerId);
-        return;
-    }
     if (nIDEvent != kHistoryTimerId)
         return;
     ::KillTimer(m_hWnd, kHistoryTimerId);

@@ -6,16 +6,15 @@
 
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
+#include "framework/IdleHandlers.h"
 #include "history/HistoryList.h"
 
 constexpr UINT_PTR kHistoryTimerId = 4;
-// between taps, the pictures of the next turn are made ready one per tick
-constexpr UINT_PTR kHistoryPrefetchTimerId = 5;
 
 // How a visit ended: closed by the visitor, or left alone until it timed out.
 enum class HistoryResult { Closed, TimedOut };
 
-class CHistoryDlg : public CDialog {
+class CHistoryDlg : public CDialog, private CIdleHandler {
 public:
     // nIdleTime: the kiosk's idle time; the history times out a little earlier.
     // nDays: only records of the last nDays days are shown (0: all).
@@ -28,10 +27,10 @@ public:
     void LoadPictures();
     // Lists the records of the folder ("SignIn") and shows the newest.
     void LoadList(const wchar_t* pszFolder);
-    // While the kiosk is idle: scales one of the newest nine records of the
-    // last nDays days into the cache for the cell it takes when the history
-    // opens, so the first press finds them ready; false when all are there.
-    static bool PrewarmOne(int nDays);
+    // Has the newest nine records of the last nDays days scaled into the
+    // cache for the cells they take when the history opens, one picture at a
+    // time while the message loop is idle, so the first press finds them ready.
+    static void Prewarm(int nDays);
     // The whole view for the client rectangle, into any DC: the window paints
     // through it, and so does the benchmark.
     void Draw(HDC hdc, const RECT& rcClient) const;
@@ -47,6 +46,8 @@ private:
     void OnLButtonDown(UINT nFlags, POINT point);
     void OnTimer(UINT_PTR nIDEvent);
 
+    // One picture of the newest nine for Prewarm; false when all are there.
+    static bool PrewarmOne();
     void RestartTimer();
     UINT TimerPeriod() const;
     // hdcThumb: a memory DC for the thumbnail cache, or null to decode afresh
@@ -60,10 +61,14 @@ private:
     // Scales one picture of the rows a turn up or down would show into the
     // cache, for the cell it would take; false when all are there.
     bool PrefetchOne() const;
+    // Between taps, after each paint: the pictures of the next turn.
+    uint32_t OnIdle() override;
 
     int m_nIdleTime;
     int m_nDays;
     CGpImage m_pBackground;
     CGpImage m_pThumb;
     CHistoryList m_list; // m_files, m_nFirstRow and m_nMaxRow
+    bool m_bPrefetch = false;
+    CIdleRegistration m_idle{*this};
 };

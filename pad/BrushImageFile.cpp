@@ -24,7 +24,7 @@ BrushError ConvertTo24(const uint8_t* data, const DibView& view, CBrushImage& im
     if (!dib || !pBits)
         return BrushError::OutOfMemory;
 
-    CDC dc = CDC::CreateCompatible(nullptr);
+    const CMemoryDC dc(nullptr);
     const auto* pInfo = reinterpret_cast<const BITMAPINFO*>(data + view.infoOffset);
     if (!dc || ::SetDIBits(dc.Get(), dib.Get(), 0, static_cast<UINT>(height), data + view.pixelOffset, pInfo,
                            DIB_RGB_COLORS) == 0)

@@ -46,7 +46,6 @@ void CFrameDib::Present(HDC hdc, int cx, int cy) const {
         return;
     }
     ::GdiFlush(); // the bits were written by the CPU behind GDI's back
-    CDC memDC = CDC::CreateCompatible(hdc);
-    CSelectObject select(memDC.Get(), m_bmp.Get());
+    const CMemoryDC memDC(hdc, m_bmp.Get());
     ::BitBlt(hdc, 0, 0, m_cx, m_cy, memDC.Get(), 0, 0, SRCCOPY);
 }

@@ -3,38 +3,20 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "framework/Handle.h"
 
-// A context from wglCreateContext, deleted once; if it is current on this
-// thread it is made not current first.
-class CGLContext {
-public:
-    CGLContext() = default;
-    explicit CGLContext(HGLRC h) : m_h(h) {}
-    ~CGLContext() { Reset(); }
-    CGLContext(CGLContext&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
-    CGLContext& operator=(CGLContext&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            m_h = std::exchange(other.m_h, nullptr);
-        }
-        return *this;
-    }
-    CGLContext(const CGLContext&) = delete;
-    CGLContext& operator=(const CGLContext&) = delete;
-
-    HGLRC Get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-    bool MakeCurrent(HDC hdc) const { return m_h && ::wglMakeCurrent(hdc, m_h) != FALSE; }
-    void Reset() {
-        if (!m_h)
-            return;
-        if (::wglGetCurrentContext() == m_h)
+// A context current on this thread is made not current before it is deleted.
+struct CGLContextTraits : CNullHandleTraits<HGLRC> {
+    static void Close(HGLRC h) {
+        if (::wglGetCurrentContext() == h)
             ::wglMakeCurrent(nullptr, nullptr);
-        ::wglDeleteContext(m_h);
-        m_h = nullptr;
+        ::wglDeleteContext(h);
     }
+};
 
-private:
-    HGLRC m_h = nullptr;
+// A context from wglCreateContext, deleted once.
+class CGLContext : public CUniqueHandle<CGLContextTraits> {
+public:
+    using CUniqueHandle::CUniqueHandle;
+    bool MakeCurrent(HDC hdc) const { return *this && ::wglMakeCurrent(hdc, Get()) != FALSE; }
 };

@@ -34,6 +34,7 @@ CGpImage MakeBuiltInPicture() {
     }
     return picture;
 }
+
 // The screen's pixels in a rectangle, layered windows included; empty when
 // they cannot be read.
 std::vector<uint32_t> ScreenPixels(const RECT& rc) {
@@ -45,11 +46,10 @@ std::vector<uint32_t> ScreenPixels(const RECT& rc) {
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* pBits = nullptr;
     CBitmapHandle bitmap(::CreateDIBSection(screenDC.Get(), &bi, DIB_RGB_COLORS, &pBits, nullptr, 0));
-    CDC memDC = CDC::CreateCompatible(screenDC.Get());
-    if (!bitmap || !pBits || !memDC)
-        return {};
     {
-        CSelectObject select(memDC.Get(), bitmap.Get());
+        const CMemoryDC memDC(screenDC.Get(), bitmap.Get());
+        if (!bitmap || !pBits || !memDC)
+            return {};
         if (!::BitBlt(memDC.Get(), 0, 0, cx, cy, screenDC.Get(), rc.left, rc.top, SRCCOPY | CAPTUREBLT))
             return {};
     }
@@ -61,29 +61,14 @@ std::vector<uint32_t> ScreenPixels(const RECT& rc) {
     return pixels;
 }
 
-// What lay behind the launcher is repainted by its owners in their own time,
-// and no event says when it has reached the screen: watch the screen until
-// most of the launcher's pixels have changed and the picture holds still.
-// Bounded, so a screen that cannot be read costs at most half a second.
-void WaitUntilLauncherLeftScreen(const RECT& rc, const std::vector<uint32_t>& shown) {
-    constexpr DWORD kMaxWaitMs = 500;
-    constexpr DWORD kPollMs = 10;
-    const DWORD dwStart = ::GetTickCount();
-    std::vector<uint32_t> last;
-    for (;;) {
-        std::vector<uint32_t> now = ScreenPixels(rc);
-        if (!shown.empty() && now.size() == shown.size()) {
-            size_t changed = 0;
-            for (size_t i = 0; i < now.size(); ++i)
-                changed += now[i] != shown[i];
-            if (changed * 2 >= now.size() && now == last)
-                return;
-        }
-        if (::GetTickCount() - dwStart >= kMaxWaitMs)
-            return;
-        last = std::move(now);
-        ::Sleep(kPollMs);
-    }
+// Milliseconds by a precise clock: the tick count moves in steps of up to
+// 16 ms, too coarse to space the watch's looks 10 ms apart.
+uint32_t PreciseMs() {
+    LARGE_INTEGER frequency, counter;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&counter);
+    const LONGLONG f = frequency.QuadPart;
+    return static_cast<uint32_t>(counter.QuadPart / f * 1000 + counter.QuadPart % f * 1000 / f);
 }
 
 } // namespace
@@ -142,7 +127,6 @@ BOOL CDlgShow::RefreshLayeredWindow() {
     const int w = m_nImageWidth;
     const int h = m_nImageHeight;
     CClientDC dcA(m_hWnd);
-    CDC memDC = CDC::CreateCompatible(dcA.Get());
     CBitmapHandle bitmap;
     if (w > 0 && h > 0) {
         // a top-down 32-bit DIB keeps the picture's alpha for the layered update
@@ -151,7 +135,7 @@ BOOL CDlgShow::RefreshLayeredWindow() {
         void* pBits = nullptr;
         bitmap.Reset(::CreateDIBSection(dcA.Get(), &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0));
     }
-    CSelectObject select(memDC.Get(), bitmap.Get());
+    const CMemoryDC memDC(dcA.Get(), bitmap.Get());
     m_blend.SourceConstantAlpha = kOpacity;
     CClientDC dcB(m_hWnd);
     RECT rcWindow;
@@ -253,16 +237,34 @@ LRESULT CDlgShow::OnActivateLauncher(WPARAM, LPARAM) {
 
 void CDlgShow::RestoreMainWindow() {
     // a page disabled under a box of its own stays hidden
-    if (!m_host.CanRestorePage())
+    if (!m_host.CanRestorePage() || m_watch.Watching())
         return;
     RECT rcPopup;
     ::GetWindowRect(m_hWnd, &rcPopup);
-    const std::vector<uint32_t> shown = ScreenPixels(rcPopup);
+    std::vector<uint32_t> shown = ScreenPixels(rcPopup);
     ShowWindow(SW_HIDE);
     // let whatever lies behind the launcher reach the screen before the
     // screen copy, or the page's transparent parts would show the launcher
     ::RedrawWindow(::GetDesktopWindow(), &rcPopup, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    WaitUntilLauncherLeftScreen(rcPopup, shown);
-    m_host.RestorePage();
+    m_rcLeft = rcPopup;
+    m_watch.Start(PreciseMs(), std::move(shown));
+    // OnIdle brings the page once the screen no longer shows the launcher
+}
+
+uint32_t CDlgShow::OnIdle() {
+    if (!m_watch.Watching())
+        return kIdleDone;
+    const uint32_t nNow = PreciseMs();
+    if (const uint32_t nDue = m_watch.DueInMs(nNow))
+        return nDue;
+    if (!m_watch.Look(nNow, ScreenPixels(m_rcLeft)))
+        return CLeaveWatch::kPollMs;
+    // the page may have put up a box of its own meanwhile: the launcher then
+    // stays, as it does for a tap under such a box
+    if (m_host.CanRestorePage())
+        m_host.RestorePage();
+    else
+        ShowWindow(SW_SHOW);
+    return kIdleDone;
 }

@@ -5,9 +5,11 @@
 
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
+#include "framework/IdleHandlers.h"
 #include "framework/KioskHost.h"
+#include "popup/LeaveWatch.h"
 
-class CDlgShow : public CDialog {
+class CDlgShow : public CDialog, private CIdleHandler {
 public:
     explicit CDlgShow(IKioskHost& host);
 
@@ -32,7 +34,10 @@ private:
     LRESULT OnActivateLauncher(WPARAM wParam, LPARAM lParam);
     void OnDisplayChange();
 
+    // Hides the launcher; the page follows from OnIdle once the screen shows
+    // what lay behind the launcher.
     void RestoreMainWindow();
+    uint32_t OnIdle() override;
     BOOL RefreshLayeredWindow();
     void LoadPicture();
     // Puts the launcher on the bottom edge with all of it on the screen.
@@ -45,4 +50,7 @@ private:
     bool m_bMoved = false;
     POINT m_ptDown{};
     BLENDFUNCTION m_blend{};
+    CLeaveWatch m_watch;
+    RECT m_rcLeft{}; // where the launcher was when it was tapped
+    CIdleRegistration m_idle{*this};
 };

@@ -20,8 +20,7 @@ void CBitmapEx::PaintRect(HDC hdcTarget, const RECT& rc) {
     if (!hdcTarget || !m_bitmap)
         return;
     m_rcLastPaint = rc;
-    CDC memDC = CDC::CreateCompatible(hdcTarget);
-    CSelectObject select(memDC.Get(), m_bitmap.Get());
+    const CMemoryDC memDC(hdcTarget, m_bitmap.Get());
     const int cx = rc.right - rc.left;
     const int cy = rc.bottom - rc.top;
     ::StretchBlt(hdcTarget, rc.left, rc.top, cx, cy, memDC.Get(), rc.left, rc.top, cx, cy, SRCCOPY);
@@ -33,13 +32,12 @@ BOOL CBitmapEx::CopyScreenRect(const RECT& rc) {
     const int cy = rc.bottom - rc.top;
     if (cx <= 0 || cy <= 0)
         return FALSE;
-    CDC screenDC = CDC::CreateDisplay();
+    const CDC screenDC(::CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
     CBitmapHandle bitmap(::CreateCompatibleBitmap(screenDC.Get(), cx, cy));
-    CDC memDC = CDC::CreateCompatible(screenDC.Get());
-    if (!bitmap || !memDC)
-        return FALSE;
     {
-        CSelectObject select(memDC.Get(), bitmap.Get());
+        const CMemoryDC memDC(screenDC.Get(), bitmap.Get());
+        if (!bitmap || !memDC)
+            return FALSE;
         ::BitBlt(memDC.Get(), 0, 0, cx, cy, screenDC.Get(), rc.left, rc.top, SRCCOPY);
     }
     m_bitmap = std::move(bitmap);

@@ -4,7 +4,6 @@
 // record composer; the page turns messages into calls on them and paints.
 #pragma once
 
-#include "app/KioskSettings.h"
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "framework/KioskHost.h"
@@ -15,10 +14,9 @@
 #include "shell/CameraPanel.h"
 #include "shell/Layout.h"
 #include "shell/PageClock.h"
+#include "shell/PageSettings.h"
 
 constexpr UINT_PTR kIdleTimerId = 3;
-// the history's first page is scaled ahead, one picture per tick, while idle
-constexpr UINT_PTR kHistoryPrewarmTimerId = 6;
 
 // The launcher reaches the page only through IKioskHost.
 class CVelmoDlg : public CDialog, private IKioskHost {

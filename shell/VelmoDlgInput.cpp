@@ -131,8 +131,8 @@ void CVelmoDlg::HideToPopup() {
 }
 
 void CVelmoDlg::PrewarmHistory() {
-    // timer messages come only when no input waits: a tap waits for one picture at most
-    ::SetTimer(m_hWnd, kHistoryPrewarmTimerId, 10, nullptr);
+    // idle work: a tap waits for one picture at most
+    CHistoryDlg::Prewarm(m_history.nDays);
 }
 
 void CVelmoDlg::OnMouseMove(UINT, POINT) {
@@ -148,11 +148,6 @@ BOOL CVelmoDlg::OnSetCursor(HWND, UINT, UINT) {
 }
 
 void CVelmoDlg::OnTimer(UINT_PTR nIDEvent) {
-    if (nIDEvent == kHistoryPrewarmTimerId) {
-        if (!CHistoryDlg::PrewarmOne(m_history.nDays))
-            ::KillTimer(m_hWnd, kHistoryPrewarmTimerId);
-        return;
-    }
     if (nIDEvent == kIdleTimerId)
         OnIdleTimeout();
 }

@@ -7,7 +7,7 @@ BOOL CVelmoDlg::OnEraseBackground(HDC hdc) {
     ::GetWindowRect(m_hWnd, &rcWindow);
     if (hdc && m_bmpBackBuffer.GetSafeHandle()) {
         const SIZE size = m_bmpBackBuffer.GetSize();
-        CMemoryDC memDC(hdc, m_bmpBackBuffer.GetSafeHandle());
+        const CMemoryDC memDC(hdc, m_bmpBackBuffer.GetSafeHandle());
         ::StretchBlt(hdc, rcWindow.left, rcWindow.top, rcWindow.right - rcWindow.left, rcWindow.bottom - rcWindow.top,
                      memDC.Get(), 0, 0, size.cx, size.cy, SRCCOPY);
     }
@@ -61,7 +61,7 @@ void CVelmoDlg::OnPaint() {
     if (!m_bmpBackBuffer.GetSafeHandle())
         return;
     CClientDC dc(m_hWnd);
-    CMemoryDC memDC(dc.Get(), m_bmpBackBuffer.GetSafeHandle());
+    const CMemoryDC memDC(dc.Get(), m_bmpBackBuffer.GetSafeHandle());
     ComposePage(memDC.Get());
     CopyToScreen(dc.Get(), memDC.Get());
 }

@@ -1,11 +1,14 @@
 #include "Harness.h"
 
+#include "framework/Handle.h"
 #include "records/BmpFormat.h"
 #include "records/RecordName.h"
 
 #include <algorithm>
 #include <optional>
+#include <sstream>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -362,31 +365,59 @@ std::string ReadSmallFile(const std::wstring& path) {
 }
 } // namespace
 
-unsigned long CKiosk::WineAnonKiB() const {
-    // the host's process list, through Wine's drive for the root folder
+std::wstring CKiosk::WineProcFolder() const {
+    // the host's process list, through Wine's drive for the root folder; the
+    // kiosk's path is the same in every prefix, so the prefix must match too
     std::string folderName;
     for (wchar_t c : m_folder.substr(m_folder.rfind(L'\\') + 1))
         folderName += static_cast<char>(c);
     const std::string needle = folderName + "\\Velmo.exe";
+    char szPrefix[MAX_PATH] = "";
+    ::GetEnvironmentVariableA("WINEPREFIX", szPrefix, MAX_PATH);
+    const std::string prefix = std::string("WINEPREFIX=") + szPrefix + '\0';
     WIN32_FIND_DATAW data;
-    HANDLE hFind = ::FindFirstFileW(L"Z:\\proc\\*", &data);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return 0;
-    unsigned long kib = 0;
+    CFindHandle find(L"Z:\\proc\\*", data);
+    if (!find)
+        return {};
     do {
         if (data.cFileName[0] < L'0' || data.cFileName[0] > L'9')
             continue;
         const std::wstring dir = std::wstring(L"Z:\\proc\\") + data.cFileName;
-        if (ReadSmallFile(dir + L"\\cmdline").find(needle) == std::string::npos)
-            continue;
-        const std::string status = ReadSmallFile(dir + L"\\status");
-        const size_t at = status.find("RssAnon:");
-        if (at != std::string::npos)
-            kib = std::strtoul(status.c_str() + at + 8, nullptr, 10);
-        break;
-    } while (::FindNextFileW(hFind, &data));
-    ::FindClose(hFind);
-    return kib;
+        if (ReadSmallFile(dir + L"\\cmdline").find(needle) != std::string::npos &&
+            (!szPrefix[0] || ReadSmallFile(dir + L"\\environ").find(prefix) != std::string::npos))
+            return dir;
+    } while (find.Next(data));
+    return {};
+}
+
+unsigned long CKiosk::WineAnonKiB() const {
+    const std::string status = ReadSmallFile(WineProcFolder() + L"\\status");
+    const size_t at = status.find("RssAnon:");
+    return at == std::string::npos ? 0 : std::strtoul(status.c_str() + at + 8, nullptr, 10);
+}
+
+double CKiosk::ProcessorMs() const {
+    if (RunningUnderWine()) {
+        // Wine reports no processor time of another process; the host does,
+        // in fields 14 and 15 of its stat, in hundredths of a second
+        const std::string stat = ReadSmallFile(WineProcFolder() + L"\\stat");
+        const size_t end = stat.rfind(')'); // the command may hold spaces
+        if (end == std::string::npos)
+            return 0;
+        std::istringstream fields(stat.substr(end + 2));
+        std::string field;
+        unsigned long long ticks = 0;
+        for (int i = 3; i <= 15 && fields >> field; ++i)
+            ticks += i >= 14 ? std::stoull(field) : 0;
+        return static_cast<double>(ticks) * 10.0;
+    }
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(m_hProcess, &created, &exited, &kernel, &user))
+        return 0;
+    const auto ms = [](const FILETIME& ft) {
+        return static_cast<double>((ULONGLONG{ft.dwHighDateTime} << 32) | ft.dwLowDateTime) / 10000.0;
+    };
+    return ms(kernel) + ms(user);
 }
 
 size_t LogCount(const CKiosk& kiosk, const std::string& text) {
@@ -462,31 +493,84 @@ void Key(WORD vk) {
     KeyUp(vk);
 }
 
-CScreenDib::CScreenDib(const RECT& rc) : m_cx(rc.right - rc.left), m_cy(rc.bottom - rc.top) {
-    if (m_cx <= 0 || m_cy <= 0)
-        return;
+namespace {
+HBITMAP CreateTopDownDib(int cx, int cy, void*& pvBits) {
+    if (cx <= 0 || cy <= 0)
+        return nullptr;
     BITMAPINFO bmi{};
-    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), m_cx, -m_cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    HDC hdcScreen = ::GetDC(nullptr);
-    m_hdc = ::CreateCompatibleDC(hdcScreen);
-    void* pBits = nullptr;
-    m_hbm = ::CreateDIBSection(hdcScreen, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
-    if (m_hdc && m_hbm) {
-        m_hOld = ::SelectObject(m_hdc, m_hbm);
-        ::BitBlt(m_hdc, 0, 0, m_cx, m_cy, hdcScreen, rc.left, rc.top, SRCCOPY);
-        ::GdiFlush();
-        m_pBits = static_cast<const uint32_t*>(pBits);
-    }
-    ::ReleaseDC(nullptr, hdcScreen);
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return ::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &pvBits, nullptr, 0);
+}
+} // namespace
+
+CScreenDib::CScreenDib(const RECT& rc)
+    : m_cx(rc.right - rc.left), m_cy(rc.bottom - rc.top), m_bitmap(CreateTopDownDib(m_cx, m_cy, m_pvBits)),
+      m_dc(nullptr, m_bitmap.Get()) {
+    if (!m_bitmap || !m_dc)
+        return;
+    const CClientDC screen(nullptr);
+    ::BitBlt(m_dc.Get(), 0, 0, m_cx, m_cy, screen.Get(), rc.left, rc.top, SRCCOPY);
+    ::GdiFlush();
+    m_pBits = static_cast<const uint32_t*>(m_pvBits);
 }
 
-CScreenDib::~CScreenDib() {
-    if (m_hOld)
-        ::SelectObject(m_hdc, m_hOld);
-    if (m_hbm)
-        ::DeleteObject(m_hbm);
-    if (m_hdc)
-        ::DeleteDC(m_hdc);
+CScreenPixels::CScreenPixels(const RECT& rc) : m_rc(rc) {
+    const CScreenDib dib(rc);
+    if (dib.Pixels())
+        m_pixels = dib.CopyPixels();
+}
+
+void CFinger::Send(UINT message, WPARAM flags, int x, int y) {
+    POINT pt{x, y};
+    ::ScreenToClient(m_hWnd, &pt);
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(m_hWnd, message, flags, MAKELPARAM(pt.x, pt.y), SMTO_NORMAL, 5000, &result);
+}
+
+void CFinger::Drag(POINT from, std::initializer_list<POINT> offsets, WPARAM flags) {
+    Down(from.x, from.y);
+    for (const POINT& d : offsets)
+        Move(from.x + d.x, from.y + d.y, flags);
+}
+
+void CFinger::DragSideways(int x, int toX, int y, int step) {
+    Down(x, y);
+    while (x != toX) {
+        x = toX > x ? std::min(x + step, toX) : std::max(x - step, toX);
+        Move(x, y);
+    }
+    Up(x, y);
+}
+
+void Stroke(POINT from, POINT to, int step) {
+    Press(from.x, from.y);
+    const int dx = to.x - from.x, dy = to.y - from.y;
+    const int length = static_cast<int>(std::sqrt(double(dx) * dx + double(dy) * dy));
+    for (int d = step; d < length; d += step)
+        MoveTo(from.x + dx * d / length, from.y + dy * d / length);
+    MoveTo(to.x, to.y);
+    Release(to.x, to.y);
+}
+
+bool InkAlong(POINT from, POINT to) {
+    const CScreenPixels shot({from.x, from.y - 4, to.x + 1, from.y + 5});
+    if (!shot.Valid())
+        return false;
+    // the thinnest, fastest line is only light grey, and a stroke's first
+    // stamps are small by design, too faint to count
+    for (int x = from.x + 16; x <= to.x - 4; x += 12) {
+        int darkest = 255;
+        for (int y = from.y - 4; y < from.y + 5; ++y)
+            darkest = std::min(darkest, CScreenPixels::Lightness(shot.At(x, y)));
+        if (darkest > 240)
+            return false;
+    }
+    return true;
+}
+
+bool StrokeUntilInked(POINT from, POINT to, int step) {
+    Stroke(from, to, step);
+    return WaitUntil([&] { return InkAlong(from, to); }, 5000);
 }
 
 std::vector<uint32_t> CScreenDib::CopyPixels() const {

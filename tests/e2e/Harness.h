@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
+#include "framework/Gdi.h"
+
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -84,11 +87,10 @@ inline constexpr char kDefaultConfigIni[] = "[Time]\r\nMinTime=30000\r\n";
 class CScreenDib {
 public:
     explicit CScreenDib(const RECT& rc);
-    ~CScreenDib();
     CScreenDib(const CScreenDib&) = delete;
     CScreenDib& operator=(const CScreenDib&) = delete;
 
-    HDC Dc() const { return m_hdc; }
+    HDC Dc() const { return m_dc.Get(); }
     // Rows of blue, green, red, unused, top row first; null when the copy failed.
     const uint32_t* Pixels() const { return m_pBits; }
     // The pixels, or as many zeros when the copy failed.
@@ -96,10 +98,29 @@ public:
 
 private:
     int m_cx, m_cy;
-    HDC m_hdc = nullptr;
-    HBITMAP m_hbm = nullptr;
-    HGDIOBJ m_hOld = nullptr;
-    const uint32_t* m_pBits = nullptr;
+    void* m_pvBits = nullptr;
+    CBitmapHandle m_bitmap;
+    CMemoryDC m_dc;
+    const uint32_t* m_pBits = nullptr; // once the copy is made
+};
+
+// The screen inside a rectangle, copied in one piece.
+class CScreenPixels {
+public:
+    explicit CScreenPixels(const RECT& rc);
+    bool Valid() const { return !m_pixels.empty(); }
+    // Screen coordinates; 0x00RRGGBB.
+    uint32_t At(int x, int y) const {
+        return m_pixels[static_cast<size_t>(y - m_rc.top) * (m_rc.right - m_rc.left) + (x - m_rc.left)] & 0xFFFFFF;
+    }
+    static int Red(uint32_t c) { return (c >> 16) & 0xFF; }
+    static int Green(uint32_t c) { return (c >> 8) & 0xFF; }
+    static int Blue(uint32_t c) { return c & 0xFF; }
+    static int Lightness(uint32_t c) { return (Red(c) + Green(c) + Blue(c)) / 3; }
+
+private:
+    RECT m_rc;
+    std::vector<uint32_t> m_pixels;
 };
 
 class CKiosk {
@@ -125,6 +146,8 @@ public:
     // Ends the kiosk at once, as a crash or power cut would.
     void Kill();
     DWORD ExitCode() const;
+    // Processor time the kiosk has used, user and kernel, in milliseconds.
+    double ProcessorMs() const;
     DWORD GdiObjects() const;
     DWORD UserObjects() const;
     // Kernel handles and committed private memory: under Wine, where GDI and
@@ -141,6 +164,8 @@ public:
 
 private:
     void Start();
+    // Under Wine: the host's /proc folder of the kiosk's process, or empty.
+    std::wstring WineProcFolder() const;
 
     std::wstring m_folder;
     HANDLE m_hProcess = nullptr;
@@ -166,6 +191,35 @@ void ReleaseRight(int x, int y);
 void Key(WORD vk);
 void KeyDown(WORD vk);
 void KeyUp(WORD vk);
+
+// A finger on one window, driven by mouse messages sent to it that carry
+// their button flags: under Wine the flags of injected moves over a layered
+// window follow the X pointer, not the injected buttons. Points are on the
+// screen and reach the window in its client coordinates of the moment.
+class CFinger {
+public:
+    explicit CFinger(HWND hWnd) : m_hWnd(hWnd) {}
+    void Down(int x, int y, WPARAM flags = MK_LBUTTON) { Send(WM_LBUTTONDOWN, flags, x, y); }
+    void Move(int x, int y, WPARAM flags = MK_LBUTTON) { Send(WM_MOUSEMOVE, flags, x, y); }
+    void Up(int x, int y) { Send(WM_LBUTTONUP, 0, x, y); }
+    // Down at `from`, then moves with these flags to each point given as an
+    // offset from it; the finger stays down.
+    void Drag(POINT from, std::initializer_list<POINT> offsets, WPARAM flags = MK_LBUTTON);
+    // From x to toX at height y in steps, as a finger drags, and up.
+    void DragSideways(int x, int toX, int y, int step = 40);
+
+private:
+    void Send(UINT message, WPARAM flags, int x, int y);
+    HWND m_hWnd;
+};
+
+// Press, moves of `step` pixels along a straight line, release.
+void Stroke(POINT from, POINT to, int step);
+// Every sampled column of a horizontal stroke shows ink within a few rows of
+// its path on the screen.
+bool InkAlong(POINT from, POINT to);
+// A horizontal stroke, then a wait of up to 5 s for its ink on the screen.
+bool StrokeUntilInked(POINT from, POINT to, int step);
 
 // True under Wine, where a few platform behaviours differ from Windows.
 bool RunningUnderWine();

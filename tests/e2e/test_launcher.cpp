@@ -1,7 +1,6 @@
 // Start-up, the launcher popup and the way to the page and back.
 #include "Harness.h"
 
-#include <algorithm>
 #include <cstdio>
 
 using namespace e2e;
@@ -11,37 +10,6 @@ RECT Center(HWND hWnd, POINT& pt) {
     const RECT rc = WindowRect(hWnd);
     pt = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
     return rc;
-}
-
-// A finger on the launcher, driven by mouse messages that carry their button
-// flags: under Wine the flags of injected moves over the layered launcher
-// follow the X pointer, not the injected buttons. Points are on the screen and
-// reach the launcher in its client coordinates of the moment.
-class CFinger {
-public:
-    explicit CFinger(HWND hWnd) : m_hWnd(hWnd) {}
-    void Down(int x, int y, WPARAM flags = MK_LBUTTON) { Send(WM_LBUTTONDOWN, flags, x, y); }
-    void Move(int x, int y, WPARAM flags = MK_LBUTTON) { Send(WM_MOUSEMOVE, flags, x, y); }
-    void Up(int x, int y) { Send(WM_LBUTTONUP, 0, x, y); }
-
-private:
-    void Send(UINT message, WPARAM flags, int x, int y) {
-        POINT pt{x, y};
-        ::ScreenToClient(m_hWnd, &pt);
-        DWORD_PTR result = 0;
-        ::SendMessageTimeoutW(m_hWnd, message, flags, MAKELPARAM(pt.x, pt.y), SMTO_NORMAL, 5000, &result);
-    }
-    HWND m_hWnd;
-};
-
-// Drags from x to toX in steps, as a finger does, at the given height.
-void DragSideways(CFinger& finger, int x, int toX, int y, int step = 40) {
-    finger.Down(x, y);
-    while (x != toX) {
-        x = toX > x ? std::min(x + step, toX) : std::max(x - step, toX);
-        finger.Move(x, y);
-    }
-    finger.Up(x, y);
 }
 } // namespace
 
@@ -110,9 +78,7 @@ E2E_TEST(SidewaysDragFollowsTheFingerAlongTheBottomEdge) {
     CFinger finger(hPopup);
     POINT pt;
     const RECT before = Center(hPopup, pt);
-    finger.Down(pt.x, pt.y);
-    finger.Move(pt.x + 1, pt.y - 15);
-    finger.Move(pt.x + 4, pt.y - 30); // vertical travel plays no part
+    finger.Drag(pt, {{1, -15}, {4, -30}}); // vertical travel plays no part
     RECT after = WindowRect(hPopup);
     CHECK_EQ(after.left, before.left + 4);
     CHECK_EQ(after.top, before.top);
@@ -137,16 +103,12 @@ E2E_TEST(ThreePixelsSidewaysIsStillATap) {
     POINT pt;
     const RECT before = Center(hPopup, pt);
     // once a drag has begun, every pixel counts
-    finger.Down(pt.x, pt.y);
-    finger.Move(pt.x + 10, pt.y);
-    finger.Move(pt.x + 12, pt.y);
+    finger.Drag(pt, {{10, 0}, {12, 0}});
     CHECK_EQ(WindowRect(hPopup).left, before.left + 12);
     finger.Up(pt.x + 12, pt.y);
 
     Center(hPopup, pt);
-    finger.Down(pt.x, pt.y);
-    finger.Move(pt.x - 3, pt.y + 20);
-    finger.Move(pt.x + 3, pt.y + 20);
+    finger.Drag(pt, {{-3, 20}, {3, 20}});
     CHECK_EQ(WindowRect(hPopup).left, before.left + 12);
     finger.Up(pt.x + 3, pt.y + 20);
     CHECK(WaitUntil([&] { return IsShown(kiosk.Main()); }, 5000));
@@ -170,9 +132,7 @@ E2E_TEST(OnlyTheLeftButtonAloneDrags) {
         {"no button", 0},
     };
     for (const auto& c : cases) {
-        finger.Down(pt.x, pt.y);
-        finger.Move(pt.x + 20, pt.y, c.flags);
-        finger.Move(pt.x + 40, pt.y, c.flags);
+        finger.Drag(pt, {{20, 0}, {40, 0}}, c.flags);
         finger.Up(pt.x + 40, pt.y + 200); // released outside: restores nothing
         if (WindowRect(hPopup).left != before.left)
             std::printf("  moved with %s\n", c.name);
@@ -192,12 +152,12 @@ E2E_TEST(TheLauncherStaysOnTheScreen) {
     // grabbed near its left edge and pushed against the right one, again and again
     for (int i = 0; i < 3; i++) {
         const int left = WindowRect(hPopup).left;
-        DragSideways(finger, left + 5, ScreenWidth() - 1, y);
+        finger.DragSideways(left + 5, ScreenWidth() - 1, y);
         CHECK_EQ(WindowRect(hPopup).right, ScreenWidth());
     }
     for (int i = 0; i < 3; i++) {
         const int right = WindowRect(hPopup).right;
-        DragSideways(finger, right - 5, 0, y);
+        finger.DragSideways(right - 5, 0, y);
         CHECK_EQ(WindowRect(hPopup).left, 0);
     }
     CHECK_EQ(WindowRect(hPopup).right, width);
@@ -268,4 +228,22 @@ E2E_TEST(EscapeOnThePageEndsTheProgram) {
     CHECK(kiosk.HasExited(10000));
     if (kiosk.HasExited())
         CHECK_EQ(kiosk.ExitCode(), 0ul);
+}
+
+E2E_TEST(AWaitingKioskUsesNoProcessor) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    // idle work must sleep between its steps, not spin: measured at the
+    // launcher, on the page, and at the launcher again after a tap on it
+    const auto usedOver = [&](DWORD ms) {
+        const double before = kiosk.ProcessorMs();
+        Pause(ms);
+        return kiosk.ProcessorMs() - before;
+    };
+    const double atLauncher = usedOver(2000);
+    REQUIRE(kiosk.ShowPage());
+    const double onPage = usedOver(2000);
+    std::printf("  processor time over 2 s: %.0f ms at the launcher, %.0f ms on the page\n", atLauncher, onPage);
+    CHECK(atLauncher < 200);
+    CHECK(onPage < 400);
 }

@@ -3,6 +3,7 @@
 // with a built-in brush when its artwork is missing.
 #include "Harness.h"
 
+#include "framework/WinGeometry.h"
 #include "shell/Layout.h"
 
 #include <algorithm>
@@ -24,60 +25,8 @@ POINT OnPad(int dx, int dy) {
     return {pad.left + dx, pad.top + dy};
 }
 
-// Press, moves of `step` pixels along a straight line, release.
-void Stroke(POINT from, POINT to, int step) {
-    Press(from.x, from.y);
-    const int dx = to.x - from.x, dy = to.y - from.y;
-    const int length = static_cast<int>(std::sqrt(double(dx) * dx + double(dy) * dy));
-    for (int d = step; d < length; d += step)
-        MoveTo(from.x + dx * d / length, from.y + dy * d / length);
-    MoveTo(to.x, to.y);
-    Release(to.x, to.y);
-}
-
-// The screen inside rc, copied in one piece.
-class CScreenShot {
-public:
-    explicit CScreenShot(const LayoutRect& rc) : m_rc(rc) {
-        const CScreenDib dib(RECT{rc.left, rc.top, rc.right, rc.bottom});
-        if (dib.Pixels())
-            m_pixels = dib.CopyPixels();
-    }
-    bool Valid() const { return !m_pixels.empty(); }
-    // Screen coordinates; 0x00RRGGBB.
-    uint32_t At(int x, int y) const {
-        return m_pixels[static_cast<size_t>(y - m_rc.top) * m_rc.Width() + (x - m_rc.left)] & 0xFFFFFF;
-    }
-    static int Red(uint32_t c) { return (c >> 16) & 0xFF; }
-    static int Green(uint32_t c) { return (c >> 8) & 0xFF; }
-    static int Blue(uint32_t c) { return c & 0xFF; }
-    static int Lightness(uint32_t c) { return (Red(c) + Green(c) + Blue(c)) / 3; }
-
-private:
-    LayoutRect m_rc;
-    std::vector<uint32_t> m_pixels;
-};
-
 bool IsWhite(COLORREF c) {
     return c == RGB(255, 255, 255);
-}
-
-// Every sampled column of a horizontal stroke shows ink within a few rows of
-// the path: the thinnest, fastest line is only light grey.
-bool InkAlong(POINT from, POINT to) {
-    const LayoutRect band{from.x, from.y - 4, to.x + 1, from.y + 5};
-    const CScreenShot shot(band);
-    if (!shot.Valid())
-        return false;
-    // a stroke's first stamps are small by design, and may be too faint to count
-    for (int x = from.x + 16; x <= to.x - 4; x += 12) {
-        int darkest = 255;
-        for (int y = band.top; y < band.bottom; ++y)
-            darkest = std::min(darkest, CScreenShot::Lightness(shot.At(x, y)));
-        if (darkest > 240)
-            return false;
-    }
-    return true;
 }
 
 bool WhiteAlong(POINT from, POINT to) {
@@ -90,19 +39,19 @@ bool WhiteAlong(POINT from, POINT to) {
 
 // Rows of ink across a horizontal stroke in column x.
 int InkWidthAt(int x, int y) {
-    const LayoutRect band{x, y - 40, x + 1, y + 41};
-    const CScreenShot shot(band);
+    const RECT band{x, y - 40, x + 1, y + 41};
+    const CScreenPixels shot(band);
     int n = 0;
     for (int yy = band.top; yy < band.bottom; ++yy)
-        n += CScreenShot::Lightness(shot.At(x, yy)) < 220 ? 1 : 0;
+        n += CScreenPixels::Lightness(shot.At(x, yy)) < 220 ? 1 : 0;
     return n;
 }
 
 // The pixel of a stretch of a horizontal stroke from x to x + 60 with the
 // least key: the darkest, or the one with the least of a channel.
 uint32_t StrokePixelWithLeast(int x, int y, int (*key)(uint32_t)) {
-    const LayoutRect band{x, y - 20, x + 61, y + 21};
-    const CScreenShot shot(band);
+    const RECT band{x, y - 20, x + 61, y + 21};
+    const CScreenPixels shot(band);
     uint32_t best = 0xFFFFFF;
     for (int yy = band.top; yy < band.bottom; ++yy)
         for (int xx = band.left; xx < band.right; ++xx)
@@ -134,7 +83,7 @@ E2E_TEST(PadSitsOnItsRectangleAndStartsWhite) {
     // an empty pad is plain white from edge to edge: no black GL area, no
     // grey dialog background
     CHECK(WaitUntil([&] {
-        const CScreenShot shot(pad);
+        const CScreenPixels shot(ToRect(pad));
         if (!shot.Valid())
             return false;
         for (int y = pad.top; y < pad.bottom; y += 3)
@@ -150,12 +99,11 @@ E2E_TEST(StrokeShowsInkOnItsPathAndNowhereElse) {
     REQUIRE(kiosk.Started());
     REQUIRE(kiosk.ShowPage());
     const POINT from = OnPad(150, 200), to = OnPad(450, 200);
-    Stroke(from, to, 4);
-    CHECK(WaitUntil([&] { return InkAlong(from, to); }, 5000));
+    CHECK(StrokeUntilInked(from, to, 4));
     // the screen holds the rendered frame: ink near the path, exact white
     // everywhere else on the pad
     const LayoutRect pad = PadRect();
-    const CScreenShot shot(pad);
+    const CScreenPixels shot(ToRect(pad));
     REQUIRE(shot.Valid());
     int nInk = 0, nStray = 0;
     for (int y = pad.top; y < pad.bottom; ++y) {
@@ -163,7 +111,7 @@ E2E_TEST(StrokeShowsInkOnItsPathAndNowhereElse) {
             const bool bNearPath = x >= from.x - 20 && x <= to.x + 20 && std::abs(y - from.y) <= 20;
             const uint32_t c = shot.At(x, y);
             if (bNearPath)
-                nInk += CScreenShot::Lightness(c) < 200 ? 1 : 0;
+                nInk += CScreenPixels::Lightness(c) < 200 ? 1 : 0;
             else
                 nStray += c != 0xFFFFFF ? 1 : 0;
         }
@@ -197,12 +145,11 @@ E2E_TEST(PaletteColoursTheInk) {
     REQUIRE(kiosk.ShowPage());
     // default pen: neutral dark grey to black
     const POINT greyFrom = OnPad(100, 120), greyTo = OnPad(400, 120);
-    Stroke(greyFrom, greyTo, 6);
-    REQUIRE(WaitUntil([&] { return InkAlong(greyFrom, greyTo); }, 5000));
-    const uint32_t grey = StrokePixelWithLeast(greyFrom.x + 120, greyFrom.y, CScreenShot::Lightness);
-    CHECK(CScreenShot::Lightness(grey) < 100);
-    CHECK(std::abs(CScreenShot::Red(grey) - CScreenShot::Green(grey)) < 16);
-    CHECK(std::abs(CScreenShot::Red(grey) - CScreenShot::Blue(grey)) < 16);
+    REQUIRE(StrokeUntilInked(greyFrom, greyTo, 6));
+    const uint32_t grey = StrokePixelWithLeast(greyFrom.x + 120, greyFrom.y, CScreenPixels::Lightness);
+    CHECK(CScreenPixels::Lightness(grey) < 100);
+    CHECK(std::abs(CScreenPixels::Red(grey) - CScreenPixels::Green(grey)) < 16);
+    CHECK(std::abs(CScreenPixels::Red(grey) - CScreenPixels::Blue(grey)) < 16);
 
     // cell 1, left column, second row: red (249, 9, 9)
     const LayoutRect palette = ComputeStartupLayout(ScreenWidth(), ScreenHeight()).palette;
@@ -211,15 +158,14 @@ E2E_TEST(PaletteColoursTheInk) {
     REQUIRE(PaletteCellAt(palette, red.x, red.y) == 1);
     Tap(red.x, red.y);
     const POINT redFrom = OnPad(100, 300), redTo = OnPad(400, 300);
-    Stroke(redFrom, redTo, 6);
-    REQUIRE(WaitUntil([&] { return InkAlong(redFrom, redTo); }, 5000));
+    REQUIRE(StrokeUntilInked(redFrom, redTo, 6));
     // the most inked pixel: green and blue are used up first
-    const uint32_t core = StrokePixelWithLeast(redFrom.x + 120, redFrom.y, CScreenShot::Green);
+    const uint32_t core = StrokePixelWithLeast(redFrom.x + 120, redFrom.y, CScreenPixels::Green);
     std::printf("  default ink %06X, red ink %06X\n", static_cast<unsigned>(grey), static_cast<unsigned>(core));
-    CHECK(CScreenShot::Red(core) > CScreenShot::Green(core) + 60);
-    CHECK(CScreenShot::Red(core) > CScreenShot::Blue(core) + 60);
+    CHECK(CScreenPixels::Red(core) > CScreenPixels::Green(core) + 60);
+    CHECK(CScreenPixels::Red(core) > CScreenPixels::Blue(core) + 60);
     // the earlier stroke keeps its colour
-    CHECK_EQ(StrokePixelWithLeast(greyFrom.x + 120, greyFrom.y, CScreenShot::Lightness), grey);
+    CHECK_EQ(StrokePixelWithLeast(greyFrom.x + 120, greyFrom.y, CScreenPixels::Lightness), grey);
 }
 
 E2E_TEST(AQuickSecondStrokeIsNotLost) {
@@ -230,8 +176,7 @@ E2E_TEST(AQuickSecondStrokeIsNotLost) {
     // the second press as a double-click
     const POINT from = OnPad(200, 300), to = OnPad(500, 300);
     Stroke(from, {from.x + 2, from.y}, 1);
-    Stroke(from, to, 3);
-    CHECK(WaitUntil([&] { return InkAlong(from, to); }, 5000));
+    CHECK(StrokeUntilInked(from, to, 3));
 }
 
 E2E_TEST(ClearEmptiesThePadAndWritingGoesOn) {
@@ -239,14 +184,12 @@ E2E_TEST(ClearEmptiesThePadAndWritingGoesOn) {
     REQUIRE(kiosk.Started());
     REQUIRE(kiosk.ShowPage());
     const POINT from = OnPad(200, 250), to = OnPad(500, 250);
-    Stroke(from, to, 5);
-    REQUIRE(WaitUntil([&] { return InkAlong(from, to); }, 5000));
+    REQUIRE(StrokeUntilInked(from, to, 5));
     const LayoutRect clear = ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[1];
     Tap((clear.left + clear.right) / 2, (clear.top + clear.bottom) / 2);
     CHECK(WaitUntil([&] { return WhiteAlong(OnPad(180, 250), OnPad(520, 250)); }, 5000));
     const POINT from2 = OnPad(200, 400), to2 = OnPad(500, 400);
-    Stroke(from2, to2, 5);
-    CHECK(WaitUntil([&] { return InkAlong(from2, to2); }, 5000));
+    CHECK(StrokeUntilInked(from2, to2, 5));
     CHECK(WhiteAlong(OnPad(180, 250), OnPad(520, 250)));
 }
 
@@ -255,8 +198,7 @@ E2E_TEST(StrokesSurviveTheLauncher) {
     REQUIRE(kiosk.Started());
     REQUIRE(kiosk.ShowPage());
     const POINT from = OnPad(300, 300), to = OnPad(700, 300);
-    Stroke(from, to, 5);
-    REQUIRE(WaitUntil([&] { return InkAlong(from, to); }, 5000));
+    REQUIRE(StrokeUntilInked(from, to, 5));
     const LayoutRect exit = ComputePressRegions(ScreenWidth(), ScreenHeight()).exit;
     Tap((exit.left + exit.right) / 2, (exit.top + exit.bottom) / 2);
     REQUIRE(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }));

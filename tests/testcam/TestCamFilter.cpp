@@ -171,7 +171,7 @@ STDMETHODIMP CTestCamFilter::EnumPins(IEnumPins** ppEnum) {
     IPin* pPins[kMaxPins] = {};
     for (int i = 0; i < m_nPins; ++i)
         pPins[i] = m_pPins[i];
-    *ppEnum = new (std::nothrow) CEnumPins(pPins, static_cast<ULONG>(m_nPins));
+    *ppEnum = new (std::nothrow) CEnumPins(static_cast<IBaseFilter*>(this), pPins, static_cast<ULONG>(m_nPins));
     return *ppEnum ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -166,7 +166,8 @@ STDMETHODIMP CTestCamPin::QueryAccept(const AM_MEDIA_TYPE* pmt) {
 STDMETHODIMP CTestCamPin::EnumMediaTypes(IEnumMediaTypes** ppEnum) {
     if (!ppEnum)
         return E_POINTER;
-    *ppEnum = new (std::nothrow) CEnumMediaTypes(this, m_mt);
+    const AM_MEDIA_TYPE* pmt = &m_mt;
+    *ppEnum = new (std::nothrow) CEnumMediaTypes(static_cast<IPin*>(this), &pmt, 1);
     return *ppEnum ? S_OK : E_OUTOFMEMORY;
 }
 
