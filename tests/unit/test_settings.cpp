@@ -73,7 +73,12 @@ TEST(Settings, EveryKeyReachesItsPart) {
     } cases[] = {
         {"missing file", {}, 30000, L"", 0, 0},
         {"sample file",
-         {{L"Time/MinTime", L"30000"}, {L"Share/Folder", L""}, {L"Share/Kiosk", L""}, {L"Records/KeepDays", L"0"}},
+         {{L"Time/MinTime", L"30000"},
+          {L"Share/Folder", L""},
+          {L"Share/Kiosk", L""},
+          {L"Records/KeepDays", L"0"},
+          {L"History/Days", L"0"},
+          {L"History/Pin", L""}},
          30000,
          L"",
          0,
