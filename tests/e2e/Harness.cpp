@@ -275,7 +275,7 @@ void CKiosk::Start() {
     PROCESS_INFORMATION pi{};
     const DWORD startedAt = ::GetTickCount();
     if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, otherDir.c_str(), &si, &pi)) {
-        Fail(__FILE__, __LINE__, "Velmo.exe could not be started");
+        Fail(__FILE__, __LINE__, "Velmo.exe could not be started (error " + std::to_string(::GetLastError()) + ")");
         return;
     }
     ::CloseHandle(pi.hThread);
