@@ -128,8 +128,11 @@ public:
     const CHistoryList& List() {
         // stamped before it is listed: a change while listing shows next time
         const std::optional<uint64_t> stamp = LastWriteOf(m_folder);
-        if (!m_bListed || stamp != m_stamp) {
+        // with days to keep to, a new day hides records that the last list showed
+        const int today = m_nDays > 0 ? Today() : 0;
+        if (!m_bListed || stamp != m_stamp || today != m_nListedDay) {
             m_stamp = stamp;
+            m_nListedDay = today;
             ListRecords(m_list, m_folder, m_nDays);
             m_bListed = true;
         }
@@ -137,6 +140,11 @@ public:
     }
 
 private:
+    static int Today() {
+        SYSTEMTIME st;
+        ::GetLocalTime(&st);
+        return st.wYear * 10000 + st.wMonth * 100 + st.wDay;
+    }
     static std::optional<uint64_t> LastWriteOf(const std::wstring& path) {
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
@@ -146,6 +154,7 @@ private:
 
     std::wstring m_folder;
     int m_nDays = 0;
+    int m_nListedDay = 0; // yyyymmdd, with days to keep to
     bool m_bListed = false;
     std::optional<uint64_t> m_stamp;
     CHistoryList m_list;
