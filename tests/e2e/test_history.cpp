@@ -35,43 +35,6 @@ std::wstring SignInFolder(const CKiosk& kiosk) {
     return folder;
 }
 
-// A bottom-up 24-bit BMP, as the kiosk writes records, coloured by
-// colorAt(x, y) with y counted from the bottom row.
-// An uncompressed bottom-up BMP of 24 bits, or of 32 with opaque pixels as
-// the kiosk writes its records.
-template <class F> std::string Bmp(int cx, int cy, int bits, F colorAt) {
-    const int bytesPerPixel = bits / 8;
-    const int stride = (cx * bytesPerPixel + 3) & ~3;
-    BITMAPFILEHEADER bf{};
-    BITMAPINFOHEADER bi{};
-    bi.biSize = sizeof(bi);
-    bi.biWidth = cx;
-    bi.biHeight = cy;
-    bi.biPlanes = 1;
-    bi.biBitCount = static_cast<WORD>(bits);
-    bi.biSizeImage = static_cast<DWORD>(stride * cy);
-    bf.bfType = 0x4D42;
-    bf.bfOffBits = sizeof(bf) + sizeof(bi);
-    bf.bfSize = bf.bfOffBits + bi.biSizeImage;
-    std::string data(reinterpret_cast<const char*>(&bf), sizeof(bf));
-    data.append(reinterpret_cast<const char*>(&bi), sizeof(bi));
-    std::string row(static_cast<size_t>(stride), bits == 32 ? '\xFF' : '\0');
-    for (int y = 0; y < cy; ++y) {
-        for (int x = 0; x < cx; ++x) {
-            const COLORREF color = colorAt(x, y);
-            row[x * bytesPerPixel] = static_cast<char>(GetBValue(color));
-            row[x * bytesPerPixel + 1] = static_cast<char>(GetGValue(color));
-            row[x * bytesPerPixel + 2] = static_cast<char>(GetRValue(color));
-        }
-        data += row;
-    }
-    return data;
-}
-
-std::string SolidBmp(int cx, int cy, COLORREF color) {
-    return Bmp(cx, cy, 24, [color](int, int) { return color; });
-}
-
 // Fine stripes and gradients, so scaling has something to get wrong.
 std::string PatternBmp(int cx, int cy, int seed, int bits = 24) {
     return Bmp(cx, cy, bits, [seed](int x, int y) {
