@@ -9,7 +9,7 @@
 
 CVelmoDlg::CVelmoDlg(const PageSettings& settings)
     : CDialog(IDD_VELMO_DIALOG), m_bLockdown(settings.bLockdown), m_clock(settings.nIdleTime),
-      m_dlgShow(*this, settings.bLockdown),
+      m_history(settings.history), m_dlgShow(*this, settings.bLockdown),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CMessageMap CVelmoDlg::GetMessageMap() const {

@@ -90,6 +90,7 @@ private:
     const bool m_bLockdown;
     bool m_bVisitorGone = false; // from an idle timeout until the launcher brings the page back
     CPageClock m_clock;
+    HistorySettings m_history; // which records the history shows, and its PIN
     CDlgShow m_dlgShow;
     CCameraPanel m_camera; // m_capture, m_previewFrame, m_cameraList, the photo, m_bHasCamera
     HICON m_hIcon;

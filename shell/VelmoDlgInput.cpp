@@ -4,6 +4,7 @@
 #include "framework/Log.h"
 #include "framework/Reporter.h"
 #include "history/HistoryDlg.h"
+#include "history/PinPadDlg.h"
 #include "records/HistoryVisit.h"
 #include "res/resource.h"
 
@@ -74,9 +75,15 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
 }
 
 void CVelmoDlg::OnHistoryButton() {
-    const CHistoryVisit visit; // no record is deleted while the history shows them
-    CHistoryDlg dlg(m_clock.IdleTime(), m_bLockdown);
-    if (dlg.Run() == HistoryResult::TimedOut) {
+    const PinPadResult pin =
+        m_history.pin ? CPinPadDlg(*m_history.pin, m_clock.IdleTime(), m_bLockdown).Run() : PinPadResult::Opened;
+    bool bTimedOut = pin == PinPadResult::TimedOut;
+    if (pin == PinPadResult::Opened) {
+        const CHistoryVisit visit; // no record is deleted while the history shows them
+        CHistoryDlg dlg(m_clock.IdleTime(), m_history.nDays, m_bLockdown);
+        bTimedOut = dlg.Run() == HistoryResult::TimedOut;
+    }
+    if (bTimedOut) {
         GoIdle();
     } else {
         RestartIdleTimer();
@@ -130,7 +137,7 @@ void CVelmoDlg::HideToPopup() {
 
 void CVelmoDlg::PrewarmHistory() {
     // idle work: a tap waits for one picture at most
-    CHistoryDlg::Prewarm();
+    CHistoryDlg::Prewarm(m_history.nDays);
 }
 
 void CVelmoDlg::OnMouseMove(UINT, POINT) {

@@ -542,3 +542,34 @@ E2E_TEST(UninstallKeepsRecordsUnlessAsked) {
     REQUIRE(RunAndWait(Quoted(folder + L"\\Uninstall.exe") + L" /S /REMOVERECORDS") == 0);
     CHECK(WaitUntil([&] { return !Exists(folder); }, 30000));
 }
+
+E2E_TEST(FrontDeskInstallsAloneWithoutTheKiosk) {
+    const std::wstring folder = InstallFolder();
+    if (Exists(folder + L"\\Uninstall.exe")) {
+        REQUIRE(RunAndWait(Quoted(folder + L"\\Uninstall.exe") + L" /S /REMOVERECORDS") == 0);
+        REQUIRE(WaitUntil([&] { return !Exists(folder); }, 30000));
+    }
+    CHECK_EQ(RunSetup(L" /DESK"), 0ul);
+    for (const wchar_t* name : {L"\\VelmoDesk.exe", L"\\Config.ini", L"\\Uninstall.exe", L"\\Logs"})
+        CHECK(Exists(folder + name));
+    for (const wchar_t* name : {L"\\Velmo.exe", L"\\Picture", L"\\SignIn", L"\\photo.bmp"})
+        CHECK(!Exists(folder + name));
+    const std::wstring menu = KnownFolder(CSIDL_COMMON_PROGRAMS);
+    CHECK(Exists(menu + L"\\Velmo Desk.lnk"));
+    CHECK(!Exists(menu + L"\\Velmo.lnk"));
+    // no kiosk account, no task; whoever works the desk may write its log
+    CHECK(RegString(kInstallKey, L"KioskSid").empty());
+    const std::wstring steps = ReadSetupLog();
+    CHECK(!Has(steps, L"schtasks"));
+    CHECK(Has(steps, L"\\Logs\" /L /inheritance:r /grant:r *S-1-5-18:(OI)(CI)F *S-1-5-32-544:(OI)(CI)F "
+                     L"*S-1-5-32-545:(RX,WD) -> 0"));
+    // it runs for this account (an administrator's), and says what it lacks
+    std::string output;
+    CHECK_EQ(RunAndWait(Quoted(folder + L"\\VelmoDesk.exe") + L" /export 2024-03-07 out", 20000, &output), 2ul);
+    CHECK(output.find("No share folder is set") != std::string::npos);
+
+    REQUIRE(RunAndWait(Quoted(folder + L"\\Uninstall.exe") + L" /S") == 0);
+    CHECK(WaitUntil([&] { return !Exists(folder); }, 30000));
+    CHECK(!Exists(menu + L"\\Velmo Desk.lnk"));
+    CHECK(!KeyExists(kUninstallKey));
+}
