@@ -2,6 +2,7 @@
 
 #include "framework/Handle.h"
 #include "records/BmpFormat.h"
+#include "records/RecordName.h"
 
 #include <algorithm>
 #include <optional>
@@ -229,6 +230,27 @@ COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y) {
     return RGB(bytes[at + 2], bytes[at + 1], bytes[at]);
 }
 
+std::wstring NameDaysAgo(int days) {
+    SYSTEMTIME st;
+    ::GetLocalTime(&st);
+    FILETIME ft;
+    ::SystemTimeToFileTime(&st, &ft);
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    u.QuadPart -= static_cast<ULONGLONG>(days) * 86400 * 10000000;
+    ft = {u.LowPart, u.HighPart};
+    ::FileTimeToSystemTime(&ft, &st);
+    const std::wstring path = RecordFileName({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
+    return path.substr(path.find(L'\\') + 1);
+}
+
+FILETIME FileTimeDaysAgo(int days) {
+    FILETIME ft;
+    ::GetSystemTimeAsFileTime(&ft);
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    u.QuadPart -= static_cast<ULONGLONG>(days) * 86400 * 10000000;
+    return {u.LowPart, u.HighPart};
+}
+
 std::wstring ProgramFolderCopy(const std::string& configIni, const std::wstring& name) {
     const std::wstring folder = TempFolder(Widen(g_pszCurrent) + name);
     CopyFolder(BuildProgramFolder(), folder);
@@ -353,7 +375,7 @@ void CKiosk::Start() {
     PROCESS_INFORMATION pi{};
     const DWORD startedAt = ::GetTickCount();
     if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, otherDir.c_str(), &si, &pi)) {
-        Fail(__FILE__, __LINE__, "Velmo.exe could not be started");
+        Fail(__FILE__, __LINE__, "Velmo.exe could not be started (error " + std::to_string(::GetLastError()) + ")");
         return;
     }
     ::CloseHandle(pi.hThread);
@@ -496,6 +518,15 @@ double CKiosk::ProcessorMs() const {
         return static_cast<double>((ULONGLONG{ft.dwHighDateTime} << 32) | ft.dwLowDateTime) / 10000.0;
     };
     return ms(kernel) + ms(user);
+}
+
+size_t LogCount(const CKiosk& kiosk, const std::string& text) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(kiosk.Folder() + L"\\Logs\\Velmo.log");
+    const std::string log(bytes.begin(), bytes.end());
+    size_t n = 0;
+    for (size_t pos = log.find(text); pos != std::string::npos; pos = log.find(text, pos + 1))
+        ++n;
+    return n;
 }
 
 bool CKiosk::ShowPage() {
@@ -645,6 +676,57 @@ bool StrokeUntilInked(POINT from, POINT to, int step) {
 std::vector<uint32_t> CScreenDib::CopyPixels() const {
     const size_t n = m_cx > 0 && m_cy > 0 ? static_cast<size_t>(m_cx) * m_cy : 0;
     return m_pBits ? std::vector<uint32_t>(m_pBits, m_pBits + n) : std::vector<uint32_t>(n, 0);
+}
+
+namespace {
+std::vector<WORD> g_keysGot;
+}
+
+CKeyWindow::CKeyWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = L"VelmoTestKeys";
+    ::RegisterClassW(&wc);
+    g_keysGot.clear();
+    m_hWnd = ::CreateWindowExW(0, wc.lpszClassName, L"keys", WS_POPUP | WS_VISIBLE, ScreenWidth() / 2 - 150,
+                               ScreenHeight() / 2 - 100, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+CKeyWindow::~CKeyWindow() {
+    if (m_hWnd)
+        ::DestroyWindow(m_hWnd);
+}
+
+bool CKeyWindow::Activate() {
+    const RECT rc = WindowRect(m_hWnd);
+    Tap((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    return WaitUntil([&] { return ::GetForegroundWindow() == m_hWnd; }, 5000);
+}
+
+bool CKeyWindow::Got(WORD vk) const {
+    return std::find(g_keysGot.begin(), g_keysGot.end(), vk) != g_keysGot.end();
+}
+
+void CKeyWindow::Clear() {
+    g_keysGot.clear();
+}
+
+LRESULT CALLBACK CKeyWindow::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        g_keysGot.push_back(static_cast<WORD>(wParam));
+        return 0;
+    // nothing of the system's own key handling (a menu, a task switch) here
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+    case WM_SYSCOMMAND:
+        return 0;
+    default:
+        return ::DefWindowProcW(hWnd, message, wParam, lParam);
+    }
 }
 
 bool RunningUnderWine() {

@@ -75,6 +75,11 @@ std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
 // CLR_INVALID for anything else.
 COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y);
 
+// The record name of a sign-in `days` days before now, without its folder.
+std::wstring NameDaysAgo(int days);
+// Now less `days` days, as a file's time stamp.
+FILETIME FileTimeDaysAgo(int days);
+
 // The Config.ini a kiosk gets unless a test says otherwise.
 inline constexpr char kDefaultConfigIni[] = "[Time]\r\nMinTime=30000\r\n";
 
@@ -196,6 +201,9 @@ private:
     HWND m_hMain = nullptr;
 };
 
+// How often the kiosk's log holds text.
+size_t LogCount(const CKiosk& kiosk, const std::string& text);
+
 // Input, in screen pixels.
 // One mouse event at screen (x, y), returning as soon as SendInput does; the
 // calls below also give the kiosk time to take it.
@@ -238,6 +246,27 @@ void Stroke(POINT from, POINT to, int step);
 bool InkAlong(POINT from, POINT to);
 // A horizontal stroke, then a wait of up to 5 s for its ink on the screen.
 bool StrokeUntilInked(POINT from, POINT to, int step);
+
+// A window of the test's own that records the keys reaching it, as any other
+// program on the terminal would get them. One at a time.
+class CKeyWindow {
+public:
+    CKeyWindow();
+    ~CKeyWindow();
+    CKeyWindow(const CKeyWindow&) = delete;
+    CKeyWindow& operator=(const CKeyWindow&) = delete;
+
+    // Taps it and waits until it is the foreground window.
+    bool Activate();
+    // Whether a press of the key has reached it, and forgetting them.
+    bool Got(WORD vk) const;
+    void Clear();
+    HWND Get() const { return m_hWnd; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND m_hWnd = nullptr;
+};
 
 // True under Wine, where a few platform behaviours differ from Windows.
 bool RunningUnderWine();
