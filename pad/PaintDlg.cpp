@@ -1,5 +1,6 @@
 #include "PaintDlg.h"
 
+#include "framework/PointerInput.h"
 #include "pad/BrushImageFile.h"
 #include "res/resource.h"
 
@@ -34,6 +35,17 @@ CMessageMap CPaintDlg::GetMessageMap() const {
         {WM_LBUTTONUP, msg::Mouse<&CPaintDlg::OnLButtonUp>},
         // void OnMouseMove(UINT nFlags, POINT point)
         {WM_MOUSEMOVE, msg::Mouse<&CPaintDlg::OnMouseMove>},
+        // bool OnPointerDown(UINT32 nPointerId, UINT nFlags, POINT ptScreen):
+        // a finger or a pen; a mouse stays with the mouse messages
+        {kWmPointerDown, msg::Pointer<&CPaintDlg::OnPointerDown>},
+        // bool OnPointerUpdate(UINT32 nPointerId, UINT nFlags, POINT ptScreen)
+        {kWmPointerUpdate, msg::Pointer<&CPaintDlg::OnPointerUpdate>},
+        // bool OnPointerUp(UINT32 nPointerId, UINT nFlags, POINT ptScreen)
+        {kWmPointerUp, msg::Pointer<&CPaintDlg::OnPointerUp>},
+        // bool OnPointerCaptureChanged(UINT32 nPointerId, UINT nFlags, POINT ptScreen)
+        {kWmPointerCaptureChanged, msg::Pointer<&CPaintDlg::OnPointerCaptureChanged>},
+        // no press-and-hold, flicks or tap feedback while a finger writes
+        {kWmTabletQuerySystemGestureStatus, msg::Answer<kNoSystemGestures>},
         // WM_SETCURSOR stays with the default processing, which asks the
         // page first: the page shows the pen cursor over the whole pad
     };
@@ -47,6 +59,7 @@ int CPaintDlg::OnCreate() {
     m_cx = rc.right;
     m_cy = rc.bottom;
     m_frame.Create(m_cx, m_cy); // a white pad even when OpenGL is missing
+    TurnOffTouchFeedback(m_hWnd);
     if (m_surface.Create(m_hWnd, m_cx, m_cy))
         m_hDC = m_surface.GetDC();
     if (!m_hDC || !SetupPixelFormat())
@@ -160,8 +173,74 @@ void CPaintDlg::OnLButtonUp(UINT, POINT) {
 }
 
 void CPaintDlg::OnMouseMove(UINT, POINT point) {
-    m_strokes.OnMouseMove(point.x, point.y, m_cx, m_cy);
+    // the ink goes on the screen as the move arrives, once the input queued
+    // before it is taken; the tick stays for the brush's decay
+    if (m_strokes.OnMouseMove(point.x, point.y, m_cx, m_cy) > 0)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
     NotifyActivity();
+}
+
+bool CPaintDlg::OnPointerDown(UINT32 nPointerId, UINT, POINT) {
+    if (!IsTouchOrPen(nPointerId))
+        return false;
+    // a stroke whose finger left without a word to the pad ends now
+    if (m_pointer.IsTracking() && !IsPointerInContact(m_pointer.PointerId()))
+        ApplyPointer(m_pointer.OnCancel(m_pointer.PointerId()));
+    ApplyPointer(m_pointer.OnDown(nPointerId, PadSamples(nPointerId), m_cx, m_cy));
+    return true;
+}
+
+bool CPaintDlg::OnPointerUpdate(UINT32 nPointerId, UINT nFlags, POINT) {
+    if (m_pointer.IsTracking(nPointerId)) {
+        ApplyPointer(m_pointer.OnUpdate(nPointerId, PadSamples(nPointerId), m_cx, m_cy));
+        return true;
+    }
+    // another finger is ignored; a pen above the pad moves as a mouse does
+    return (nFlags & kPointerFlagInContact) && IsTouchOrPen(nPointerId);
+}
+
+bool CPaintDlg::OnPointerUp(UINT32 nPointerId, UINT, POINT) {
+    if (!m_pointer.IsTracking(nPointerId))
+        return IsTouchOrPen(nPointerId);
+    ApplyPointer(m_pointer.OnUp(nPointerId, PadSamples(nPointerId), m_cx, m_cy));
+    return true;
+}
+
+bool CPaintDlg::OnPointerCaptureChanged(UINT32 nPointerId, UINT, POINT) {
+    ApplyPointer(m_pointer.OnCancel(nPointerId));
+    return false;
+}
+
+std::vector<PointerSample> CPaintDlg::PadSamples(UINT32 nPointerId) const {
+    std::vector<PointerSample> samples;
+    for (PointerPoint p : PointerInputs(nPointerId)) {
+        ::ScreenToClient(m_hWnd, &p.pt);
+        samples.push_back({p.nFrame, p.pt.x, p.pt.y, p.bCanceled});
+    }
+    return samples;
+}
+
+void CPaintDlg::ApplyPointer(const std::vector<StrokeInput>& inputs) {
+    for (const StrokeInput& in : inputs) {
+        switch (in.kind) {
+        case StrokeInput::Kind::Jump:
+            m_strokes.JumpTo(in.x, in.y);
+            break;
+        case StrokeInput::Kind::Press:
+            m_strokes.OnLButtonDown(in.x, in.y);
+            break;
+        case StrokeInput::Kind::Move:
+            m_strokes.OnMouseMove(in.x, in.y, m_cx, m_cy);
+            break;
+        case StrokeInput::Kind::Release:
+            m_strokes.OnLButtonUp();
+            break;
+        }
+    }
+    if (inputs.empty())
+        return;
+    NotifyActivity();
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 void CPaintDlg::NotifyActivity() {

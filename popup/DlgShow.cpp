@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/Gdi.h"
+#include "framework/PointerInput.h"
 #include "res/resource.h"
 
 namespace {
@@ -91,6 +92,8 @@ CMessageMap CDlgShow::GetMessageMap() const {
         {kMessageActivate, msg::Raw<&CDlgShow::OnActivateLauncher>},
         // void OnDisplayChange()
         {WM_DISPLAYCHANGE, msg::VoidThenDefault<&CDlgShow::OnDisplayChange>},
+        // a finger held on the launcher is a press, not a right click
+        {kWmTabletQuerySystemGestureStatus, msg::Answer<kNoSystemGestures>},
     };
     return map;
 }
@@ -105,6 +108,7 @@ void CDlgShow::LoadPicture() {
 int CDlgShow::OnCreate() {
     m_blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     LoadPicture();
+    TurnOffTouchFeedback(m_hWnd);
     RefreshLayeredWindow();
     ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 300, m_nImageWidth, m_nImageHeight, SWP_NOSIZE | SWP_NOMOVE);
     return 0;

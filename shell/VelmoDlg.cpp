@@ -2,6 +2,7 @@
 
 #include "AboutDlg.h"
 #include "VisitorTexts.h"
+#include "framework/PointerInput.h"
 #include "framework/Reporter.h"
 #include "res/resource.h"
 
@@ -27,6 +28,15 @@ CMessageMap CVelmoDlg::GetMessageMap() const {
         {WM_LBUTTONDBLCLK, msg::Mouse<&CVelmoDlg::OnLButtonDblClk>},
         // void OnMouseMove(UINT nFlags, POINT point)
         {WM_MOUSEMOVE, msg::Mouse<&CVelmoDlg::OnMouseMove>},
+        // bool OnPointerDown(UINT32 nPointerId, UINT nFlags, POINT ptScreen):
+        // a finger or a pen presses at once; a mouse keeps its messages
+        {kWmPointerDown, msg::Pointer<&CVelmoDlg::OnPointerDown>},
+        // bool OnPointerUpdate(UINT32 nPointerId, UINT nFlags, POINT ptScreen)
+        {kWmPointerUpdate, msg::Pointer<&CVelmoDlg::OnPointerUpdate>},
+        // bool OnPointerUp(UINT32 nPointerId, UINT nFlags, POINT ptScreen)
+        {kWmPointerUp, msg::Pointer<&CVelmoDlg::OnPointerUp>},
+        // no press-and-hold, flicks or tap feedback over the page
+        {kWmTabletQuerySystemGestureStatus, msg::Answer<kNoSystemGestures>},
         // BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message)
         {WM_SETCURSOR, msg::SetCursor<&CVelmoDlg::OnSetCursor>},
         // void OnTimer(UINT_PTR nIDEvent)
@@ -46,6 +56,7 @@ BOOL CVelmoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     AddAboutMenuItem();
     SetIcons();
+    TurnOffTouchFeedback(m_hWnd);
     m_pPageImage.Load(L"Picture\\PadMsg.png");
     m_pShadeImage.Load(L"Picture\\Btnshade.png");
     HideBehindLauncher();

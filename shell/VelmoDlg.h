@@ -42,6 +42,9 @@ private:
     void OnLButtonDown(UINT nFlags, POINT point);
     void OnLButtonDblClk(UINT nFlags, POINT point);
     void OnMouseMove(UINT nFlags, POINT point);
+    bool OnPointerDown(UINT32 nPointerId, UINT nFlags, POINT ptScreen);
+    bool OnPointerUpdate(UINT32 nPointerId, UINT nFlags, POINT ptScreen);
+    bool OnPointerUp(UINT32 nPointerId, UINT nFlags, POINT ptScreen);
     BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnPhotoTaken(WPARAM wParam, LPARAM lParam);

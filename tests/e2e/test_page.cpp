@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include <gdiplus.h>
+#include <tpcshrd.h>
 
 using namespace e2e;
 
@@ -271,6 +272,30 @@ E2E_TEST(PenCursorOverThePadOnly) {
             ::DeleteObject(ii.hbmMask);
         if (ii.hbmColor)
             ::DeleteObject(ii.hbmColor);
+    }
+}
+
+E2E_TEST(TheSystemsTouchGesturesAreOffOverTheKiosk) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    HWND hPad = ::FindWindowExW(kiosk.Main(), nullptr, L"#32770", nullptr);
+    REQUIRE(hPad != nullptr);
+    const struct {
+        const char* name;
+        HWND hWnd;
+    } windows[] = {{"launcher", kiosk.Popup()}, {"page", kiosk.Main()}, {"pad", hPad}};
+    // the system asks before a finger's press; Wine never does
+    constexpr DWORD_PTR kOff = TABLET_DISABLE_PRESSANDHOLD | TABLET_DISABLE_FLICKS | TABLET_DISABLE_PENTAPFEEDBACK;
+    for (const auto& w : windows) {
+        const RECT rc = WindowRect(w.hWnd);
+        DWORD_PTR answer = 0;
+        const bool bAnswered = ::SendMessageTimeoutW(w.hWnd, WM_TABLET_QUERYSYSTEMGESTURESTATUS, 0,
+                                                     MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2),
+                                                     SMTO_NORMAL, 5000, &answer) != 0;
+        if ((answer & kOff) != kOff)
+            std::printf("  %s answered 0x%llX\n", w.name, static_cast<unsigned long long>(answer));
+        CHECK(bAnswered);
+        CHECK_EQ(answer & kOff, kOff);
     }
 }
 
