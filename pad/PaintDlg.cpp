@@ -1,5 +1,7 @@
 #include "PaintDlg.h"
 
+#include <algorithm>
+
 #include "framework/PointerInput.h"
 #include "pad/BrushImageFile.h"
 #include "res/resource.h"
@@ -131,7 +133,10 @@ bool CPaintDlg::ReplaceSurface(int cx, int cy) {
 
 void CPaintDlg::OnTimer(UINT_PTR) {
     m_strokes.Decay();
-    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    // moves show their own ink at once; the tick shows what is still missing
+    const StrokeDelta delta = m_strokes.NewStampsSince(m_drawn);
+    if (!m_bFrameValid || delta.bRestart || !delta.stamps.empty())
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 BOOL CPaintDlg::OnEraseBackground(HDC) {
@@ -140,14 +145,16 @@ BOOL CPaintDlg::OnEraseBackground(HDC) {
 
 void CPaintDlg::OnPaint() {
     CPaintDC dc(m_hWnd);
-    if (m_hRC)
-        RenderStrokes();
+    // a move shows only its own pixels: a frame drawn afresh shows whole
+    if (m_hRC && RenderStrokes())
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
     m_frame.Present(dc.Get(), m_cx, m_cy);
 }
 
 // Only stamps made since the last frame are drawn: the frame keeps the ink
-// of everything before them.
-void CPaintDlg::RenderStrokes() {
+// of everything before them. True when the frame was drawn afresh; a frame
+// that could not be drawn waits for the next tick.
+bool CPaintDlg::RenderStrokes() {
     StrokeDelta delta = m_strokes.NewStampsSince(m_drawn);
     const bool bRebuild = !m_bFrameValid || delta.bRestart;
     if (bRebuild) {
@@ -157,10 +164,11 @@ void CPaintDlg::RenderStrokes() {
     // stamps that did not reach the frame stay new for the next tick
     if (!delta.stamps.empty() && !m_renderer.AddStamps(delta.stamps, m_frame)) {
         m_bFrameValid = !bRebuild;
-        return;
+        return false;
     }
     m_bFrameValid = true;
     m_drawn = m_strokes.FrameMark();
+    return bRebuild;
 }
 
 void CPaintDlg::OnLButtonDown(UINT, POINT point) {
@@ -173,11 +181,22 @@ void CPaintDlg::OnLButtonUp(UINT, POINT) {
 }
 
 void CPaintDlg::OnMouseMove(UINT, POINT point) {
-    // the ink goes on the screen as the move arrives, once the input queued
-    // before it is taken; the tick stays for the brush's decay
-    if (m_strokes.OnMouseMove(point.x, point.y, m_cx, m_cy) > 0)
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    MoveAndShow(point.x, point.y);
     NotifyActivity();
+}
+
+// The ink of a move goes on the screen as the move arrives, once the input
+// queued before it is taken, and only where it lands; the tick stays for the
+// brush's decay.
+void CPaintDlg::MoveAndShow(int x, int y) {
+    const StrokePos from = m_strokes.LastPoint();
+    if (m_strokes.OnMouseMove(x, y, m_cx, m_cy) == 0)
+        return;
+    // no stamp is larger than the drawing brush, plus a pixel of filtering
+    const int reach = static_cast<int>(CStrokeModel::kMaxDrawingSize) + 2;
+    const RECT rc{std::min(from.x, x) - reach, std::min(from.y, y) - reach, std::max(from.x, x) + reach + 1,
+                  std::max(from.y, y) + reach + 1};
+    ::InvalidateRect(m_hWnd, &rc, FALSE);
 }
 
 bool CPaintDlg::OnPointerDown(UINT32 nPointerId, UINT, POINT) {
@@ -230,17 +249,15 @@ void CPaintDlg::ApplyPointer(const std::vector<StrokeInput>& inputs) {
             m_strokes.OnLButtonDown(in.x, in.y);
             break;
         case StrokeInput::Kind::Move:
-            m_strokes.OnMouseMove(in.x, in.y, m_cx, m_cy);
+            MoveAndShow(in.x, in.y);
             break;
         case StrokeInput::Kind::Release:
             m_strokes.OnLButtonUp();
             break;
         }
     }
-    if (inputs.empty())
-        return;
-    NotifyActivity();
-    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    if (!inputs.empty())
+        NotifyActivity();
 }
 
 void CPaintDlg::NotifyActivity() {

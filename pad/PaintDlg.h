@@ -60,9 +60,10 @@ private:
     bool SetupPixelFormat();
     bool ReplaceSurface(int cx, int cy);
     void LoadBrushTexture();
-    void RenderStrokes();
+    bool RenderStrokes();
     void ReleaseRenderingContext();
     void NotifyActivity();
+    void MoveAndShow(int x, int y);
     // The pointer's inputs for this message, in the pad's client pixels.
     std::vector<PointerSample> PadSamples(UINT32 nPointerId) const;
     // Lays what the pointer did into the brush model and shows it.

@@ -154,6 +154,9 @@ void CVelmoDlg::OnActivate(UINT nState, HWND, BOOL) {
 
 void CVelmoDlg::RefreshBackBuffer() {
     m_bmpBackBuffer.CopyScreenRect({0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+    // the launcher may still be on the screen just after a tap
+    const CMemoryDC dc(nullptr, m_bmpBackBuffer.GetSafeHandle());
+    m_dlgShow.PaintBehind(dc.Get());
 }
 
 bool CVelmoDlg::CanRestorePage() const {
