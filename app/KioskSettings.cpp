@@ -56,6 +56,19 @@ int ReadKeepDays(const std::wstring& raw, std::vector<std::wstring>& notes) {
     return nKeepDays;
 }
 
+// Only a plain 0 or 1 is taken: a kiosk whose screen goes dark by a typing
+// slip looks broken, so anything else keeps the display on.
+bool ReadKeepDisplayOn(const std::wstring& raw, std::vector<std::wstring>& notes) {
+    const size_t first = raw.find_first_not_of(L" \t");
+    const std::wstring value =
+        first == std::wstring::npos ? L"" : raw.substr(first, raw.find_last_not_of(L" \t") - first + 1);
+    if (value == L"0")
+        return false;
+    if (!value.empty() && value != L"1")
+        notes.push_back(L"Power: KeepDisplayOn=" + raw + L" in Config.ini is neither 0 nor 1; the display is kept on");
+    return true;
+}
+
 } // namespace
 
 KioskSettings ParseKioskSettings(const SettingReader& read, std::wstring_view computerName,
@@ -64,5 +77,6 @@ KioskSettings ParseKioskSettings(const SettingReader& read, std::wstring_view co
     settings.page.nIdleTime = ReadIdleTime(read(L"Time", L"MinTime"), notes);
     settings.share = ParseShareSettings(read(L"Share", L"Folder"), read(L"Share", L"Kiosk"),
                                         ReadKeepDays(read(L"Records", L"KeepDays"), notes), computerName, notes);
+    settings.bKeepDisplayOn = ReadKeepDisplayOn(read(L"Power", L"KeepDisplayOn"), notes);
     return settings;
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "CrashHandler.h"
+#include "KeepAwake.h"
 #include "KioskAccount.h"
 #include "KioskSettings.h"
 #include "SingleInstance.h"
@@ -93,6 +94,7 @@ BOOL CVelmoApp::InitInstance() {
 
     const DWORD dwStart = ::GetTickCount();
     StartRecordKeeping(settings.share);
+    const CKeepAwake awake(settings.bKeepDisplayOn);
     RunKiosk(*this, settings.page, instance.StopEvent());
     StopRecordKeeping();
     LogEnd(dwStart);
