@@ -5,10 +5,14 @@
 #define _WIN32_WINNT 0x0602
 #include <windows.h>
 
+#include <propsys.h>
+#include <shellapi.h>
+
 #include "PointerInput.h"
 
 #include <algorithm>
 
+#include "Com.h"
 #include "SystemFunction.h"
 
 namespace {
@@ -76,4 +80,19 @@ void TurnOffTouchFeedback(HWND hWnd) {
     const BOOL bEnabled = FALSE;
     for (const FEEDBACK_TYPE feedback : kFeedback)
         pSetFeedback(hWnd, feedback, 0, sizeof(bEnabled), &bEnabled);
+}
+
+bool TurnOffEdgeSwipes(HWND hWnd) {
+    // System.EdgeGesture.DisableTouchWhenFullscreen, which mingw-w64 does not name
+    static constexpr PROPERTYKEY kDisableTouchWhenFullscreen{
+        {0x32CE38B2, 0x2C9A, 0x41B1, {0x9B, 0xC5, 0xB3, 0x78, 0x43, 0x94, 0xAA, 0x44}}, 2};
+    static const auto pGetStore =
+        SystemFunction<decltype(::SHGetPropertyStoreForWindow)>(L"shell32.dll", "SHGetPropertyStoreForWindow");
+    CComPtr<IPropertyStore> store;
+    if (!pGetStore || FAILED(pGetStore(hWnd, __uuidof(IPropertyStore), reinterpret_cast<void**>(store.Put()))))
+        return false;
+    PROPVARIANT value{};
+    value.vt = VT_BOOL;
+    value.boolVal = VARIANT_TRUE;
+    return SUCCEEDED(store->SetValue(kDisableTouchWhenFullscreen, value));
 }

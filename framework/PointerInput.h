@@ -43,3 +43,6 @@ bool IsPointerInContact(UINT32 nPointerId);
 std::vector<PointerPoint> PointerInputs(UINT32 nPointerId);
 // No contact circles, tap, press-and-hold or right-tap feedback over the window.
 void TurnOffTouchFeedback(HWND hWnd);
+// No system panels from a swipe in from a screen edge while the window is
+// active and covers the screen; false where the system could not be told.
+bool TurnOffEdgeSwipes(HWND hWnd);
