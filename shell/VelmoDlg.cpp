@@ -43,6 +43,10 @@ CMessageMap CVelmoDlg::GetMessageMap() const {
         {WM_TIMER, msg::Timer<&CVelmoDlg::OnTimer>},
         // LRESULT OnPhotoTaken(WPARAM wParam, LPARAM lParam)
         {WM_PHOTO_TAKEN, msg::Raw<&CVelmoDlg::OnPhotoTaken>},
+        // LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam)
+        {WM_QUERYENDSESSION, msg::Raw<&CVelmoDlg::OnQueryEndSession>},
+        // LRESULT OnEndSession(WPARAM wParam, LPARAM lParam)
+        {WM_ENDSESSION, msg::Raw<&CVelmoDlg::OnEndSession>},
     };
     return map;
 }
@@ -57,6 +61,7 @@ BOOL CVelmoDlg::OnInitDialog() {
     AddAboutMenuItem();
     SetIcons();
     TurnOffTouchFeedback(m_hWnd);
+    TurnOffEdgeSwipes(m_hWnd);
     m_pPageImage.Load(L"Picture\\PadMsg.png");
     m_pShadeImage.Load(L"Picture\\Btnshade.png");
     HideBehindLauncher();

@@ -48,6 +48,8 @@ private:
     BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnPhotoTaken(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
 
     // start-up, in the order OnInitDialog takes them
     void AddAboutMenuItem();
