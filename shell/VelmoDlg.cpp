@@ -47,6 +47,9 @@ CMessageMap CVelmoDlg::GetMessageMap() const {
         {WM_QUERYENDSESSION, msg::Raw<&CVelmoDlg::OnQueryEndSession>},
         // LRESULT OnEndSession(WPARAM wParam, LPARAM lParam)
         {WM_ENDSESSION, msg::Raw<&CVelmoDlg::OnEndSession>},
+        // void OnScreenChange()
+        {WM_DISPLAYCHANGE, msg::Void<&CVelmoDlg::OnScreenChange>},
+        {WM_DPICHANGED, msg::Void<&CVelmoDlg::OnScreenChange>},
     };
     return map;
 }
@@ -71,6 +74,7 @@ BOOL CVelmoDlg::OnInitDialog() {
     RefreshBackBuffer();
     Report(m_camera.Start());
     CreatePad();
+    KeepOwnLayoutOnDpiChange();
     return TRUE;
 }
 

@@ -50,6 +50,9 @@ private:
     LRESULT OnPhotoTaken(WPARAM wParam, LPARAM lParam);
     LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
     LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
+    // WM_DISPLAYCHANGE and WM_DPICHANGED: the page is laid out again for the
+    // screen as it is now.
+    void OnScreenChange();
 
     // start-up, in the order OnInitDialog takes them
     void AddAboutMenuItem();
@@ -57,6 +60,9 @@ private:
     void HideBehindLauncher();
     void ComputeLayout();
     void CreatePad();
+    // The page lays itself out at a screen change: the system's own rescaling
+    // of the dialogs would fight that.
+    void KeepOwnLayoutOnDpiChange();
 
     void PressButton(PageButton button, const LayoutRect& rc);
     void OnHistoryButton();

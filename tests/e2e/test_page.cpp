@@ -299,6 +299,45 @@ E2E_TEST(TheSystemsTouchGesturesAreOffOverTheKiosk) {
     }
 }
 
+// The screen's size as the test found it, back however the test ends.
+struct CScreenSizeRestorer {
+    ~CScreenSizeRestorer() { ::ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr); }
+};
+
+// A new resolution or a rotation while a visitor is on the page: the page,
+// its pad and the launcher follow the screen's new size.
+E2E_TEST(TheKioskFollowsTheScreenToANewSize) {
+    const bool bWide = ScreenWidth() != 1280;
+    const int cx = bWide ? 1280 : 1024, cy = bWide ? 720 : 768;
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    const HWND hPad = ::FindWindowExW(kiosk.Main(), nullptr, L"#32770", nullptr);
+    REQUIRE(hPad != nullptr);
+    const CScreenSizeRestorer restorer;
+    DEVMODEW mode{};
+    mode.dmSize = sizeof(mode);
+    mode.dmPelsWidth = cx;
+    mode.dmPelsHeight = cy;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    REQUIRE(::ChangeDisplaySettingsExW(nullptr, &mode, nullptr, CDS_FULLSCREEN, nullptr) == DISP_CHANGE_SUCCESSFUL);
+    REQUIRE(WaitUntil([&] { return ScreenWidth() == cx && ScreenHeight() == cy; }, 5000));
+    const LayoutRect pad = ComputeStartupLayout(cx, cy).pad;
+    const auto laidOut = [&] {
+        const RECT rcMain = WindowRect(kiosk.Main()), rcPad = WindowRect(hPad);
+        return rcMain.left == 0 && rcMain.top == 0 && rcMain.right == cx && rcMain.bottom == cy &&
+               rcPad.left == pad.left && rcPad.top == pad.top && rcPad.right == pad.right && rcPad.bottom == pad.bottom;
+    };
+    CHECK(WaitUntil(laidOut, 5000));
+    // the exit region of the new size leaves for the launcher, on the new bottom edge
+    Tap(cx * 1750 / 1920, cy * 50 / 1080);
+    CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }));
+    CHECK_EQ(WindowRect(kiosk.Popup()).bottom, static_cast<LONG>(cy));
+    // a tap brings the page over the whole new screen
+    REQUIRE(kiosk.ShowPage());
+    CHECK(laidOut());
+}
+
 E2E_TEST(ManyVisitsLeakNoHandles) {
     if (ScreenWidth() != 1920) {
         std::printf("  runs at 1920 x 1080 only, to keep the suite short\n");
