@@ -59,8 +59,17 @@ void CVelmoDlg::OnScreenChange() {
                  TRUE);
     if (IsPageHidden())
         return; // a tap takes a fresh copy of the desktop and covers the screen
-    // the desktop behind the page cannot be seen now: the page as it is stands in for it
-    m_bmpBackBuffer.CopyScreenRect(m_rcScreen);
+    // what lies behind the page cannot be seen now: the desktop's own picture
+    // stands in for it, as a tap on a bare desktop would have copied
+    const CClientDC screen(nullptr);
+    CBitmapHandle desktop(::CreateCompatibleBitmap(screen.Get(), m_rcScreen.right, m_rcScreen.bottom));
+    if (desktop) {
+        {
+            const CMemoryDC dc(screen.Get(), desktop.Get());
+            ::PaintDesktop(dc.Get());
+        }
+        m_bmpBackBuffer.Attach(desktop.Release());
+    }
     ::MoveWindow(m_hWnd, 0, 0, m_rcScreen.right, m_rcScreen.bottom, TRUE);
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
