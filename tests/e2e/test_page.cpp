@@ -3,9 +3,12 @@
 // growth of handles over many visits.
 #include "Harness.h"
 
+#include "records/BmpFormat.h"
 #include "shell/Layout.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 
 #include <gdiplus.h>
 #include <tpcshrd.h>
@@ -336,6 +339,17 @@ E2E_TEST(TheKioskFollowsTheScreenToANewSize) {
     // a tap brings the page over the whole new screen
     REQUIRE(kiosk.ShowPage());
     CHECK(laidOut());
+    // and a record saved now is the new sign area
+    const LayoutRect save = ComputePressRegions(cx, cy).buttons[3];
+    Tap((save.left + save.right) / 2, (save.top + save.bottom) / 2);
+    const std::wstring folder = kiosk.Folder() + L"\\SignIn";
+    REQUIRE(WaitUntil([&] { return FileNamesIn(folder, L"*.bmp").size() == 1; }, 5000));
+    const std::vector<uint8_t> bytes = ReadFileBytes(folder + L"\\" + FileNamesIn(folder, L"*.bmp")[0]);
+    const std::optional<DibView> view = ParseBmpFile(bytes.data(), bytes.size());
+    const LayoutRect sign = ComputeStartupLayout(cx, cy).signCapture;
+    REQUIRE(view.has_value());
+    CHECK_EQ(view->width, sign.Width());
+    CHECK_EQ(std::abs(view->height), sign.Height());
 }
 
 E2E_TEST(ManyVisitsLeakNoHandles) {
