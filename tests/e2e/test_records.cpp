@@ -60,45 +60,6 @@ void WriteStroke(int x0, int x1, int y) {
     Pause(300);
 }
 
-// A file share for the kiosk: under Wine a folder of the prefix's
-// dosdevices\unc, on Windows the administrative share of the temporary
-// folder's drive. `backing` is the same folder as this process reaches it.
-struct TestShare {
-    std::wstring unc;
-    std::wstring backing;
-};
-
-std::optional<TestShare> MakeShare(const std::wstring& name) {
-    if (RunningUnderWine()) {
-        const char* pszPrefix = std::getenv("WINEPREFIX");
-        if (!pszPrefix || !*pszPrefix)
-            return std::nullopt;
-        std::wstring unc = L"Z:";
-        for (const char* p = pszPrefix; *p; ++p)
-            unc += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-        unc += L"\\dosdevices\\unc";
-        ::CreateDirectoryW(unc.c_str(), nullptr);
-        ::CreateDirectoryW((unc + L"\\velmo-test").c_str(), nullptr);
-        const std::wstring backing = unc + L"\\velmo-test\\" + name;
-        DeleteTree(backing);
-        DeleteTree(backing + L"-off");
-        if (!::CreateDirectoryW(backing.c_str(), nullptr))
-            return std::nullopt;
-        return TestShare{L"\\\\velmo-test\\" + name, backing};
-    }
-    const std::wstring backing = TempFolder(L"share-" + name);
-    TestShare share{L"\\\\localhost\\" + backing.substr(0, 1) + L"$" + backing.substr(2), backing};
-    if (::GetFileAttributesW(share.unc.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return std::nullopt;
-    return share;
-}
-
-// Takes the share away, as a server going down does, or brings it back.
-bool SetShareOnline(const TestShare& share, bool bOnline) {
-    const std::wstring off = share.backing + L"-off";
-    return bOnline ? ::MoveFileW(off.c_str(), share.backing.c_str()) : ::MoveFileW(share.backing.c_str(), off.c_str());
-}
-
 std::string ShareConfig(const TestShare& share, const char* extra = "") {
     std::string folder;
     for (wchar_t c : share.unc)
@@ -128,29 +89,6 @@ bool ShareMirrorsRecords(const CKiosk& kiosk, const TestShare& share) {
             return false;
     }
     return true;
-}
-
-size_t LogCount(const CKiosk& kiosk, const std::string& text) {
-    const std::vector<uint8_t> bytes = ReadFileBytes(kiosk.Folder() + L"\\Logs\\Velmo.log");
-    const std::string log(bytes.begin(), bytes.end());
-    size_t n = 0;
-    for (size_t pos = log.find(text); pos != std::string::npos; pos = log.find(text, pos + 1))
-        ++n;
-    return n;
-}
-
-// The record name of a sign-in `days` days before now, without its folder.
-std::wstring NameDaysAgo(int days) {
-    SYSTEMTIME st;
-    ::GetLocalTime(&st);
-    FILETIME ft;
-    ::SystemTimeToFileTime(&st, &ft);
-    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
-    u.QuadPart -= static_cast<ULONGLONG>(days) * 86400 * 10000000;
-    ft = {u.LowPart, u.HighPart};
-    ::FileTimeToSystemTime(&ft, &st);
-    const std::wstring path = RecordFileName({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
-    return path.substr(path.find(L'\\') + 1);
 }
 
 bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
