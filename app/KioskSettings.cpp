@@ -101,6 +101,17 @@ std::optional<std::wstring> ReadHistoryPin(const std::wstring& raw, std::vector<
     return std::wstring();
 }
 
+// Only a plain 0 or 1 is taken: a kiosk whose screen goes dark by a typing
+// slip looks broken, so anything else keeps the display on.
+bool ReadKeepDisplayOn(const std::wstring& raw, std::vector<std::wstring>& notes) {
+    const std::wstring value = SettingValue(raw);
+    if (value == L"0")
+        return false;
+    if (!value.empty() && value != L"1")
+        notes.push_back(L"Power: KeepDisplayOn=" + raw + L" in Config.ini is neither 0 nor 1; the display is kept on");
+    return true;
+}
+
 } // namespace
 
 KioskSettings ParseKioskSettings(const SettingReader& read, std::wstring_view computerName,
@@ -112,5 +123,6 @@ KioskSettings ParseKioskSettings(const SettingReader& read, std::wstring_view co
     settings.page.history.pin = ReadHistoryPin(read(L"History", L"Pin"), notes);
     settings.share = ParseShareSettings(read(L"Share", L"Folder"), read(L"Share", L"Kiosk"),
                                         ReadKeepDays(read(L"Records", L"KeepDays"), notes), computerName, notes);
+    settings.bKeepDisplayOn = ReadKeepDisplayOn(read(L"Power", L"KeepDisplayOn"), notes);
     return settings;
 }

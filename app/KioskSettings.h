@@ -15,7 +15,8 @@
 
 struct KioskSettings {
     PageSettings page;
-    ShareSettings share; // [Share] Folder, Kiosk and [Records] KeepDays
+    ShareSettings share;        // [Share] Folder, Kiosk and [Records] KeepDays
+    bool bKeepDisplayOn = true; // [Power] KeepDisplayOn: 0 leaves the display and sleep to the power plan
 };
 
 // One value as the file holds it; "" when the file, section or key is missing.

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "CrashHandler.h"
+#include "KeepAwake.h"
 #include "KeyGuard.h"
 #include "KioskAccount.h"
 #include "KioskSettings.h"
@@ -102,6 +103,7 @@ BOOL CVelmoApp::InitInstance() {
 
     const DWORD dwStart = ::GetTickCount();
     StartRecordKeeping(settings.share);
+    const CKeepAwake awake(settings.bKeepDisplayOn);
     RunKiosk(*this, settings.page, instance.StopEvent());
     StopRecordKeeping();
     LogEnd(dwStart);

@@ -102,6 +102,20 @@ template <auto F> bool SysCommand(CWnd& w, WPARAM wParam, LPARAM lParam, LRESULT
     return (Self<F>(w).*F)(static_cast<UINT>(wParam), lParam);
 }
 
+// bool OnPointerDown(UINT32 nPointerId, UINT nFlags, POINT ptScreen) and the
+// other pointer messages (PointerInput.h): false leaves the message to default
+// processing, which makes mouse messages of it.
+template <auto F> bool Pointer(CWnd& w, WPARAM wParam, LPARAM lParam, LRESULT& r) {
+    r = 0;
+    return (Self<F>(w).*F)(static_cast<UINT32>(LOWORD(wParam)), static_cast<UINT>(HIWORD(wParam)), PointOf(lParam));
+}
+
+// A message answered with a fixed value, whatever it asks.
+template <LRESULT V> bool Answer(CWnd&, WPARAM, LPARAM, LRESULT& r) {
+    r = V;
+    return true;
+}
+
 // LRESULT OnMessage(WPARAM wParam, LPARAM lParam) for private messages.
 template <auto F> bool Raw(CWnd& w, WPARAM wParam, LPARAM lParam, LRESULT& r) {
     r = (Self<F>(w).*F)(wParam, lParam);

@@ -1,5 +1,8 @@
 #include "PaintDlg.h"
 
+#include <algorithm>
+
+#include "framework/PointerInput.h"
 #include "pad/BrushImageFile.h"
 #include "res/resource.h"
 
@@ -34,6 +37,17 @@ CMessageMap CPaintDlg::GetMessageMap() const {
         {WM_LBUTTONUP, msg::Mouse<&CPaintDlg::OnLButtonUp>},
         // void OnMouseMove(UINT nFlags, POINT point)
         {WM_MOUSEMOVE, msg::Mouse<&CPaintDlg::OnMouseMove>},
+        // bool OnPointerDown(UINT32 nPointerId, UINT nFlags, POINT ptScreen):
+        // a finger or a pen; a mouse stays with the mouse messages
+        {kWmPointerDown, msg::Pointer<&CPaintDlg::OnPointerDown>},
+        // bool OnPointerUpdate(UINT32 nPointerId, UINT nFlags, POINT ptScreen)
+        {kWmPointerUpdate, msg::Pointer<&CPaintDlg::OnPointerUpdate>},
+        // bool OnPointerUp(UINT32 nPointerId, UINT nFlags, POINT ptScreen)
+        {kWmPointerUp, msg::Pointer<&CPaintDlg::OnPointerUp>},
+        // bool OnPointerCaptureChanged(UINT32 nPointerId, UINT nFlags, POINT ptScreen)
+        {kWmPointerCaptureChanged, msg::Pointer<&CPaintDlg::OnPointerCaptureChanged>},
+        // no press-and-hold, flicks or tap feedback while a finger writes
+        {kWmTabletQuerySystemGestureStatus, msg::Answer<kNoSystemGestures>},
         // WM_SETCURSOR stays with the default processing, which asks the
         // page first: the page shows the pen cursor over the whole pad
     };
@@ -47,6 +61,7 @@ int CPaintDlg::OnCreate() {
     m_cx = rc.right;
     m_cy = rc.bottom;
     m_frame.Create(m_cx, m_cy); // a white pad even when OpenGL is missing
+    TurnOffTouchFeedback(m_hWnd);
     if (m_surface.Create(m_hWnd, m_cx, m_cy))
         m_hDC = m_surface.GetDC();
     if (!m_hDC || !SetupPixelFormat())
@@ -118,7 +133,10 @@ bool CPaintDlg::ReplaceSurface(int cx, int cy) {
 
 void CPaintDlg::OnTimer(UINT_PTR) {
     m_strokes.Decay();
-    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    // moves show their own ink at once; the tick shows what is still missing
+    const StrokeDelta delta = m_strokes.NewStampsSince(m_drawn);
+    if (!m_bFrameValid || delta.bRestart || !delta.stamps.empty())
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 BOOL CPaintDlg::OnEraseBackground(HDC) {
@@ -127,14 +145,16 @@ BOOL CPaintDlg::OnEraseBackground(HDC) {
 
 void CPaintDlg::OnPaint() {
     CPaintDC dc(m_hWnd);
-    if (m_hRC)
-        RenderStrokes();
+    // a move shows only its own pixels: a frame drawn afresh shows whole
+    if (m_hRC && RenderStrokes())
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
     m_frame.Present(dc.Get(), m_cx, m_cy);
 }
 
 // Only stamps made since the last frame are drawn: the frame keeps the ink
-// of everything before them.
-void CPaintDlg::RenderStrokes() {
+// of everything before them. True when the frame was drawn afresh; a frame
+// that could not be drawn waits for the next tick.
+bool CPaintDlg::RenderStrokes() {
     StrokeDelta delta = m_strokes.NewStampsSince(m_drawn);
     const bool bRebuild = !m_bFrameValid || delta.bRestart;
     if (bRebuild) {
@@ -144,10 +164,11 @@ void CPaintDlg::RenderStrokes() {
     // stamps that did not reach the frame stay new for the next tick
     if (!delta.stamps.empty() && !m_renderer.AddStamps(delta.stamps, m_frame)) {
         m_bFrameValid = !bRebuild;
-        return;
+        return false;
     }
     m_bFrameValid = true;
     m_drawn = m_strokes.FrameMark();
+    return bRebuild;
 }
 
 void CPaintDlg::OnLButtonDown(UINT, POINT point) {
@@ -160,8 +181,83 @@ void CPaintDlg::OnLButtonUp(UINT, POINT) {
 }
 
 void CPaintDlg::OnMouseMove(UINT, POINT point) {
-    m_strokes.OnMouseMove(point.x, point.y, m_cx, m_cy);
+    MoveAndShow(point.x, point.y);
     NotifyActivity();
+}
+
+// The ink of a move goes on the screen as the move arrives, once the input
+// queued before it is taken, and only where it lands; the tick stays for the
+// brush's decay.
+void CPaintDlg::MoveAndShow(int x, int y) {
+    const StrokePos from = m_strokes.LastPoint();
+    if (m_strokes.OnMouseMove(x, y, m_cx, m_cy) == 0)
+        return;
+    // no stamp is larger than the drawing brush, plus a pixel of filtering
+    const int reach = static_cast<int>(CStrokeModel::kMaxDrawingSize) + 2;
+    const RECT rc{std::min(from.x, x) - reach, std::min(from.y, y) - reach, std::max(from.x, x) + reach + 1,
+                  std::max(from.y, y) + reach + 1};
+    ::InvalidateRect(m_hWnd, &rc, FALSE);
+}
+
+bool CPaintDlg::OnPointerDown(UINT32 nPointerId, UINT, POINT) {
+    if (!IsTouchOrPen(nPointerId))
+        return false;
+    // a stroke whose finger left without a word to the pad ends now
+    if (m_pointer.IsTracking() && !IsPointerInContact(m_pointer.PointerId()))
+        ApplyPointer(m_pointer.OnCancel(m_pointer.PointerId()));
+    ApplyPointer(m_pointer.OnDown(nPointerId, PadSamples(nPointerId), m_cx, m_cy));
+    return true;
+}
+
+bool CPaintDlg::OnPointerUpdate(UINT32 nPointerId, UINT nFlags, POINT) {
+    if (m_pointer.IsTracking(nPointerId)) {
+        ApplyPointer(m_pointer.OnUpdate(nPointerId, PadSamples(nPointerId), m_cx, m_cy));
+        return true;
+    }
+    // another finger is ignored; a pen above the pad moves as a mouse does
+    return (nFlags & kPointerFlagInContact) && IsTouchOrPen(nPointerId);
+}
+
+bool CPaintDlg::OnPointerUp(UINT32 nPointerId, UINT, POINT) {
+    if (!m_pointer.IsTracking(nPointerId))
+        return IsTouchOrPen(nPointerId);
+    ApplyPointer(m_pointer.OnUp(nPointerId, PadSamples(nPointerId), m_cx, m_cy));
+    return true;
+}
+
+bool CPaintDlg::OnPointerCaptureChanged(UINT32 nPointerId, UINT, POINT) {
+    ApplyPointer(m_pointer.OnCancel(nPointerId));
+    return false;
+}
+
+std::vector<PointerSample> CPaintDlg::PadSamples(UINT32 nPointerId) const {
+    std::vector<PointerSample> samples;
+    for (PointerPoint p : PointerInputs(nPointerId)) {
+        ::ScreenToClient(m_hWnd, &p.pt);
+        samples.push_back({p.nFrame, p.pt.x, p.pt.y, p.bCanceled});
+    }
+    return samples;
+}
+
+void CPaintDlg::ApplyPointer(const std::vector<StrokeInput>& inputs) {
+    for (const StrokeInput& in : inputs) {
+        switch (in.kind) {
+        case StrokeInput::Kind::Jump:
+            m_strokes.JumpTo(in.x, in.y);
+            break;
+        case StrokeInput::Kind::Press:
+            m_strokes.OnLButtonDown(in.x, in.y);
+            break;
+        case StrokeInput::Kind::Move:
+            MoveAndShow(in.x, in.y);
+            break;
+        case StrokeInput::Kind::Release:
+            m_strokes.OnLButtonUp();
+            break;
+        }
+    }
+    if (!inputs.empty())
+        NotifyActivity();
 }
 
 void CPaintDlg::NotifyActivity() {

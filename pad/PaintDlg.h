@@ -10,6 +10,7 @@
 #include "framework/Gdi.h"
 #include "pad/FrameDib.h"
 #include "pad/GLContext.h"
+#include "pad/PointerStroke.h"
 #include "pad/RenderSurface.h"
 #include "pad/StampRenderer.h"
 #include "pad/StrokeModel.h"
@@ -51,15 +52,25 @@ private:
     void OnLButtonDown(UINT nFlags, POINT point);
     void OnLButtonUp(UINT nFlags, POINT point);
     void OnMouseMove(UINT nFlags, POINT point);
+    bool OnPointerDown(UINT32 nPointerId, UINT nFlags, POINT ptScreen);
+    bool OnPointerUpdate(UINT32 nPointerId, UINT nFlags, POINT ptScreen);
+    bool OnPointerUp(UINT32 nPointerId, UINT nFlags, POINT ptScreen);
+    bool OnPointerCaptureChanged(UINT32 nPointerId, UINT nFlags, POINT ptScreen);
 
     bool SetupPixelFormat();
     bool ReplaceSurface(int cx, int cy);
     void LoadBrushTexture();
-    void RenderStrokes();
+    bool RenderStrokes();
     void ReleaseRenderingContext();
     void NotifyActivity();
+    void MoveAndShow(int x, int y);
+    // The pointer's inputs for this message, in the pad's client pixels.
+    std::vector<PointerSample> PadSamples(UINT32 nPointerId) const;
+    // Lays what the pointer did into the brush model and shows it.
+    void ApplyPointer(const std::vector<StrokeInput>& inputs);
 
     CStrokeModel m_strokes;
+    CPointerStroke m_pointer; // touch and pen; the mouse goes straight to m_strokes
     CRenderSurface m_surface; // owns m_hDC, the rendering context's drawable
     HDC m_hDC = nullptr;
     CGLContext m_hRC;

@@ -43,6 +43,11 @@ size_t CStrokeModel::OnMouseMove(int px, int py, int cx, int cy) {
     return nLaid;
 }
 
+void CStrokeModel::JumpTo(int px, int py) {
+    m_ptLast = {px, py};
+    m_bHasLast = true;
+}
+
 size_t CStrokeModel::LayStamps(double x0, double y0, double stepX, double stepY, int64_t count) {
     const size_t nBefore = m_points.size();
     try {

@@ -50,6 +50,9 @@ public:
     // Pointer at client pixel (px, py) on a pad of cx x cy pixels; returns the
     // number of stamps laid.
     size_t OnMouseMove(int px, int py, int cx, int cy);
+    // A finger or pen put down at (px, py): the position moves there without
+    // ink, since nothing travelled over the pad in between.
+    void JumpTo(int px, int py);
     // The 30 ms tick: after a release the size dies away to 0.
     void Decay();
     // colorref: red in the low byte, then green, then blue.

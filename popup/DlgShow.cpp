@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "framework/Gdi.h"
 #include "framework/Lockdown.h"
+#include "framework/PointerInput.h"
+#include "framework/WinGeometry.h"
 #include "res/resource.h"
 
 namespace {
@@ -94,6 +97,8 @@ CMessageMap CDlgShow::GetMessageMap() const {
         {kMessageActivate, msg::Raw<&CDlgShow::OnActivateLauncher>},
         // void OnDisplayChange()
         {WM_DISPLAYCHANGE, msg::VoidThenDefault<&CDlgShow::OnDisplayChange>},
+        // a finger held on the launcher is a press, not a right click
+        {kWmTabletQuerySystemGestureStatus, msg::Answer<kNoSystemGestures>},
     };
     return map;
 }
@@ -108,6 +113,7 @@ void CDlgShow::LoadPicture() {
 int CDlgShow::OnCreate() {
     m_blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     LoadPicture();
+    TurnOffTouchFeedback(m_hWnd);
     RefreshLayeredWindow();
     ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 300, m_nImageWidth, m_nImageHeight, SWP_NOSIZE | SWP_NOMOVE);
     return 0;
@@ -127,6 +133,7 @@ BOOL CDlgShow::OnInitDialog() {
     ::GetWindowRect(m_hWnd, &rc);
     const int cy = ::GetSystemMetrics(SM_CYSCREEN);
     ::MoveWindow(m_hWnd, 0, cy - (rc.bottom - rc.top), rc.right - rc.left, rc.bottom - rc.top, TRUE);
+    KeepBackdrop(); // not shown yet
     return TRUE;
 }
 
@@ -248,13 +255,22 @@ void CDlgShow::RestoreMainWindow() {
         return;
     RECT rcPopup;
     ::GetWindowRect(m_hWnd, &rcPopup);
+    const RECT rcBand = BandRect();
+    m_rcLeft = rcPopup;
+    m_bBehindKnown = m_backdrop.IsFreshAround(ToLayoutRect(rcPopup), ToLayoutRect(rcBand), ScreenPixels(rcBand));
+    if (m_bBehindKnown) {
+        // the page's copy of the screen takes the launcher's pixels from the
+        // backdrop: nothing to wait for
+        ShowWindow(SW_HIDE);
+        m_host.RestorePage();
+        return;
+    }
     std::vector<uint32_t> shown = ScreenPixels(rcPopup);
     ShowWindow(SW_HIDE);
     // let whatever lies behind the launcher reach the screen before the
     // screen copy, or the page's transparent parts would show the launcher
     ::RedrawWindow(::GetDesktopWindow(), &rcPopup, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    m_rcLeft = rcPopup;
     m_watch.Start(PreciseMs(), std::move(shown));
     // OnIdle brings the page once the screen no longer shows the launcher
 }
@@ -267,6 +283,9 @@ uint32_t CDlgShow::OnIdle() {
         return nDue;
     if (!m_watch.Look(nNow, ScreenPixels(m_rcLeft)))
         return CLeaveWatch::kPollMs;
+    // the screen now shows what lies behind the launcher: the next tap needs no watch
+    if (m_watch.Left())
+        KeepBackdrop();
     // the page may have put up a box of its own meanwhile: the launcher then
     // stays, as it does for a tap under such a box
     if (m_host.CanRestorePage())
@@ -274,4 +293,29 @@ uint32_t CDlgShow::OnIdle() {
     else
         ShowWindow(SW_SHOW);
     return kIdleDone;
+}
+
+RECT CDlgShow::BandRect() const {
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    const int cy = ::GetSystemMetrics(SM_CYSCREEN);
+    return {0, cy - (rc.bottom - rc.top) - CBackdrop::kRing, ::GetSystemMetrics(SM_CXSCREEN), cy};
+}
+
+void CDlgShow::KeepBackdrop() {
+    const RECT rcBand = BandRect();
+    m_backdrop.Keep(ToLayoutRect(rcBand), ScreenPixels(rcBand));
+}
+
+void CDlgShow::PaintBehind(HDC hdcScreenCopy) {
+    if (!std::exchange(m_bBehindKnown, false))
+        return;
+    const LayoutRect rc = ToLayoutRect(m_rcLeft);
+    const std::vector<uint32_t> pixels = m_backdrop.Under(rc);
+    if (pixels.empty())
+        return;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.Width(), -rc.Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    ::SetDIBitsToDevice(hdcScreenCopy, rc.left, rc.top, rc.Width(), rc.Height(), 0, 0, 0, rc.Height(), pixels.data(),
+                        &bi, DIB_RGB_COLORS);
 }

@@ -7,6 +7,7 @@
 #include "framework/GdiPlus.h"
 #include "framework/IdleHandlers.h"
 #include "framework/KioskHost.h"
+#include "popup/Backdrop.h"
 #include "popup/LeaveWatch.h"
 
 class CDlgShow : public CDialog, private CIdleHandler {
@@ -18,6 +19,9 @@ public:
     // Makes the launcher the active window once the messages already queued
     // have run, so the hidden page never keeps the keyboard.
     void Activate();
+    // Into a copy of the screen taken for the page after a tap, what lay
+    // behind the launcher where the copy may still show the launcher itself.
+    void PaintBehind(HDC hdcScreenCopy);
 
 protected:
     BOOL OnInitDialog() override;
@@ -36,9 +40,15 @@ private:
     LRESULT OnActivateLauncher(WPARAM wParam, LPARAM lParam);
     void OnDisplayChange();
 
-    // Hides the launcher; the page follows from OnIdle once the screen shows
-    // what lay behind the launcher.
+    // Hides the launcher and brings the page at once when what lies behind
+    // the launcher is known; otherwise the page follows from OnIdle once the
+    // screen shows it.
     void RestoreMainWindow();
+    // The band along the bottom of the screen that the launcher lives in,
+    // with room above it for the ring the backdrop checks.
+    RECT BandRect() const;
+    // Copies the band while the launcher is not on it.
+    void KeepBackdrop();
     uint32_t OnIdle() override;
     BOOL RefreshLayeredWindow();
     void LoadPicture();
@@ -54,6 +64,8 @@ private:
     POINT m_ptDown{};
     BLENDFUNCTION m_blend{};
     CLeaveWatch m_watch;
-    RECT m_rcLeft{}; // where the launcher was when it was tapped
+    CBackdrop m_backdrop;
+    RECT m_rcLeft{};             // where the launcher was when it was tapped
+    bool m_bBehindKnown = false; // the backdrop holds what lay behind it there
     CIdleRegistration m_idle{*this};
 };

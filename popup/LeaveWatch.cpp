@@ -7,6 +7,7 @@ void CLeaveWatch::Start(uint32_t nowMs, std::vector<uint32_t> shown) {
     m_bWatching = true;
     m_nStartMs = nowMs;
     m_bLooked = false;
+    m_bLeft = false;
     m_shown = std::move(shown);
     m_last.clear();
 }
@@ -29,6 +30,7 @@ bool CLeaveWatch::Look(uint32_t nowMs, std::vector<uint32_t> pixels) {
         bLeft = nChanged * 2 >= pixels.size() && pixels == m_last;
     }
     m_last = std::move(pixels);
+    m_bLeft = bLeft;
     if (bLeft || nowMs - m_nStartMs >= kMaxWaitMs)
         m_bWatching = false;
     return !m_bWatching;

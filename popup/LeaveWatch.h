@@ -22,12 +22,15 @@ public:
     // One look at the pixels where the launcher was; true when the watch is
     // over: the launcher has left the screen, or the time is up.
     bool Look(uint32_t nowMs, std::vector<uint32_t> pixels);
+    // The watch ended because the launcher left the screen, not by the time.
+    bool Left() const { return m_bLeft; }
 
 private:
     bool m_bWatching = false;
     uint32_t m_nStartMs = 0;
     uint32_t m_nLastLookMs = 0;
     bool m_bLooked = false;
+    bool m_bLeft = false;
     std::vector<uint32_t> m_shown;
     std::vector<uint32_t> m_last;
 };

@@ -1,10 +1,18 @@
 // The page's clocks, apart from the platform's timers: how long the page may
-// stay untouched before the kiosk goes idle, and the one-second rule for
-// saves. Needs nothing from the platform.
+// stay untouched before the kiosk goes idle, the one-second rule for saves,
+// and which taps of a finger make a double tap. Needs nothing from the
+// platform.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+
+// The system's double-click rule: the time a second tap may follow, and the
+// size of the box centred on the first that it must land in.
+struct DoubleTapRule {
+    uint32_t nMaxMs;
+    int32_t cx, cy;
+};
 
 class CPageClock {
 public:
@@ -17,7 +25,17 @@ public:
     // does, however soon after the machine started; ticks wrap after 49.7 days.
     bool AcceptSave(uint32_t dwNow);
 
+    // A finger's tap at tick dwNow and (x, y): true when it is the second of a
+    // double tap, as the system makes a double-click of a mouse's. A third
+    // quick tap begins a pair of its own.
+    bool IsSecondTap(uint32_t dwNow, int32_t x, int32_t y, const DoubleTapRule& rule);
+
 private:
+    struct Tap {
+        uint32_t dwTick;
+        int32_t x, y;
+    };
     int m_nIdleTime;
+    std::optional<Tap> m_lastTap;             // a first tap that may get its second
     std::optional<uint32_t> m_dwLastSaveTick; // none accepted yet
 };

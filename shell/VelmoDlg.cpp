@@ -4,6 +4,7 @@
 #include "VisitorTexts.h"
 #include "framework/Lockdown.h"
 #include "framework/Log.h"
+#include "framework/PointerInput.h"
 #include "framework/Reporter.h"
 #include "res/resource.h"
 
@@ -30,6 +31,15 @@ CMessageMap CVelmoDlg::GetMessageMap() const {
         {WM_LBUTTONDBLCLK, msg::Mouse<&CVelmoDlg::OnLButtonDblClk>},
         // void OnMouseMove(UINT nFlags, POINT point)
         {WM_MOUSEMOVE, msg::Mouse<&CVelmoDlg::OnMouseMove>},
+        // bool OnPointerDown(UINT32 nPointerId, UINT nFlags, POINT ptScreen):
+        // a finger or a pen presses at once; a mouse keeps its messages
+        {kWmPointerDown, msg::Pointer<&CVelmoDlg::OnPointerDown>},
+        // bool OnPointerUpdate(UINT32 nPointerId, UINT nFlags, POINT ptScreen)
+        {kWmPointerUpdate, msg::Pointer<&CVelmoDlg::OnPointerUpdate>},
+        // bool OnPointerUp(UINT32 nPointerId, UINT nFlags, POINT ptScreen)
+        {kWmPointerUp, msg::Pointer<&CVelmoDlg::OnPointerUp>},
+        // no press-and-hold, flicks or tap feedback over the page
+        {kWmTabletQuerySystemGestureStatus, msg::Answer<kNoSystemGestures>},
         // BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message)
         {WM_SETCURSOR, msg::SetCursor<&CVelmoDlg::OnSetCursor>},
         // void OnTimer(UINT_PTR nIDEvent)
@@ -42,6 +52,13 @@ CMessageMap CVelmoDlg::GetMessageMap() const {
         {WM_DEVICECHANGE, msg::Raw<&CVelmoDlg::OnDeviceChange>},
         // LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
         {WM_POWERBROADCAST, msg::Raw<&CVelmoDlg::OnPowerBroadcast>},
+        // LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam)
+        {WM_QUERYENDSESSION, msg::Raw<&CVelmoDlg::OnQueryEndSession>},
+        // LRESULT OnEndSession(WPARAM wParam, LPARAM lParam)
+        {WM_ENDSESSION, msg::Raw<&CVelmoDlg::OnEndSession>},
+        // void OnScreenChange()
+        {WM_DISPLAYCHANGE, msg::Void<&CVelmoDlg::OnScreenChange>},
+        {WM_DPICHANGED, msg::Void<&CVelmoDlg::OnScreenChange>},
     };
     return map;
 }
@@ -55,6 +72,8 @@ BOOL CVelmoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     AddAboutMenuItem();
     SetIcons();
+    TurnOffTouchFeedback(m_hWnd);
+    TurnOffEdgeSwipes(m_hWnd);
     if (m_bLockdown)
         LockDown();
     m_pPageImage.Load(L"Picture\\PadMsg.png");
@@ -66,6 +85,7 @@ BOOL CVelmoDlg::OnInitDialog() {
     RefreshBackBuffer();
     Report(m_camera.Start());
     CreatePad();
+    KeepOwnLayoutOnDpiChange();
     return TRUE;
 }
 
@@ -171,6 +191,9 @@ void CVelmoDlg::OnActivate(UINT nState, HWND, BOOL) {
 
 void CVelmoDlg::RefreshBackBuffer() {
     m_bmpBackBuffer.CopyScreenRect({0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+    // the launcher may still be on the screen just after a tap
+    const CMemoryDC dc(nullptr, m_bmpBackBuffer.GetSafeHandle());
+    m_dlgShow.PaintBehind(dc.Get());
 }
 
 bool CVelmoDlg::CanRestorePage() const {

@@ -42,12 +42,20 @@ private:
     void OnLButtonDown(UINT nFlags, POINT point);
     void OnLButtonDblClk(UINT nFlags, POINT point);
     void OnMouseMove(UINT nFlags, POINT point);
+    bool OnPointerDown(UINT32 nPointerId, UINT nFlags, POINT ptScreen);
+    bool OnPointerUpdate(UINT32 nPointerId, UINT nFlags, POINT ptScreen);
+    bool OnPointerUp(UINT32 nPointerId, UINT nFlags, POINT ptScreen);
     BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
     void OnTimer(UINT_PTR nIDEvent);
     LRESULT OnPhotoTaken(WPARAM wParam, LPARAM lParam);
     LRESULT OnGraphNotify(WPARAM wParam, LPARAM lParam);
     LRESULT OnDeviceChange(WPARAM wParam, LPARAM lParam);
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
+    // WM_DISPLAYCHANGE and WM_DPICHANGED: the page is laid out again for the
+    // screen as it is now.
+    void OnScreenChange();
 
     // start-up, in the order OnInitDialog takes them
     void AddAboutMenuItem();
@@ -57,6 +65,9 @@ private:
     void LockDown();
     void ComputeLayout();
     void CreatePad();
+    // The page lays itself out at a screen change: the system's own rescaling
+    // of the dialogs would fight that.
+    void KeepOwnLayoutOnDpiChange();
 
     void PressButton(PageButton button, const LayoutRect& rc);
     void OnHistoryButton();

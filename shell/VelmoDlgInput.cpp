@@ -2,6 +2,7 @@
 #include "VelmoDlg.h"
 
 #include "framework/Log.h"
+#include "framework/PointerInput.h"
 #include "framework/Reporter.h"
 #include "history/HistoryDlg.h"
 #include "history/PinPadDlg.h"
@@ -142,6 +143,36 @@ void CVelmoDlg::PrewarmHistory() {
 
 void CVelmoDlg::OnMouseMove(UINT, POINT) {
     RestartIdleTimer();
+}
+
+// A finger's press is a press at once: the system would hold it back to see
+// whether it becomes a right click. Quick second taps are double-clicks, as
+// the system makes them of a mouse's, so a double tap on Photo stays one.
+bool CVelmoDlg::OnPointerDown(UINT32 nPointerId, UINT nFlags, POINT ptScreen) {
+    if (!IsTouchOrPen(nPointerId))
+        return false;
+    if (!(nFlags & kPointerFlagPrimary))
+        return true; // a second finger presses nothing
+    POINT pt = ptScreen;
+    ::ScreenToClient(m_hWnd, &pt);
+    const DoubleTapRule rule{::GetDoubleClickTime(), ::GetSystemMetrics(SM_CXDOUBLECLK),
+                             ::GetSystemMetrics(SM_CYDOUBLECLK)};
+    if (m_clock.IsSecondTap(::GetTickCount(), pt.x, pt.y, rule))
+        OnLButtonDblClk(MK_LBUTTON, pt);
+    else
+        OnLButtonDown(MK_LBUTTON, pt);
+    return true;
+}
+
+bool CVelmoDlg::OnPointerUpdate(UINT32 nPointerId, UINT, POINT) {
+    if (!IsTouchOrPen(nPointerId))
+        return false;
+    RestartIdleTimer();
+    return true;
+}
+
+bool CVelmoDlg::OnPointerUp(UINT32 nPointerId, UINT, POINT) {
+    return IsTouchOrPen(nPointerId);
 }
 
 BOOL CVelmoDlg::OnSetCursor(HWND, UINT, UINT) {

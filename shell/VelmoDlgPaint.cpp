@@ -37,8 +37,9 @@ void CVelmoDlg::ComposePage(HDC hdcBuffer) {
     graphics.DrawStretched(m_pShadeImage, m_rcPressed);
 }
 
-// Not clipped to the children: the pad paints itself again on its next tick.
+// The pad shows its own frame and is never painted over.
 void CVelmoDlg::CopyToScreen(HDC hdc, HDC hdcBuffer) {
+    ::ExcludeClipRect(hdc, m_rcPad.left, m_rcPad.top, m_rcPad.right, m_rcPad.bottom);
     if (!m_camera.IsLive()) {
         m_camera.HidePreviewFrame();
         ::BitBlt(hdc, 0, 0, m_rcScreen.right, m_rcScreen.bottom, hdcBuffer, 0, 0, SRCCOPY);

@@ -3,11 +3,15 @@
 // growth of handles over many visits.
 #include "Harness.h"
 
+#include "records/BmpFormat.h"
 #include "shell/Layout.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 
 #include <gdiplus.h>
+#include <tpcshrd.h>
 
 using namespace e2e;
 
@@ -272,6 +276,80 @@ E2E_TEST(PenCursorOverThePadOnly) {
         if (ii.hbmColor)
             ::DeleteObject(ii.hbmColor);
     }
+}
+
+E2E_TEST(TheSystemsTouchGesturesAreOffOverTheKiosk) {
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    HWND hPad = ::FindWindowExW(kiosk.Main(), nullptr, L"#32770", nullptr);
+    REQUIRE(hPad != nullptr);
+    const struct {
+        const char* name;
+        HWND hWnd;
+    } windows[] = {{"launcher", kiosk.Popup()}, {"page", kiosk.Main()}, {"pad", hPad}};
+    // the system asks before a finger's press; Wine never does
+    constexpr DWORD_PTR kOff = TABLET_DISABLE_PRESSANDHOLD | TABLET_DISABLE_FLICKS | TABLET_DISABLE_PENTAPFEEDBACK;
+    for (const auto& w : windows) {
+        const RECT rc = WindowRect(w.hWnd);
+        DWORD_PTR answer = 0;
+        const bool bAnswered = ::SendMessageTimeoutW(w.hWnd, WM_TABLET_QUERYSYSTEMGESTURESTATUS, 0,
+                                                     MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2),
+                                                     SMTO_NORMAL, 5000, &answer) != 0;
+        if ((answer & kOff) != kOff)
+            std::printf("  %s answered 0x%llX\n", w.name, static_cast<unsigned long long>(answer));
+        CHECK(bAnswered);
+        CHECK_EQ(answer & kOff, kOff);
+    }
+}
+
+// The screen's size as the test found it, back however the test ends.
+struct CScreenSizeRestorer {
+    ~CScreenSizeRestorer() { ::ChangeDisplaySettingsExW(nullptr, nullptr, nullptr, 0, nullptr); }
+};
+
+// A new resolution or a rotation while a visitor is on the page: the page,
+// its pad and the launcher follow the screen's new size.
+E2E_TEST(TheKioskFollowsTheScreenToANewSize) {
+    const bool bWide = ScreenWidth() != 1280;
+    const int cx = bWide ? 1280 : 1024, cy = bWide ? 720 : 768;
+    CKiosk kiosk;
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    const HWND hPad = ::FindWindowExW(kiosk.Main(), nullptr, L"#32770", nullptr);
+    REQUIRE(hPad != nullptr);
+    const CScreenSizeRestorer restorer;
+    DEVMODEW mode{};
+    mode.dmSize = sizeof(mode);
+    mode.dmPelsWidth = cx;
+    mode.dmPelsHeight = cy;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    REQUIRE(::ChangeDisplaySettingsExW(nullptr, &mode, nullptr, CDS_FULLSCREEN, nullptr) == DISP_CHANGE_SUCCESSFUL);
+    REQUIRE(WaitUntil([&] { return ScreenWidth() == cx && ScreenHeight() == cy; }, 5000));
+    const LayoutRect pad = ComputeStartupLayout(cx, cy).pad;
+    const auto laidOut = [&] {
+        const RECT rcMain = WindowRect(kiosk.Main()), rcPad = WindowRect(hPad);
+        return rcMain.left == 0 && rcMain.top == 0 && rcMain.right == cx && rcMain.bottom == cy &&
+               rcPad.left == pad.left && rcPad.top == pad.top && rcPad.right == pad.right && rcPad.bottom == pad.bottom;
+    };
+    CHECK(WaitUntil(laidOut, 5000));
+    // the exit region of the new size leaves for the launcher, on the new bottom edge
+    Tap(cx * 1750 / 1920, cy * 50 / 1080);
+    CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }));
+    CHECK_EQ(WindowRect(kiosk.Popup()).bottom, static_cast<LONG>(cy));
+    // a tap brings the page over the whole new screen
+    REQUIRE(kiosk.ShowPage());
+    CHECK(laidOut());
+    // and a record saved now is the new sign area
+    const LayoutRect save = ComputePressRegions(cx, cy).buttons[3];
+    Tap((save.left + save.right) / 2, (save.top + save.bottom) / 2);
+    const std::wstring folder = kiosk.Folder() + L"\\SignIn";
+    REQUIRE(WaitUntil([&] { return FileNamesIn(folder, L"*.bmp").size() == 1; }, 5000));
+    const std::vector<uint8_t> bytes = ReadFileBytes(folder + L"\\" + FileNamesIn(folder, L"*.bmp")[0]);
+    const std::optional<DibView> view = ParseBmpFile(bytes.data(), bytes.size());
+    const LayoutRect sign = ComputeStartupLayout(cx, cy).signCapture;
+    REQUIRE(view.has_value());
+    CHECK_EQ(view->width, sign.Width());
+    CHECK_EQ(std::abs(view->height), sign.Height());
 }
 
 E2E_TEST(ManyVisitsLeakNoHandles) {

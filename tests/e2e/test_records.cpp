@@ -314,6 +314,39 @@ E2E_TEST(CopyCutShortOrClashingArrivesWholeAndOnce) {
     CHECK_EQ(LogCount(third, "Share: copied"), size_t{4}); // one line per copy, over all three runs
 }
 
+// Windows ending the session right after a save, while the copy to the
+// share may be under way: the kiosk ends within 5 s, leaves no temporary
+// file here or there, and its next start copies what is missing.
+E2E_TEST(EndOfSessionEndsTheKioskWithNothingHalfDone) {
+    const std::optional<TestShare> share = MakeShare(L"session");
+    REQUIRE_SHARE(share);
+    std::wstring folder;
+    {
+        CKiosk kiosk(ShareConfig(*share));
+        REQUIRE(kiosk.Started());
+        REQUIRE(kiosk.ShowPage());
+        SaveAndWait(kiosk, 1);
+        WaitPastOneSecondRule();
+        PressSave();
+        DWORD_PTR allowed = FALSE;
+        CHECK(::SendMessageTimeoutW(kiosk.Main(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &allowed));
+        CHECK(allowed == TRUE);
+        const DWORD dwSent = ::GetTickCount();
+        ::SendMessageTimeoutW(kiosk.Main(), WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, nullptr);
+        CHECK(kiosk.HasExited(5000 - std::min<DWORD>(::GetTickCount() - dwSent, 5000)));
+        CHECK(FileNamesIn(kiosk.Folder() + L"\\SignIn", L"*.tmp").empty());
+        CHECK(FileNamesIn(KioskFolderOn(*share), L"*.tmp").empty());
+        for (const Record& r : Records(kiosk))
+            CHECK(ParseBmpFile(r.bytes.data(), r.bytes.size()).has_value());
+        CHECK_EQ(LogCount(kiosk, "End of session: Windows shuts down or restarts"), size_t{1});
+        folder = kiosk.Folder();
+    }
+    CKiosk again(CKiosk::Installed{}, folder);
+    REQUIRE(again.Started());
+    CHECK_EQ(Records(again).size(), size_t{2});
+    CHECK(WaitUntil([&] { return ShareMirrorsRecords(again, *share); }));
+}
+
 E2E_TEST(RetentionDeletesOldRecordsOnlyOnceTheyAreSafe) {
     const std::optional<TestShare> share = MakeShare(L"retention");
     std::wstring folder;

@@ -1,6 +1,7 @@
 // The message loop's idle work, the launcher's watch run by it, and the owner template.
 #include "framework/IdleHandlers.h"
 #include "framework/UniqueHandle.h"
+#include "popup/Backdrop.h"
 #include "popup/LeaveWatch.h"
 
 #include <gtest/gtest.h>
@@ -109,6 +110,50 @@ TEST(LeaveWatch, EndsWhenTheLauncherHasLeftOrTimeIsUp) {
         }
         EXPECT_FALSE(watch.Watching());
     }
+}
+
+// A band of 40 x 10 pixels along the bottom of the screen, the launcher
+// 4 x 4 in it: the ring that must still match reaches 8 pixels around it.
+TEST(Backdrop, TheCopyServesWhileTheLaunchersSurroundingsMatch) {
+    const LayoutRect band{0, 90, 40, 100};
+    const LayoutRect launcher{16, 94, 20, 98};
+    std::vector<uint32_t> kept(400);
+    for (size_t i = 0; i < kept.size(); ++i)
+        kept[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
+    const auto changedAt = [&](int32_t x, int32_t y) {
+        std::vector<uint32_t> now = kept;
+        now[static_cast<size_t>(y - band.top) * 40 + x] ^= 0x010101;
+        return now;
+    };
+    struct {
+        const char* name;
+        LayoutRect band, launcher;
+        std::vector<uint32_t> now;
+        bool bFresh;
+    } cases[] = {
+        {"the same pixels", band, launcher, kept, true},
+        {"a change under the launcher, which no ring can see", band, launcher, changedAt(17, 95), true},
+        {"a change beside the launcher", band, launcher, changedAt(15, 95), false},
+        {"a change at the ring's far corner", band, launcher, changedAt(27, 90), false},
+        {"a change just beyond the ring", band, launcher, changedAt(28, 92), true},
+        {"the screen changed size", {0, 90, 30, 100}, launcher, std::vector<uint32_t>(300), false},
+        {"the launcher above the band", band, {16, 86, 20, 90}, kept, false},
+    };
+    CBackdrop backdrop;
+    EXPECT_FALSE(backdrop.IsFreshAround(launcher, band, kept)); // nothing kept yet
+    backdrop.Keep(band, kept);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(backdrop.IsFreshAround(c.launcher, c.band, c.now), c.bFresh);
+    }
+    // what lay under the launcher, row by row
+    const std::vector<uint32_t> under = backdrop.Under(launcher);
+    ASSERT_EQ(under.size(), 16u);
+    EXPECT_EQ(under[0], kept[4 * 40 + 16]);
+    EXPECT_EQ(under[15], kept[7 * 40 + 19]);
+    EXPECT_TRUE(backdrop.Under({36, 94, 44, 98}).empty());
+    backdrop.Forget();
+    EXPECT_FALSE(backdrop.IsFreshAround(launcher, band, kept));
 }
 
 // A handle type whose empty value is not null, as FindFirstFileW's.

@@ -38,6 +38,35 @@ TEST(PageClock, OneSecondRule) {
     }
 }
 
+// A finger's taps on the page, judged by the system's double-click rule:
+// 500 ms, a box of 4 x 4 pixels around the first tap.
+TEST(PageClock, DoubleTapFollowsTheDoubleClickRule) {
+    struct Tap {
+        uint32_t tick;
+        int32_t x, y;
+        bool bSecond;
+    };
+    struct {
+        const char* name;
+        std::vector<Tap> taps;
+    } cases[] = {
+        {"quick tap on the same spot", {{1000, 10, 10, false}, {1300, 10, 10, true}}},
+        {"too late", {{1000, 10, 10, false}, {1500, 10, 10, false}}},
+        {"at the box's edge", {{1000, 10, 10, false}, {1100, 12, 8, true}}},
+        {"outside the box", {{1000, 10, 10, false}, {1100, 13, 10, false}}},
+        {"a third quick tap begins a pair of its own",
+         {{1000, 10, 10, false}, {1100, 10, 10, true}, {1200, 10, 10, false}, {1300, 10, 10, true}}},
+        {"across the tick count's wrap", {{0xFFFFFF00u, 10, 10, false}, {0x00000050u, 10, 10, true}}},
+    };
+    const DoubleTapRule rule{500, 4, 4};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CPageClock clock(30000);
+        for (const Tap& tap : c.taps)
+            EXPECT_EQ(clock.IsSecondTap(tap.tick, tap.x, tap.y, rule), tap.bSecond) << "at tick " << tap.tick;
+    }
+}
+
 // The texts a visitor can see stay exactly as they are, each under the id
 // the page shows it by.
 TEST(VisitorTexts, StringTableHoldsEveryText) {

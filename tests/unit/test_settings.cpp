@@ -133,4 +133,29 @@ TEST(Settings, EveryKeyReachesItsPart) {
     }
 }
 
+// Only a plain 0 lets the display go dark: a typing slip keeps it on, and says so.
+TEST(Settings, KeepDisplayOnTurnsOffOnlyByAPlainZero) {
+    struct {
+        const char* name;
+        Ini ini;
+        bool bKeepDisplayOn;
+        size_t nNotes;
+    } cases[] = {
+        {"missing", {}, true, 0},
+        {"empty", {{L"Power/KeepDisplayOn", L""}}, true, 0},
+        {"on", {{L"Power/KeepDisplayOn", L"1"}}, true, 0},
+        {"off", {{L"Power/KeepDisplayOn", L"0"}}, false, 0},
+        {"off between blanks", {{L"Power/KeepDisplayOn", L" 0\t"}}, false, 0},
+        {"off with a comment", {{L"Power/KeepDisplayOn", L"0 ; dark out of hours"}}, false, 0},
+        {"a word", {{L"Power/KeepDisplayOn", L"no"}}, true, 1},
+        {"a number that is not 0 or 1", {{L"Power/KeepDisplayOn", L"00"}}, true, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::wstring> notes;
+        EXPECT_EQ(Parse(c.ini, notes).bKeepDisplayOn, c.bKeepDisplayOn);
+        EXPECT_EQ(notes.size(), c.nNotes);
+    }
+}
+
 } // namespace

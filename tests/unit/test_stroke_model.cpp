@@ -229,6 +229,18 @@ TEST(StrokeModel, PressKeepsARecordedPositionAndUsesItsOwnOnlyWithoutOne) {
     EXPECT_EQ(fresh.OnMouseMove(53, 54, kPadW, kPadH), 6u);
     EXPECT_FLOAT_EQ(fresh.Points().front().x, 50.0f - 200.0f);
     EXPECT_FLOAT_EQ(fresh.Points().front().y, 150.0f - 50.0f);
+
+    // a finger lifted and put down elsewhere while its last stroke's tail
+    // dies away: nothing joins the two strokes
+    CStrokeModel jumped;
+    StartStroke(jumped, 10, 10);
+    jumped.OnLButtonUp();
+    jumped.JumpTo(300, 200);
+    EXPECT_EQ(jumped.Points().size(), 1u);
+    jumped.OnLButtonDown(300, 200);
+    EXPECT_EQ(jumped.OnMouseMove(303, 204, kPadW, kPadH), 6u);
+    EXPECT_FLOAT_EQ(jumped.Points()[1].x, 300.0f - 200.0f);
+    EXPECT_FLOAT_EQ(jumped.Points()[1].y, 150.0f - 200.0f);
 }
 
 TEST(StrokeModel, PenColorChangeMidStrokeAffectsOnlyLaterStamps) {
