@@ -1,6 +1,7 @@
 #include "CameraPanel.h"
 
 #include "capture/SampleGrabberCB.h"
+#include "framework/Log.h"
 #include "records/SignInRecord.h"
 #include "res/resource.h"
 
@@ -52,8 +53,10 @@ void CCameraPanel::OnPhotoTaken() {
     m_capture.m_video.StopPreview();
     const std::vector<uint8_t> photo = m_capture.TakePhoto();
     // frames announced together were all taken by the first announcement
-    if (!photo.empty())
-        m_pPhotoImage.DecodeBmp(photo.data(), photo.size());
+    if (!photo.empty() && !m_pPhotoImage.DecodeBmp(photo.data(), photo.size()))
+        LogEvent(L"Photo: the camera's frame of %zu bytes could not be made into a picture; records show the "
+                 L"placeholder",
+                 photo.size());
 }
 
 CameraFault CCameraPanel::Reset() {
