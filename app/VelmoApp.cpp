@@ -10,6 +10,7 @@
 #include "Watchdog.h"
 #include "framework/Log.h"
 #include "records/RecordKeeper.h"
+#include "records/SignInRecord.h"
 #include "shell/VelmoDlg.h"
 
 #include <cwchar>
@@ -92,6 +93,7 @@ BOOL CVelmoApp::InitInstance() {
     const KioskSettings settings = ReadSettings();
 
     const DWORD dwStart = ::GetTickCount();
+    RecoverStrandedRecords();
     StartRecordKeeping(settings.share);
     RunKiosk(*this, settings.page, instance.StopEvent());
     StopRecordKeeping();
