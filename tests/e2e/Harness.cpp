@@ -93,8 +93,6 @@ std::vector<std::wstring> FileNamesIn(const std::wstring& folder, const wchar_t*
     return names;
 }
 
-namespace {
-
 void CopyFolder(const std::wstring& from, const std::wstring& to) {
     ::CreateDirectoryW(to.c_str(), nullptr);
     WIN32_FIND_DATAW data;
@@ -112,6 +110,8 @@ void CopyFolder(const std::wstring& from, const std::wstring& to) {
     } while (::FindNextFileW(hFind, &data));
     ::FindClose(hFind);
 }
+
+namespace {
 
 void SendMouse(int x, int y, DWORD flags) {
     SendMouseInput(x, y, flags);
@@ -190,6 +190,49 @@ std::wstring TempFolder(const std::wstring& name) {
     DeleteTree(folder);
     ::CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
+}
+
+std::string KioskLog(const std::wstring& folder) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(folder + L"\\Logs\\Velmo.log");
+    return std::string(bytes.begin(), bytes.end());
+}
+
+size_t LogCount(const std::wstring& folder, const std::string& text) {
+    const std::string log = KioskLog(folder);
+    size_t n = 0;
+    for (size_t pos = log.find(text); pos != std::string::npos; pos = log.find(text, pos + 1))
+        ++n;
+    return n;
+}
+
+std::optional<TestShare> MakeShare(const std::wstring& name) {
+    if (RunningUnderWine()) {
+        const char* pszPrefix = std::getenv("WINEPREFIX");
+        if (!pszPrefix || !*pszPrefix)
+            return std::nullopt;
+        std::wstring unc = L"Z:";
+        for (const char* p = pszPrefix; *p; ++p)
+            unc += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+        unc += L"\\dosdevices\\unc";
+        ::CreateDirectoryW(unc.c_str(), nullptr);
+        ::CreateDirectoryW((unc + L"\\velmo-test").c_str(), nullptr);
+        const std::wstring backing = unc + L"\\velmo-test\\" + name;
+        DeleteTree(backing);
+        DeleteTree(backing + L"-off");
+        if (!::CreateDirectoryW(backing.c_str(), nullptr))
+            return std::nullopt;
+        return TestShare{L"\\\\velmo-test\\" + name, backing};
+    }
+    const std::wstring backing = TempFolder(L"share-" + name);
+    TestShare share{L"\\\\localhost\\" + backing.substr(0, 1) + L"$" + backing.substr(2), backing};
+    if (::GetFileAttributesW(share.unc.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return std::nullopt;
+    return share;
+}
+
+bool SetShareOnline(const TestShare& share, bool bOnline) {
+    const std::wstring off = share.backing + L"-off";
+    return bOnline ? ::MoveFileW(off.c_str(), share.backing.c_str()) : ::MoveFileW(share.backing.c_str(), off.c_str());
 }
 
 bool WriteTextFile(const std::wstring& path, const std::string& text) {
@@ -324,7 +367,8 @@ SIZE_T CKiosk::PrivateBytes() const {
     pmc.cb = sizeof(pmc);
     if (!::K32GetProcessMemoryInfo(m_hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc)))
         return 0;
-    return pmc.PrivateUsage;
+    // Wine leaves PrivateUsage of another process at 0; PagefileUsage is the same count
+    return pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ double NowMs();
 double Median(std::vector<double> v);
 
 void DeleteTree(const std::wstring& folder);
+// Copies a folder with everything in it, into `to` (made when missing).
+void CopyFolder(const std::wstring& from, const std::wstring& to);
 // The names of the files (not folders) in a folder that match the pattern,
 // in order.
 std::vector<std::wstring> FileNamesIn(const std::wstring& folder, const wchar_t* pszPattern = L"*");
@@ -73,6 +76,23 @@ std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
 // A pixel of a 24- or 32-bit BMP file image as RGB, y counted from the top;
 // CLR_INVALID for anything else.
 COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y);
+
+// The kiosk's log (Logs\Velmo.log in its program folder) as text, and how
+// often a text occurs in it.
+std::string KioskLog(const std::wstring& folder);
+size_t LogCount(const std::wstring& folder, const std::string& text);
+
+// A file share for the kiosk: under Wine a folder of the prefix's
+// dosdevices\unc, on Windows the administrative share of the temporary
+// folder's drive. `backing` is the same folder as this process reaches it.
+struct TestShare {
+    std::wstring unc;
+    std::wstring backing;
+};
+// A new, empty share; nothing when none can be set up here.
+std::optional<TestShare> MakeShare(const std::wstring& name);
+// Takes the share away, as a server going down does, or brings it back.
+bool SetShareOnline(const TestShare& share, bool bOnline);
 
 // The Config.ini a kiosk gets unless a test says otherwise.
 inline constexpr char kDefaultConfigIni[] = "[Time]\r\nMinTime=30000\r\n";
