@@ -2,6 +2,8 @@
 // scroll thumb, closing, the idle timeout and records that do not decode.
 #include "Harness.h"
 
+#include "framework/Handle.h"
+
 #include <psapi.h>
 
 #include <cstdio>
@@ -312,6 +314,56 @@ private:
     DWORD m_threadId = 0;
 };
 
+// GDI+ in this process, for pictures to compare with and to write.
+class CGdiplusSession {
+public:
+    CGdiplusSession() {
+        const Gdiplus::GdiplusStartupInput input;
+        m_bOk = Gdiplus::GdiplusStartup(&m_token, &input, nullptr) == Gdiplus::Ok;
+    }
+    ~CGdiplusSession() {
+        if (m_bOk)
+            Gdiplus::GdiplusShutdown(m_token);
+    }
+    CGdiplusSession(const CGdiplusSession&) = delete;
+    CGdiplusSession& operator=(const CGdiplusSession&) = delete;
+    bool Ok() const { return m_bOk; }
+
+private:
+    ULONG_PTR m_token = 0;
+    bool m_bOk = false;
+};
+
+// A PNG of one colour, which a picture library would draw whatever its name.
+bool WritePng(const std::wstring& path, int cx, int cy, COLORREF color) {
+    Gdiplus::GpBitmap* pBitmap = nullptr;
+    if (Gdiplus::DllExports::GdipCreateBitmapFromScan0(cx, cy, 0, PixelFormat32bppARGB, nullptr, &pBitmap) !=
+        Gdiplus::Ok)
+        return false;
+    Gdiplus::GpGraphics* pGraphics = nullptr;
+    Gdiplus::DllExports::GdipGetImageGraphicsContext(pBitmap, &pGraphics);
+    Gdiplus::DllExports::GdipGraphicsClear(pGraphics, 0xFF000000u | (GetRValue(color) << 16) | (GetGValue(color) << 8) |
+                                                          GetBValue(color));
+    Gdiplus::DllExports::GdipDeleteGraphics(pGraphics);
+    const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    const bool ok = Gdiplus::DllExports::GdipSaveImageToFile(pBitmap, path.c_str(), &png, nullptr) == Gdiplus::Ok;
+    Gdiplus::DllExports::GdipDisposeImage(pBitmap);
+    return ok;
+}
+
+// An enhanced metafile filled with one colour.
+bool WriteMetafile(const std::wstring& path, COLORREF color) {
+    const RECT frame{0, 0, 5000, 3000}; // hundredths of a millimetre
+    const HDC hdc = ::CreateEnhMetaFileW(nullptr, path.c_str(), &frame, nullptr);
+    if (!hdc)
+        return false;
+    const RECT fill{0, 0, 400, 240};
+    const CGdiObject<HBRUSH> brush(::CreateSolidBrush(color));
+    ::FillRect(hdc, &fill, brush.Get());
+    const HENHMETAFILE hMeta = ::CloseEnhMetaFile(hdc);
+    return hMeta && ::DeleteEnhMetaFile(hMeta);
+}
+
 } // namespace
 
 E2E_TEST(TwelveRecordsScrollByRowsNewestFirst) {
@@ -422,13 +474,8 @@ E2E_TEST(RepaintsOfFullSizeRecordsDoNotLeak) {
 }
 
 E2E_TEST(CachedCellsShowWhatAFreshDecodeShows) {
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    REQUIRE(Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok);
-    struct Shutdown {
-        ULONG_PTR token;
-        ~Shutdown() { Gdiplus::GdiplusShutdown(token); }
-    } shutdown{token};
+    const CGdiplusSession gdiplus;
+    REQUIRE(gdiplus.Ok());
     CKiosk kiosk;
     REQUIRE(kiosk.Started());
     const std::wstring folder = SignInFolder(kiosk);
@@ -575,6 +622,26 @@ E2E_TEST(RecordsThatDoNotDecodeShowOnlyTheirCaption) {
         const CScreenShot shot(rcDlg);
         CHECK(HasCaption(shot, rcDlg, 1));
     }
+    // pictures of other kinds named .bmp are no records, whatever a picture
+    // library makes of them: in the colours of records 4 and 5, a PNG and a
+    // metafile leave their cells empty
+    const CGdiplusSession gdiplus;
+    REQUIRE(gdiplus.Ok());
+    REQUIRE(WritePng(folder + L"\\" + RecordName(4), 200, 120, kRecordColors[4]));
+    REQUIRE(WriteMetafile(folder + L"\\" + RecordName(5), kRecordColors[5]));
+    // a record another program holds open while it is first drawn: empty
+    // then, and shown at the next paint once it can be read
+    const std::wstring heldPath = folder + L"\\" + RecordName(2);
+    REQUIRE(WriteTextFile(heldPath, SolidBmp(210, 120, kRecordColors[2])));
+    CHandle held(::CreateFileW(heldPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    REQUIRE(held);
+    TapArea(rcDlg, Area::Down);
+    TapArea(rcDlg, Area::Up);
+    CHECK(WaitForCells(rcDlg, {8, -1, -1, -1, -1, -1, -1, 1, 0}));
+    held.Reset();
+    TapArea(rcDlg, Area::Down);
+    TapArea(rcDlg, Area::Up);
+    CHECK(WaitForCells(rcDlg, {8, -1, -1, -1, -1, -1, 2, 1, 0}));
 
     TapArea(rcDlg, Area::Close);
     CHECK(WaitUntil([&] { return !::IsWindow(hDlg); }));
