@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "history/PinEntry.h"
+
 int ProfileInt(std::wstring_view raw, int nDefault) {
     if (raw.empty())
         return nDefault;
@@ -56,12 +58,58 @@ int ReadKeepDays(const std::wstring& raw, std::vector<std::wstring>& notes) {
     return nKeepDays;
 }
 
+// On for 1 only. Anything but 0 or 1 ("yes", 2) is unusable and leaves the
+// kiosk as a missing key does: unlocked.
+bool ReadLockdown(const std::wstring& raw, std::vector<std::wstring>& notes) {
+    const int nValue = ProfileInt(raw, 0);
+    const size_t digit = raw.find_first_not_of(L" \t+-");
+    // "off" reads as 0 too, but only a written 0 means it
+    const bool bZero = nValue == 0 && digit != std::wstring::npos && raw[digit] == L'0';
+    if (!raw.empty() && nValue != 1 && !bZero)
+        notes.push_back(L"Kiosk: Lockdown=" + raw + L" in Config.ini is neither 0 nor 1; the kiosk is not locked down");
+    return nValue == 1;
+}
+
+// Leading blanks and a sign, then a digit: a number at all.
+bool HasNumber(std::wstring_view raw) {
+    size_t i = raw.find_first_not_of(L" \t");
+    if (i != std::wstring_view::npos && (raw[i] == L'+' || raw[i] == L'-'))
+        ++i;
+    return i < raw.size() && raw[i] >= L'0' && raw[i] <= L'9';
+}
+
+// Days is meant to narrow what the history shows: a value that cannot be
+// read narrows it most, to today, rather than showing every record.
+int ReadHistoryDays(const std::wstring& raw, std::vector<std::wstring>& notes) {
+    const int nDays = ProfileInt(raw, 0);
+    if (SettingValue(raw).empty() || (HasNumber(raw) && nDays >= 0))
+        return nDays;
+    notes.push_back(L"History: Days=" + raw +
+                    L" in Config.ini is not a whole number of days; only today's records are shown");
+    return 1;
+}
+
+// The value is never logged: the log is read by more people than the PIN is for.
+std::optional<std::wstring> ReadHistoryPin(const std::wstring& raw, std::vector<std::wstring>& notes) {
+    const std::wstring pin = SettingValue(raw);
+    if (pin.empty())
+        return std::nullopt;
+    if (IsUsablePin(pin))
+        return pin;
+    notes.push_back(L"History: Pin in Config.ini is not " + std::to_wstring(kMinPinDigits) + L" to " +
+                    std::to_wstring(kMaxPinDigits) + L" digits; no PIN opens the history until it is");
+    return std::wstring();
+}
+
 } // namespace
 
 KioskSettings ParseKioskSettings(const SettingReader& read, std::wstring_view computerName,
                                  std::vector<std::wstring>& notes) {
     KioskSettings settings;
     settings.page.nIdleTime = ReadIdleTime(read(L"Time", L"MinTime"), notes);
+    settings.page.bLockdown = ReadLockdown(read(L"Kiosk", L"Lockdown"), notes);
+    settings.page.history.nDays = ReadHistoryDays(read(L"History", L"Days"), notes);
+    settings.page.history.pin = ReadHistoryPin(read(L"History", L"Pin"), notes);
     settings.share = ParseShareSettings(read(L"Share", L"Folder"), read(L"Share", L"Kiosk"),
                                         ReadKeepDays(read(L"Records", L"KeepDays"), notes), computerName, notes);
     return settings;

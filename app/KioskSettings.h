@@ -11,14 +11,7 @@
 #include <vector>
 
 #include "records/ShareSettings.h"
-
-constexpr int kDefaultIdleTime = 30000;
-constexpr int kMinimumIdleTime = 1000;
-
-// What the sign-in page needs.
-struct PageSettings {
-    int nIdleTime = kDefaultIdleTime; // [Time] MinTime, milliseconds without a touch
-};
+#include "shell/PageSettings.h"
 
 struct KioskSettings {
     PageSettings page;

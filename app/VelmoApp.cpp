@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "CrashHandler.h"
+#include "KeyGuard.h"
 #include "KioskAccount.h"
 #include "KioskSettings.h"
 #include "SingleInstance.h"
@@ -14,6 +15,7 @@
 #include "shell/VelmoDlg.h"
 
 #include <cwchar>
+#include <optional>
 
 CVelmoApp theApp;
 
@@ -62,6 +64,13 @@ KioskSettings ReadSettings() {
 }
 
 void RunKiosk(CWinApp& app, const PageSettings& settings, HANDLE hStop) {
+    std::optional<CKeyGuard> keyGuard;
+    if (settings.bLockdown) {
+        // a box such as "no disk in the drive" would wait for someone to answer it
+        ::SetErrorMode(::GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+        keyGuard.emplace();
+        LogEvent(L"Lock-down: on; only Velmo.exe /stop ends the kiosk");
+    }
     CVelmoDlg dlg(settings);
     CWatchdog watchdog(hStop);
     app.m_pMainWnd = &dlg;

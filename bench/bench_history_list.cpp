@@ -51,12 +51,12 @@ double RetainedBytes(const std::vector<std::wstring>& files) {
     return bytes;
 }
 
-void LoadBenchmark(benchmark::State& state, bool bShuffled) {
+void LoadBenchmark(benchmark::State& state, bool bShuffled, const HistoryFilter& filter = {}) {
     const std::vector<std::wstring> names = RecordNames(bShuffled);
     const std::vector<HistoryDirEntry> entries = Enumeration(names);
     CHistoryList list;
     for (auto _ : state) {
-        list.Load(L"SignIn", entries);
+        list.Load(L"SignIn", entries, filter);
         benchmark::DoNotOptimize(list.Files().data());
     }
     state.SetItemsProcessed(static_cast<int64_t>(kRecords) * state.iterations());
@@ -74,6 +74,12 @@ void BM_LoadFolderInNtfsOrder(benchmark::State& state) {
     LoadBenchmark(state, false);
 }
 BENCHMARK(BM_LoadFolderInNtfsOrder)->Unit(benchmark::kMillisecond);
+
+// [History] Days=1 on the second day: every name read for its date
+void BM_LoadFolderTodayOnly(benchmark::State& state) {
+    LoadBenchmark(state, false, {1, {2014, 5, 2, 12, 0, 0}});
+}
+BENCHMARK(BM_LoadFolderTodayOnly)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -108,4 +108,45 @@ template <auto F> bool Raw(CWnd& w, WPARAM wParam, LPARAM lParam, LRESULT& r) {
     return true;
 }
 
+// bool OnCommand(UINT nID, UINT nCode, HWND hCtl): false leaves the command to
+// the dialog's own handling (IDOK, IDCANCEL).
+template <auto F> bool Command(CWnd& w, WPARAM wParam, LPARAM lParam, LRESULT& r) {
+    r = 0;
+    return (Self<F>(w).*F)(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+}
+
+// LRESULT OnNotify(int nID, NMHDR* pHeader)
+template <auto F> bool Notify(CWnd& w, WPARAM wParam, LPARAM lParam, LRESULT& r) {
+    r = (Self<F>(w).*F)(static_cast<int>(wParam), reinterpret_cast<NMHDR*>(lParam));
+    return true;
+}
+
+// void OnVScroll(UINT nCode, HWND hScrollBar)
+template <auto F> bool Scroll(CWnd& w, WPARAM wParam, LPARAM lParam, LRESULT& r) {
+    (Self<F>(w).*F)(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+    r = 0;
+    return true;
+}
+
+// void OnMouseWheel(int nDelta, POINT screenPoint)
+template <auto F> bool MouseWheel(CWnd& w, WPARAM wParam, LPARAM lParam, LRESULT& r) {
+    (Self<F>(w).*F)(static_cast<short>(HIWORD(wParam)), PointOf(lParam));
+    r = 0;
+    return true;
+}
+
+// void OnDpiChanged(UINT nDpi, const RECT& rcSuggested)
+template <auto F> bool DpiChanged(CWnd& w, WPARAM wParam, LPARAM lParam, LRESULT& r) {
+    (Self<F>(w).*F)(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    r = 0;
+    return true;
+}
+
+// void OnGetMinMaxInfo(MINMAXINFO& info)
+template <auto F> bool GetMinMaxInfo(CWnd& w, WPARAM, LPARAM lParam, LRESULT& r) {
+    (Self<F>(w).*F)(*reinterpret_cast<MINMAXINFO*>(lParam));
+    r = 0;
+    return true;
+}
+
 } // namespace msg

@@ -18,5 +18,13 @@
 int ReportToVisitor(HWND hOwner, UINT nIdText, UINT uType = MB_OK, UINT nIdCaption = 0,
                     const wchar_t* pszInsert = nullptr);
 
+// The text ReportToVisitor would show, for the log alone.
+std::wstring VisitorText(UINT nIdText, const wchar_t* pszInsert = nullptr);
+
+// Answers every box over hOwner (ReportToVisitor's, or a dialog of its own)
+// with OK, as a visitor would: for a box nobody is left to answer. The boxes
+// close once this thread's messages run again.
+void CloseBoxesOver(HWND hOwner);
+
 // A text of the program's string table; empty when there is none.
 std::wstring LoadResourceString(UINT nId);

@@ -7,6 +7,7 @@
 #include "framework/FileIo.h"
 #include "framework/Gdi.h"
 #include "framework/Handle.h"
+#include "framework/Lockdown.h"
 #include "framework/Log.h"
 #include "framework/WinGeometry.h"
 #include "history/ThumbnailCache.h"
@@ -47,6 +48,10 @@ std::optional<ThumbnailStamp> StampOf(const std::wstring& path, const LayoutRect
 
 std::wstring ThumbnailKey(const std::wstring& path, const LayoutRect& cell) {
     return path + L'|' + std::to_wstring(cell.left) + L',' + std::to_wstring(cell.top);
+}
+
+std::wstring_view PathOfKey(std::wstring_view key) {
+    return key.substr(0, key.rfind(L'|')); // no file name holds a '|'
 }
 
 // A record as GDI+ draws it, made from the bytes the BMP reader accepted:
@@ -111,16 +116,35 @@ PictureRead LoadRecordPicture(const std::wstring& path, RecordPicture& picture) 
     return PictureRead::Ready;
 }
 
-void ListRecords(CHistoryList& list, const std::wstring& folder) {
-    list.BeginLoad(folder);
+RecordTime RecordTimeOf(const SYSTEMTIME& st) {
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+// In local time as it was on the day of the change, daylight saving included.
+RecordTime LocalTimeOf(const FILETIME& ft) {
+    SYSTEMTIME utc{}, local{};
+    ::FileTimeToSystemTime(&ft, &utc);
+    ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+    return RecordTimeOf(local);
+}
+
+// Lists the records of the last nDays days (0: all).
+void ListRecords(CHistoryList& list, const std::wstring& folder, int nDays) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    list.BeginLoad(folder, {nDays, RecordTimeOf(now)});
     WIN32_FIND_DATAW data;
     CFindHandle find((folder + L"\\*.*").c_str(), data);
     if (find) {
         do {
-            list.AddEntry(data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+            list.AddEntry(data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                          nDays > 0 ? LocalTimeOf(data.ftLastWriteTime) : RecordTime{});
         } while (find.Next(data));
     }
     list.EndLoad();
+    // a record that has dropped out of the last days keeps no picture either
+    if (nDays > 0)
+        Thumbnails().KeepOnly([&](const std::wstring& key) { return list.Lists(PathOfKey(key)); });
 }
 
 // The records the scale-ahead works from: listed when the scale-ahead is
@@ -132,19 +156,31 @@ class CRecordFolder {
 public:
     explicit CRecordFolder(const wchar_t* pszFolder) : m_folder(pszFolder) {}
 
-    void Invalidate() { m_bListed = false; }
+    // nDays: list only the records of the last nDays days (0: all).
+    void Invalidate(int nDays) {
+        m_nDays = nDays;
+        m_bListed = false;
+    }
     const CHistoryList& List() {
         // stamped before it is listed: a change while listing shows next time
         const std::optional<uint64_t> stamp = LastWriteOf(m_folder);
-        if (!m_bListed || stamp != m_stamp) {
+        // with days to keep to, a new day hides records that the last list showed
+        const int today = m_nDays > 0 ? Today() : 0;
+        if (!m_bListed || stamp != m_stamp || today != m_nListedDay) {
             m_stamp = stamp;
-            ListRecords(m_list, m_folder);
+            m_nListedDay = today;
+            ListRecords(m_list, m_folder, m_nDays);
             m_bListed = true;
         }
         return m_list;
     }
 
 private:
+    static int Today() {
+        SYSTEMTIME st;
+        ::GetLocalTime(&st);
+        return st.wYear * 10000 + st.wMonth * 100 + st.wDay;
+    }
     static std::optional<uint64_t> LastWriteOf(const std::wstring& path) {
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
@@ -153,6 +189,8 @@ private:
     }
 
     std::wstring m_folder;
+    int m_nDays = 0;
+    int m_nListedDay = 0; // yyyymmdd, with days to keep to
     bool m_bListed = false;
     std::optional<uint64_t> m_stamp;
     CHistoryList m_list;
@@ -181,7 +219,8 @@ namespace {
 constexpr INT_PTR kTimedOut = 100; // beside IDOK and IDCANCEL
 } // namespace
 
-CHistoryDlg::CHistoryDlg(int nIdleTime) : CDialog(IDD_HISTORY), m_nIdleTime(nIdleTime) {}
+CHistoryDlg::CHistoryDlg(int nIdleTime, int nDays, bool bLockdown)
+    : CDialog(IDD_HISTORY), m_nIdleTime(nIdleTime), m_nDays(nDays), m_bLockdown(bLockdown) {}
 
 HistoryResult CHistoryDlg::Run() {
     return DoModal() == kTimedOut ? HistoryResult::TimedOut : HistoryResult::Closed;
@@ -197,6 +236,8 @@ CMessageMap CHistoryDlg::GetMessageMap() const {
         {WM_LBUTTONDBLCLK, msg::Mouse<&CHistoryDlg::OnLButtonDown>},
         // void OnTimer(UINT_PTR nIDEvent)
         {WM_TIMER, msg::Timer<&CHistoryDlg::OnTimer>},
+        // bool OnSysCommand(UINT nID, LPARAM lParam)
+        {WM_SYSCOMMAND, msg::SysCommand<&CHistoryDlg::OnSysCommand>},
     };
     return map;
 }
@@ -222,7 +263,7 @@ BOOL CHistoryDlg::OnInitDialog() {
 }
 
 void CHistoryDlg::LoadList(const wchar_t* pszFolder) {
-    ListRecords(m_list, pszFolder);
+    ListRecords(m_list, pszFolder, m_nDays);
     if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
@@ -260,7 +301,7 @@ bool CHistoryDlg::CacheOffScreen(const std::wstring& path, const LayoutRect& cel
     return true;
 }
 
-void CHistoryDlg::Prewarm() {
+void CHistoryDlg::Prewarm(int nDays) {
     // one for the program's life, on the UI thread's idle list
     struct CFirstPage final : CIdleHandler {
         bool bArmed = false;
@@ -274,7 +315,7 @@ void CHistoryDlg::Prewarm() {
     };
     static CFirstPage s_firstPage;
     s_firstPage.bArmed = true;
-    SignInFolder().Invalidate();
+    SignInFolder().Invalidate(nDays);
 }
 
 bool CHistoryDlg::PrewarmOne() {
@@ -439,11 +480,26 @@ void CHistoryDlg::OnLButtonDown(UINT, POINT point) {
             ::InvalidateRect(m_hWnd, nullptr, FALSE);
         break;
     case HistoryButton::Close:
-        OnOK();
+        EndDialog(IDOK);
         break;
     case HistoryButton::None:
         break;
     }
+}
+
+// Enter, Escape, Alt+F4 and a close from outside: as the close area, unless locked down.
+void CHistoryDlg::OnOK() {
+    if (!m_bLockdown)
+        CDialog::OnOK();
+}
+
+void CHistoryDlg::OnCancel() {
+    if (!m_bLockdown)
+        CDialog::OnCancel();
+}
+
+bool CHistoryDlg::OnSysCommand(UINT nID, LPARAM) {
+    return m_bLockdown && IsRefusedWhenLocked(nID);
 }
 
 uint32_t CHistoryDlg::OnIdle() {

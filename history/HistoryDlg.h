@@ -17,7 +17,9 @@ enum class HistoryResult { Closed, TimedOut };
 class CHistoryDlg : public CDialog, private CIdleHandler {
 public:
     // nIdleTime: the kiosk's idle time; the history times out a little earlier.
-    explicit CHistoryDlg(int nIdleTime);
+    // nDays: only records of the last nDays days are shown (0: all).
+    // bLockdown: only its close area and its timeout end it, no key or command.
+    explicit CHistoryDlg(int nIdleTime, int nDays = 0, bool bLockdown = false);
 
     // Runs the visit modally over the page.
     HistoryResult Run();
@@ -26,10 +28,10 @@ public:
     void LoadPictures();
     // Lists the records of the folder ("SignIn") and shows the newest.
     void LoadList(const wchar_t* pszFolder);
-    // Has the newest nine records scaled into the cache for the cells they
-    // take when the history opens, one picture at a time while the message
-    // loop is idle, so the first press finds them ready.
-    static void Prewarm();
+    // Has the newest nine records of the last nDays days scaled into the
+    // cache for the cells they take when the history opens, one picture at a
+    // time while the message loop is idle, so the first press finds them ready.
+    static void Prewarm(int nDays);
     // The whole view for the client rectangle, into any DC: the window paints
     // through it, and so does the benchmark.
     void Draw(HDC hdc, const RECT& rcClient) const;
@@ -38,9 +40,12 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
     CMessageMap GetMessageMap() const override;
 
 private:
+    bool OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
     void OnLButtonDown(UINT nFlags, POINT point);
     void OnTimer(UINT_PTR nIDEvent);
@@ -64,6 +69,8 @@ private:
     uint32_t OnIdle() override;
 
     int m_nIdleTime;
+    int m_nDays;
+    bool m_bLockdown;
     CGpImage m_pBackground;
     CGpImage m_pThumb;
     CHistoryList m_list; // m_files, m_nFirstRow and m_nMaxRow

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <optional>
 #include <utility>
+
+#include "records/Retention.h"
 
 namespace {
 
@@ -25,7 +28,19 @@ constexpr LayoutRect kUpButton{117, 810, 296, 930};
 constexpr LayoutRect kDownButton{368, 810, 538, 930};
 constexpr LayoutRect kCloseButton{648, 810, 850, 930};
 
+int64_t DayOf(const RecordTime& t) {
+    return CalendarSeconds({t.year, t.month, t.day, 0, 0, 0}) / 86400; // whole days: exact
+}
+
 } // namespace
+
+bool HistoryFilter::Shows(std::wstring_view name, const RecordTime& lastWrite) const {
+    if (nDays <= 0)
+        return true;
+    const std::optional<RecordTime> named = RecordTimeFromName(name);
+    const int64_t age = DayOf(today) - DayOf(named ? *named : lastWrite);
+    return age >= 0 && age < nDays;
+}
 
 int MaxRow(size_t count) {
     const size_t rows = count / kHistoryColumns;
@@ -105,16 +120,17 @@ LayoutRect HistoryDialogRect(int imageWidth, int imageHeight, const DesignScale&
     return {x, y, x + s.X(imageWidth), y + s.Y(imageHeight)};
 }
 
-void CHistoryList::BeginLoad(std::wstring_view folder) {
+void CHistoryList::BeginLoad(std::wstring_view folder, const HistoryFilter& filter) {
     m_strFolder.assign(folder);
+    m_filter = filter;
     m_files.clear();
     m_nFirstRow = 0;
     m_nMaxRow = 0;
 }
 
-bool CHistoryList::AddEntry(std::wstring_view name, bool bDirectory) {
+bool CHistoryList::AddEntry(std::wstring_view name, bool bDirectory, const RecordTime& lastWrite) {
     // subfolders are neither listed nor searched
-    if (IsDotEntry(name) || bDirectory || !IsRecordName(name))
+    if (IsDotEntry(name) || bDirectory || !IsRecordName(name) || !m_filter.Shows(name, lastWrite))
         return false;
     std::wstring path;
     path.reserve(m_strFolder.size() + 1 + name.size());
@@ -129,11 +145,18 @@ void CHistoryList::EndLoad() {
     m_nFirstRow = 0;
 }
 
-void CHistoryList::Load(std::wstring_view folder, std::span<const HistoryDirEntry> entries) {
-    BeginLoad(folder);
+void CHistoryList::Load(std::wstring_view folder, std::span<const HistoryDirEntry> entries,
+                        const HistoryFilter& filter) {
+    BeginLoad(folder, filter);
     for (const HistoryDirEntry& entry : entries)
-        AddEntry(entry.name, entry.bDirectory);
+        AddEntry(entry.name, entry.bDirectory, entry.lastWrite);
     EndLoad();
+}
+
+bool CHistoryList::Lists(std::wstring_view path) const {
+    const auto less = [](const std::wstring& a, std::wstring_view b) { return RecordNameLess(a, b); };
+    const auto it = std::lower_bound(m_files.begin(), m_files.end(), path, less);
+    return it != m_files.end() && *it == path;
 }
 
 bool CHistoryList::ScrollUp() {

@@ -16,6 +16,18 @@
 struct HistoryDirEntry {
     std::wstring_view name;
     bool bDirectory;
+    RecordTime lastWrite{}; // local time of the file's last change
+};
+
+// Which records the history shows: those signed in on one of the last nDays
+// calendar days, today being the first, by the time in the record's name or,
+// for a name without one, its last change; every record when nDays is 0.
+// A record dated after today is not among the last days.
+struct HistoryFilter {
+    int nDays = 0;
+    RecordTime today{};
+
+    bool Shows(std::wstring_view name, const RecordTime& lastWrite) const;
 };
 
 constexpr int kHistoryColumns = 3;
@@ -56,12 +68,16 @@ LayoutRect HistoryDialogRect(int imageWidth, int imageHeight, const DesignScale&
 class CHistoryList {
 public:
     // Feeding one enumeration: BeginLoad, AddEntry for every entry, EndLoad.
-    void BeginLoad(std::wstring_view folder);
-    // Returns whether the entry was taken as a record.
-    bool AddEntry(std::wstring_view name, bool bDirectory);
+    // Records the filter hides are not listed at all, so the scroll range
+    // and the cells count only the records shown.
+    void BeginLoad(std::wstring_view folder, const HistoryFilter& filter = {});
+    // Returns whether the entry was taken as a record to show.
+    bool AddEntry(std::wstring_view name, bool bDirectory, const RecordTime& lastWrite = {});
     // Sorts, sets the scroll range and scrolls back to the newest records.
     void EndLoad();
-    void Load(std::wstring_view folder, std::span<const HistoryDirEntry> entries);
+    void Load(std::wstring_view folder, std::span<const HistoryDirEntry> entries, const HistoryFilter& filter = {});
+    // Whether the path is one of the records shown.
+    bool Lists(std::wstring_view path) const;
 
     // Each returns false, changing nothing, at the end of the range.
     bool ScrollUp();   // one row of newer records
@@ -76,6 +92,7 @@ public:
 
 private:
     std::wstring m_strFolder;
+    HistoryFilter m_filter;
     std::vector<std::wstring> m_files; // "SignIn\name", oldest first
     int m_nFirstRow = 0;               // rows of three above the view, from the newest
     int m_nMaxRow = 0;

@@ -54,6 +54,18 @@ public:
         return m_entries.front().thumb;
     }
 
+    // Drops every entry whose path keep turns down.
+    template <class Keep> void KeepOnly(Keep keep) {
+        for (auto it = m_entries.begin(); it != m_entries.end();) {
+            if (keep(std::as_const(it->path))) {
+                ++it;
+                continue;
+            }
+            m_index.erase(it->path);
+            it = m_entries.erase(it);
+        }
+    }
+
     size_t Size() const { return m_entries.size(); }
     size_t Capacity() const { return m_capacity; }
 

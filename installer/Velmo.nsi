@@ -5,6 +5,9 @@
 ; named at install (/KIOSKUSER=name, or the field on the folder page), a task
 ; that starts the kiosk when that account logs on. The uninstaller keeps the
 ; sign-in records unless asked (/REMOVERECORDS, or the "Sign-in records" box).
+; With /DESK, or "Front desk" on the components page, it installs the front
+; desk's program instead: VelmoDesk.exe and its Start-menu entry, no kiosk, no
+; kiosk account and no task.
 ; Exit codes: 0 installed; 3 the install folder was refused; 4 the kiosk
 ; account is unknown; 5 installed, but a permission step failed (Setup.log
 ; in the install folder lists every step); 740 not run as an administrator.
@@ -57,8 +60,11 @@ Var InstallerSid
 Var SetupLog    ; Setup.log, every permission step with its exit code
 Var FailedSteps
 Var NewConfig
+Var DeskInstall ; 1: the front desk's program, not the kiosk
 
 DirText "Velmo and its records go into this folder. The kiosk account is the standard account the kiosk runs as: it starts the kiosk when it logs on, and only it may run it. Leave it empty to let any account run the kiosk." "Install folder"
+ComponentText "Install the kiosk, or the front desk's program (today's sign-ins from every kiosk's records on the file share)."
+Page components
 Page directory "" DirPageShow DirPageLeave
 Page instfiles
 UninstPage uninstConfirm
@@ -88,6 +94,15 @@ UninstPage instfiles
     Sleep 100
     IntOp $1 $1 + 1
   ${Loop}
+!macroend
+
+; Ends a running front desk politely (its window is asked to close), then for good.
+!macro CloseDesk
+  nsExec::Exec '"$SYSDIR\taskkill.exe" /IM VelmoDesk.exe'
+  Pop $0
+  Sleep 500
+  nsExec::Exec '"$SYSDIR\taskkill.exe" /F /IM VelmoDesk.exe'
+  Pop $0
 !macroend
 
 !macro RequireAdmin
@@ -151,9 +166,17 @@ Function .onInit
   ${If} ${Errors}
     ReadRegStr $KioskUser HKLM "${INSTALL_KEY}" "KioskAccount"
   ${EndIf}
+  Call ChooseComponents
 FunctionEnd
 
 Function DirPageShow
+  ${If} $DeskInstall == 1
+    ; the front desk has no kiosk account: the page says what goes there instead
+    FindWindow $R0 "#32770" "" $HWNDPARENT
+    GetDlgItem $R1 $R0 1006
+    SendMessage $R1 ${WM_SETTEXT} 0 "STR:The front desk's program and its settings go into this folder."
+    Return
+  ${EndIf}
   ; a label and a field below the folder box, laid out in dialog units like the page itself
   FindWindow $R0 "#32770" "" $HWNDPARENT
   SendMessage $R0 ${WM_GETFONT} 0 0 $R1
@@ -176,6 +199,9 @@ Function DirPageShow
 FunctionEnd
 
 Function DirPageLeave
+  ${If} $DeskInstall == 1
+    Return
+  ${EndIf}
   System::Call 'user32::GetWindowTextW(p $KioskField, w .r0, i ${NSIS_MAX_STRLEN})'
   StrCpy $KioskUser $0
   ${If} $KioskUser != ""
@@ -265,8 +291,7 @@ Function WriteKioskTask
   ${EndIf}
 FunctionEnd
 
-Section "Velmo" SecProgram
-  SectionIn RO
+Section "Kiosk" SecProgram
   ${If} $KioskUser != ""
     StrCpy $0 $KioskUser
     !insertmacro AccountSid
@@ -363,16 +388,88 @@ Section "Velmo" SecProgram
   ${EndIf}
 SectionEnd
 
+Section "Front desk" SecDesk
+  InitPluginsDir
+  FileOpen $SetupLog "$PLUGINSDIR\Setup.log" w
+  FileWriteWord $SetupLog 0xFEFF
+  Call CheckInstallFolder
+  !insertmacro CloseDesk
+  CreateDirectory "$INSTDIR"
+  !insertmacro Permission "the program folder, readable by every account" '"$INSTDIR" /L /inheritance:r /grant:r *${SID_SYSTEM}:(OI)(CI)F *${SID_ADMINS}:(OI)(CI)F *${SID_USERS}:(OI)(CI)RX'
+  SetOutPath "$INSTDIR"
+  File "${PROGRAM_DIR}/VelmoDesk.exe"
+  ; the operator's settings stay; the share is set there afterwards
+  SetOverwrite off
+  File "${PROGRAM_DIR}/Config.ini"
+  SetOverwrite on
+  ; whoever works the front desk writes the log; a kiosk's log here stays its own
+  ${IfNot} ${FileExists} "$INSTDIR\Velmo.exe"
+    !insertmacro KioskFolder "Logs" "*${SID_USERS}"
+  ${EndIf}
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  CreateShortcut "$SMPROGRAMS\Velmo Desk.lnk" "$INSTDIR\VelmoDesk.exe" "" "$INSTDIR\VelmoDesk.exe" 0
+  WriteRegStr HKLM "${INSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Velmo"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" '"$INSTDIR\VelmoDesk.exe",0'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K /G=0" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  FileClose $SetupLog
+  CopyFiles /SILENT "$PLUGINSDIR\Setup.log" "$INSTDIR\Setup.log"
+  ${If} $FailedSteps != ""
+    MessageBox MB_ICONEXCLAMATION "The front desk is installed, but these steps failed (Setup.log in $INSTDIR lists every step):$FailedSteps" /SD IDOK
+    SetErrorLevel 5
+  ${EndIf}
+SectionEnd
+
+; after the sections: it selects them. The kiosk, or with /DESK the front desk.
+Function ChooseComponents
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/DESK" $1
+  ${If} ${Errors}
+    StrCpy $DeskInstall 0
+    StrCpy $R9 ${SecProgram}
+    !insertmacro UnselectSection ${SecDesk}
+  ${Else}
+    StrCpy $DeskInstall 1
+    StrCpy $R9 ${SecDesk}
+    !insertmacro UnselectSection ${SecProgram}
+    !insertmacro SelectSection ${SecDesk}
+  ${EndIf}
+FunctionEnd
+
+; one or the other, as radio buttons
+Function .onSelChange
+  !insertmacro StartRadioButtons $R9
+    !insertmacro RadioButton ${SecProgram}
+    !insertmacro RadioButton ${SecDesk}
+  !insertmacro EndRadioButtons
+  ${If} ${SectionIsSelected} ${SecDesk}
+    StrCpy $DeskInstall 1
+  ${Else}
+    StrCpy $DeskInstall 0
+  ${EndIf}
+FunctionEnd
+
 Section "un.Velmo (the program, its log and crash dumps)"
   SectionIn RO
   !insertmacro CloseKiosk "$INSTDIR\Velmo.exe"
+  !insertmacro CloseDesk
   nsExec::Exec '"$SYSDIR\schtasks.exe" /Delete /TN "${TASK_NAME}" /F'
   Pop $0
   DeleteRegValue HKLM "${RUN_KEY}" "Velmo"
   DeleteRegKey HKLM "${INSTALL_KEY}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   Delete "$SMPROGRAMS\Velmo.lnk"
+  Delete "$SMPROGRAMS\Velmo Desk.lnk"
   Delete "$INSTDIR\Velmo.exe"
+  Delete "$INSTDIR\VelmoDesk.exe"
   Delete "$INSTDIR\Config.ini"
   Delete "$INSTDIR\photo.bmp"
   Delete "$INSTDIR\Setup.log"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/Gdi.h"
+#include "framework/Lockdown.h"
 #include "res/resource.h"
 
 namespace {
@@ -73,12 +74,14 @@ uint32_t PreciseMs() {
 
 } // namespace
 
-CDlgShow::CDlgShow(IKioskHost& host) : CDialog(IDD_DLG_SHOW), m_host(host) {}
+CDlgShow::CDlgShow(IKioskHost& host, bool bLockdown) : CDialog(IDD_DLG_SHOW), m_host(host), m_bLockdown(bLockdown) {}
 
 CMessageMap CDlgShow::GetMessageMap() const {
     static const CMsgEntry map[] = {
         // int OnCreate()
         {WM_CREATE, msg::Create<&CDlgShow::OnCreate>},
+        // bool OnSysCommand(UINT nID, LPARAM lParam)
+        {WM_SYSCOMMAND, msg::SysCommand<&CDlgShow::OnSysCommand>},
         // void OnLButtonDown(UINT nFlags, POINT point)
         {WM_LBUTTONDOWN, msg::Mouse<&CDlgShow::OnLButtonDown>},
         // void OnMouseMove(UINT nFlags, POINT point)
@@ -108,6 +111,10 @@ int CDlgShow::OnCreate() {
     RefreshLayeredWindow();
     ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 300, m_nImageWidth, m_nImageHeight, SWP_NOSIZE | SWP_NOMOVE);
     return 0;
+}
+
+bool CDlgShow::OnSysCommand(UINT nID, LPARAM) {
+    return m_bLockdown && IsRefusedWhenLocked(nID);
 }
 
 BOOL CDlgShow::OnInitDialog() {

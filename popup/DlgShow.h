@@ -11,7 +11,8 @@
 
 class CDlgShow : public CDialog, private CIdleHandler {
 public:
-    explicit CDlgShow(IKioskHost& host);
+    // bLockdown: nothing but the page's own end may close, move or hide it.
+    CDlgShow(IKioskHost& host, bool bLockdown);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
     // Makes the launcher the active window once the messages already queued
@@ -27,6 +28,7 @@ protected:
 
 private:
     int OnCreate();
+    bool OnSysCommand(UINT nID, LPARAM lParam);
     void OnLButtonDown(UINT nFlags, POINT point);
     void OnMouseMove(UINT nFlags, POINT point);
     void OnLButtonUp(UINT nFlags, POINT point);
@@ -44,6 +46,7 @@ private:
     void MoveAlongBottomEdge(int left);
 
     IKioskHost& m_host;
+    const bool m_bLockdown;
     CGpImage m_pImage;
     int m_nImageWidth = 0;
     int m_nImageHeight = 0;

@@ -111,6 +111,7 @@ ShareSettings ParseShareSettings(std::wstring_view folderRaw, std::wstring_view 
                         L" in Config.ini is not a path such as \\\\server\\share\\velmo; records are not copied");
         return settings;
     }
+    settings.folder = folder;
     std::wstring kiosk = SettingValue(kioskRaw);
     if (kiosk.empty() || !IsKioskFolderName(kiosk)) {
         if (!kiosk.empty())

@@ -22,6 +22,7 @@ std::wstring KioskShareFolder(std::wstring_view folder, std::wstring_view kiosk)
 struct ShareSettings {
     // "<Folder>\<Kiosk>", where every record is copied; empty: nothing is
     bool bShareWanted = false; // Folder was set, usable or not
+    std::wstring folder;       // Folder itself, once checked: what the front desk reads
     std::wstring kioskFolder;
     std::wstring computerName; // names this kiosk's temporary copies on the share
     int nKeepDays = 0;         // 0: records are kept forever

@@ -2,11 +2,14 @@
 
 #include "AboutDlg.h"
 #include "VisitorTexts.h"
+#include "framework/Lockdown.h"
+#include "framework/Log.h"
 #include "framework/Reporter.h"
 #include "res/resource.h"
 
 CVelmoDlg::CVelmoDlg(const PageSettings& settings)
-    : CDialog(IDD_VELMO_DIALOG), m_clock(settings.nIdleTime), m_dlgShow(*this),
+    : CDialog(IDD_VELMO_DIALOG), m_bLockdown(settings.bLockdown), m_clock(settings.nIdleTime),
+      m_history(settings.history), m_dlgShow(*this, settings.bLockdown),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CMessageMap CVelmoDlg::GetMessageMap() const {
@@ -46,6 +49,8 @@ BOOL CVelmoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     AddAboutMenuItem();
     SetIcons();
+    if (m_bLockdown)
+        LockDown();
     m_pPageImage.Load(L"Picture\\PadMsg.png");
     m_pShadeImage.Load(L"Picture\\Btnshade.png");
     HideBehindLauncher();
@@ -84,6 +89,13 @@ void CVelmoDlg::HideBehindLauncher() {
     m_dlgShow.Activate();
 }
 
+void CVelmoDlg::LockDown() {
+    // while still hidden: the taskbar decides on a button when a window is shown
+    const LONG exStyle = ::GetWindowLongW(m_hWnd, GWL_EXSTYLE);
+    ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, (exStyle & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void CVelmoDlg::ComputeLayout() {
     const StartupLayout layout = ComputeStartupLayout(m_rcScreen.right, m_rcScreen.bottom);
     m_rcPalette = ToRect(layout.palette);
@@ -102,18 +114,27 @@ void CVelmoDlg::CreatePad() {
     m_padDlg.ShowWindow(SW_SHOW);
 }
 
+void CVelmoDlg::Report(UINT nText, UINT uType, UINT nCaption, const wchar_t* pszInsert) {
+    if (m_bVisitorGone)
+        LogEvent(L"Not shown, the kiosk is idle: %ls", VisitorText(nText, pszInsert).c_str());
+    else
+        ReportToVisitor(m_hWnd, nText, uType, nCaption, pszInsert);
+}
+
 void CVelmoDlg::Report(CameraFault fault) {
     if (const unsigned nText = CameraFaultText(fault))
-        ReportToVisitor(m_hWnd, nText);
+        Report(nText);
 }
 
 void CVelmoDlg::Report(BrushError error) {
     if (const unsigned nText = BrushErrorText(error))
-        ReportToVisitor(m_hWnd, nText, MB_OK | MB_ICONERROR, IDS_CAPTION_ERROR, kBrushFile);
+        Report(nText, MB_OK | MB_ICONERROR, IDS_CAPTION_ERROR, kBrushFile);
 }
 
 bool CVelmoDlg::OnSysCommand(UINT nID, LPARAM) {
     if ((nID & 0xFFF0) == SC_CLOSE && IsPageHidden())
+        return true;
+    if (m_bLockdown && IsRefusedWhenLocked(nID))
         return true;
     if ((nID & 0xFFF0) != IDM_ABOUTBOX)
         return false;
@@ -124,13 +145,14 @@ bool CVelmoDlg::OnSysCommand(UINT nID, LPARAM) {
 
 // Escape, Enter, Alt+F4 and Close end the program from the visible page only:
 // while the launcher stands in for it, a stray key must not end the kiosk.
+// A locked-down kiosk ends only by Velmo.exe /stop.
 void CVelmoDlg::OnOK() {
-    if (!IsPageHidden())
+    if (!m_bLockdown && !IsPageHidden())
         CDialog::OnOK();
 }
 
 void CVelmoDlg::OnCancel() {
-    if (!IsPageHidden())
+    if (!m_bLockdown && !IsPageHidden())
         CDialog::OnCancel();
 }
 
@@ -152,6 +174,7 @@ bool CVelmoDlg::CanRestorePage() const {
 void CVelmoDlg::RestorePage() {
     if (!m_hWnd)
         return;
+    m_bVisitorGone = false;
     RefreshBackBuffer();
     ::MoveWindow(m_hWnd, 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), TRUE);
     ShowWindow(SW_SHOW);

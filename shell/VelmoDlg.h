@@ -4,7 +4,6 @@
 // record composer; the page turns messages into calls on them and paints.
 #pragma once
 
-#include "app/KioskSettings.h"
 #include "framework/Dialog.h"
 #include "framework/GdiPlus.h"
 #include "framework/KioskHost.h"
@@ -15,6 +14,7 @@
 #include "shell/CameraPanel.h"
 #include "shell/Layout.h"
 #include "shell/PageClock.h"
+#include "shell/PageSettings.h"
 
 constexpr UINT_PTR kIdleTimerId = 3;
 
@@ -50,6 +50,8 @@ private:
     void AddAboutMenuItem();
     void SetIcons();
     void HideBehindLauncher();
+    // No taskbar button, and above every other window while shown.
+    void LockDown();
     void ComputeLayout();
     void CreatePad();
 
@@ -60,9 +62,10 @@ private:
     void OnIdleTimeout();
     // The kiosk's way into its idle state; also hides any handwriting-input window.
     void HideToPopup();
-    // After an idle timeout: the visitor has gone, so nothing of theirs may
-    // greet the next one.
-    void ResetForNextVisitor();
+    // The visitor has gone (an idle timeout): boxes over the page close, the
+    // page goes behind the launcher, and nothing of theirs may greet the next
+    // visitor, whether the page was shown, covered or already left.
+    void GoIdle();
     // Takes a fresh copy of the desktop while the page is still hidden.
     void RefreshBackBuffer();
     void RestartIdleTimer();
@@ -77,12 +80,17 @@ private:
     void ComposePage(HDC hdcBuffer);
     void CopyToScreen(HDC hdc, HDC hdcBuffer);
 
-    // The one reporter's texts, for the failures of the page's parts.
+    // The one reporter's texts, for the failures of the page's parts. Once
+    // the visitor has gone they are only logged: an idle kiosk raises no box.
+    void Report(UINT nText, UINT uType = MB_OK, UINT nCaption = 0, const wchar_t* pszInsert = nullptr);
     void Report(CameraFault fault);
     void Report(BrushError error);
     bool IsPageHidden() const { return !::IsWindowVisible(m_hWnd); }
 
+    const bool m_bLockdown;
+    bool m_bVisitorGone = false; // from an idle timeout until the launcher brings the page back
     CPageClock m_clock;
+    HistorySettings m_history; // which records the history shows, and its PIN
     CDlgShow m_dlgShow;
     CCameraPanel m_camera; // m_capture, m_previewFrame, m_cameraList, the photo, m_bHasCamera
     HICON m_hIcon;

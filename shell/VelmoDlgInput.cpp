@@ -4,6 +4,7 @@
 #include "framework/Log.h"
 #include "framework/Reporter.h"
 #include "history/HistoryDlg.h"
+#include "history/PinPadDlg.h"
 #include "records/HistoryVisit.h"
 #include "res/resource.h"
 
@@ -74,11 +75,16 @@ void CVelmoDlg::PressButton(PageButton button, const LayoutRect& rc) {
 }
 
 void CVelmoDlg::OnHistoryButton() {
-    const CHistoryVisit visit; // no record is deleted while the history shows them
-    CHistoryDlg dlg(m_clock.IdleTime());
-    if (dlg.Run() == HistoryResult::TimedOut) {
-        HideToPopup();
-        ResetForNextVisitor();
+    const PinPadResult pin =
+        m_history.pin ? CPinPadDlg(*m_history.pin, m_clock.IdleTime(), m_bLockdown).Run() : PinPadResult::Opened;
+    bool bTimedOut = pin == PinPadResult::TimedOut;
+    if (pin == PinPadResult::Opened) {
+        const CHistoryVisit visit; // no record is deleted while the history shows them
+        CHistoryDlg dlg(m_clock.IdleTime(), m_history.nDays, m_bLockdown);
+        bTimedOut = dlg.Run() == HistoryResult::TimedOut;
+    }
+    if (bTimedOut) {
+        GoIdle();
     } else {
         RestartIdleTimer();
     }
@@ -93,9 +99,9 @@ void CVelmoDlg::OnSaveButton() {
     const SaveResult result = SaveSignIn();
     if (result == SaveResult::Failed || result == SaveResult::DisplayTooDeep) {
         if (result == SaveResult::DisplayTooDeep)
-            ReportToVisitor(m_hWnd, IDS_DISPLAY_UNKNOWN);
+            Report(IDS_DISPLAY_UNKNOWN);
         // the signature stays, so the visitor can simply press Save again
-        ReportToVisitor(m_hWnd, IDS_SAVE_FAILED, MB_OK | MB_ICONWARNING, IDS_CAPTION_VELMO);
+        Report(IDS_SAVE_FAILED, MB_OK | MB_ICONWARNING, IDS_CAPTION_VELMO);
         RestartIdleTimer();
         return;
     }
@@ -103,7 +109,13 @@ void CVelmoDlg::OnSaveButton() {
     PrewarmHistory();        // the new record moved every picture a cell on
 }
 
-void CVelmoDlg::ResetForNextVisitor() {
+void CVelmoDlg::GoIdle() {
+    // a box the visitor left waits for nobody; its caller carries on as after an OK
+    CloseBoxesOver(m_hWnd);
+    if (!IsPageHidden())
+        HideToPopup();
+    // before the camera restarts: a failure now is for the log, not a box
+    m_bVisitorGone = true;
     m_padDlg.ClearStrokes();
     Report(m_camera.Reset());
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
@@ -125,7 +137,7 @@ void CVelmoDlg::HideToPopup() {
 
 void CVelmoDlg::PrewarmHistory() {
     // idle work: a tap waits for one picture at most
-    CHistoryDlg::Prewarm();
+    CHistoryDlg::Prewarm(m_history.nDays);
 }
 
 void CVelmoDlg::OnMouseMove(UINT, POINT) {
@@ -147,10 +159,8 @@ void CVelmoDlg::OnTimer(UINT_PTR nIDEvent) {
 
 void CVelmoDlg::OnIdleTimeout() {
     ::KillTimer(m_hWnd, kIdleTimerId);
-    // nobody has touched the page for the idle time: give the kiosk back to
-    // the launcher, as the history does when left alone
-    if (::IsWindowVisible(m_hWnd) && ::IsWindowEnabled(m_hWnd)) {
-        HideToPopup();
-        ResetForNextVisitor();
-    }
+    // nobody has touched the page for the idle time, shown, covered by a box
+    // or left through the exit region: give the kiosk back to the launcher,
+    // clean, as the history does when left alone
+    GoIdle();
 }

@@ -287,6 +287,7 @@ history_button() {
     down) A+=(-fill white -stroke none -draw "polygon $((m - 14)),$((cy - 8)) $m,$((cy + 10)) $((m + 14)),$((cy - 8))") ;;
     close) line_art white 4 "line $((m - 10)),$((cy - 10)) $((m + 10)),$((cy + 10))"
            line_art white 4 "line $((m - 10)),$((cy + 10)) $((m + 10)),$((cy - 10))" ;;
+    check) line_art white 5 "polyline $((m - 12)),$((cy + 1)) $((m - 4)),$((cy + 9)) $((m + 12)),$((cy - 9))" ;;
     esac
     text $((left + 42 + chars * size / 2)) "$cy" "$size" white "$label" bold
 }
@@ -319,6 +320,35 @@ make_historymsg() {
     rect 994 8 996 952 "$LINE"
     frame 0 0 1010 960 '#8DA0B5' 2
     render_png PNG24 "$PIC/HistoryMsg.png"
+}
+
+# The history's PIN keypad; the key areas are in history/PinPad.cpp.
+make_pinpad() {
+    canvas 600 880 '#F3F6F9'
+    rect 0 0 600 70 "$NAVY"
+    text 300 35 28 white "请输入密码" bold
+
+    # the entry field: the kiosk draws a dot for each digit typed
+    frame 40 90 560 190 "$LINE" 2
+    rect 42 92 558 188 white
+
+    local keys=(1 2 3 4 5 6 7 8 9 "清除" 0 "退格") i x y
+    for i in "${!keys[@]}"; do
+        x=$((40 + i % 3 * 180)) y=$((210 + i / 3 * 130))
+        if [[ ${keys[i]} == [0-9] ]]; then
+            rect "$x" "$y" $((x + 160)) $((y + 110)) "$STEEL"
+            text $((x + 80)) $((y + 55)) 54 white "${keys[i]}" bold
+        else
+            rect "$x" "$y" $((x + 160)) $((y + 110)) "$PANEL"
+            frame "$x" "$y" $((x + 160)) $((y + 110)) "$SUBTLE" 2
+            text $((x + 80)) $((y + 55)) 32 "$NAVY" "${keys[i]}" bold
+        fi
+    done
+
+    history_button 40 740 290 850 "$CORAL" "取消" close
+    history_button 310 740 560 850 "$TEAL" "确定" check
+    frame 0 0 600 880 '#8DA0B5' 2
+    render_png PNG24 "$PIC/PinPad.png"
 }
 
 make_scrollbar() {
@@ -356,6 +386,7 @@ main() {
     make_show
     make_photobk
     make_historymsg
+    make_pinpad
     make_scrollbar
     python3 "$TOOLS/win_images.py" texture "$PIC/Texture.bmp"
     make_icon

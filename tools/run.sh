@@ -5,13 +5,14 @@
 #   tools/run.sh            build and run
 #   tools/run.sh --tap      (no display) also tap the launcher, to see the page
 #   tools/run.sh --docs     (no display) the operator's guide's screenshots of
-#                           the launcher, the page and the history, into docs/images/
+#                           the launcher, the page, the history, the front desk's
+#                           window and a printed page, into docs/images/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh run
 cmake --preset windows >/dev/null
 # tap.exe is the visitor's finger for --tap and --docs
-cmake --build --preset windows -j "$(nproc)" --target Velmo tap
+cmake --build --preset windows -j "$(nproc)" --target Velmo VelmoDesk tap
 
 . tools/xvfb-session.sh
 exe="$PWD/build/windows/Velmo/Velmo.exe"
@@ -58,10 +59,34 @@ if [ "${1:-}" = "--docs" ]; then
   tap 124 408
   sleep 4
   import -window root "$shots/history.png"
+  # the front desk over a share of two kiosk folders, holding the record just saved
+  wineserver -k # the kiosk and its desktop; the desk gets a fresh one
+  record=$(ls -t build/windows/Velmo/SignIn/*.bmp | head -n 1)
+  share="$WINEPREFIX/dosdevices/unc/velmo-docs/share/velmo"
+  rm -rf "$share"
+  mkdir -p "$share/Entrance-A" "$share/Entrance-B"
+  day=$(date +%Y年%m月%d日)
+  for t in 08时02分11秒:A 08时15分40秒:B 09时03分05秒:A 09时41分27秒:B 10时12分09秒:A 10时30分52秒:B; do
+    cp "$record" "$share/Entrance-${t##*:}/$day${t%%:*}.bmp"
+  done
+  desk="$PWD/build/docs-desk"
+  rm -rf "$desk"
+  mkdir -p "$desk"
+  cp build/windows/Velmo/VelmoDesk.exe "$desk/"
+  printf '[Share]\r\nFolder=\\\\velmo-docs\\share\\velmo\r\n' >"$desk/Config.ini"
+  wine "${desktop[@]}" "$desk/VelmoDesk.exe" &
+  sleep 6
+  # the window alone, without the desktop around it
+  import -window root "$shots/desk-screen.png"
+  convert "$shots/desk-screen.png" -fuzz 2% -trim +repage "$shots/desk.png"
+  wine "$desk/VelmoDesk.exe" /export "$(date +%F)" "$(winepath -w "$shots")"
+  cp "$shots/sign-ins-$(date +%F)-1.png" "$shots/desk-page.png"
   mkdir -p docs/images
   for shot in launcher page history; do
     convert "$shots/$shot.png" -resize 50% "docs/images/$shot.png"
   done
+  convert "$shots/desk.png" -resize 75% "docs/images/desk.png"
+  convert "$shots/desk-page.png" -resize 50% "docs/images/desk-page.png"
   echo "The guide's screenshots: docs/images/"
   exit 0
 fi

@@ -2,6 +2,7 @@
 
 #include "framework/Handle.h"
 #include "records/BmpFormat.h"
+#include "records/RecordName.h"
 
 #include <algorithm>
 #include <optional>
@@ -205,36 +206,6 @@ size_t LogCount(const std::wstring& folder, const std::string& text) {
     return n;
 }
 
-std::optional<TestShare> MakeShare(const std::wstring& name) {
-    if (RunningUnderWine()) {
-        const char* pszPrefix = std::getenv("WINEPREFIX");
-        if (!pszPrefix || !*pszPrefix)
-            return std::nullopt;
-        std::wstring unc = L"Z:";
-        for (const char* p = pszPrefix; *p; ++p)
-            unc += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-        unc += L"\\dosdevices\\unc";
-        ::CreateDirectoryW(unc.c_str(), nullptr);
-        ::CreateDirectoryW((unc + L"\\velmo-test").c_str(), nullptr);
-        const std::wstring backing = unc + L"\\velmo-test\\" + name;
-        DeleteTree(backing);
-        DeleteTree(backing + L"-off");
-        if (!::CreateDirectoryW(backing.c_str(), nullptr))
-            return std::nullopt;
-        return TestShare{L"\\\\velmo-test\\" + name, backing};
-    }
-    const std::wstring backing = TempFolder(L"share-" + name);
-    TestShare share{L"\\\\localhost\\" + backing.substr(0, 1) + L"$" + backing.substr(2), backing};
-    if (::GetFileAttributesW(share.unc.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return std::nullopt;
-    return share;
-}
-
-bool SetShareOnline(const TestShare& share, bool bOnline) {
-    const std::wstring off = share.backing + L"-off";
-    return bOnline ? ::MoveFileW(off.c_str(), share.backing.c_str()) : ::MoveFileW(share.backing.c_str(), off.c_str());
-}
-
 bool WriteTextFile(const std::wstring& path, const std::string& text) {
     HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
@@ -272,14 +243,135 @@ COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y) {
     return RGB(bytes[at + 2], bytes[at + 1], bytes[at]);
 }
 
-CKiosk::CKiosk(const std::string& configIni) {
-    m_folder = TempFolder(Widen(g_pszCurrent));
-    CopyFolder(BuildProgramFolder(), m_folder);
+std::wstring NameDaysAgo(int days) {
+    SYSTEMTIME st;
+    ::GetLocalTime(&st);
+    FILETIME ft;
+    ::SystemTimeToFileTime(&st, &ft);
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    u.QuadPart -= static_cast<ULONGLONG>(days) * 86400 * 10000000;
+    ft = {u.LowPart, u.HighPart};
+    ::FileTimeToSystemTime(&ft, &st);
+    const std::wstring path = RecordFileName({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
+    return path.substr(path.find(L'\\') + 1);
+}
+
+FILETIME FileTimeDaysAgo(int days) {
+    FILETIME ft;
+    ::GetSystemTimeAsFileTime(&ft);
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    u.QuadPart -= static_cast<ULONGLONG>(days) * 86400 * 10000000;
+    return {u.LowPart, u.HighPart};
+}
+
+std::wstring ProgramFolderCopy(const std::string& configIni, const std::wstring& name) {
+    const std::wstring folder = TempFolder(Widen(g_pszCurrent) + name);
+    CopyFolder(BuildProgramFolder(), folder);
     // every test starts with no records, whatever a hand run left in the build
-    DeleteTree(m_folder + L"\\SignIn");
-    ::CreateDirectoryW((m_folder + L"\\SignIn").c_str(), nullptr);
-    ::DeleteFileW((m_folder + L"\\photo.bmp").c_str());
-    WriteTextFile(m_folder + L"\\Config.ini", configIni);
+    DeleteTree(folder + L"\\SignIn");
+    ::CreateDirectoryW((folder + L"\\SignIn").c_str(), nullptr);
+    ::DeleteFileW((folder + L"\\photo.bmp").c_str());
+    WriteTextFile(folder + L"\\Config.ini", configIni);
+    return folder;
+}
+
+DWORD RunProgram(std::wstring cmd, std::string& output, DWORD timeoutMs) {
+    output.clear();
+    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+    HANDLE hRead = nullptr, hWrite = nullptr;
+    if (!::CreatePipe(&hRead, &hWrite, &sa, 0))
+        return ::GetLastError();
+    ::SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = nullptr;
+    si.hStdOutput = si.hStdError = hWrite;
+    PROCESS_INFORMATION pi{};
+    const BOOL bStarted = ::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    ::CloseHandle(hWrite); // the child holds the only writing end now
+    if (!bStarted) {
+        ::CloseHandle(hRead);
+        return ::GetLastError();
+    }
+    ::CloseHandle(pi.hThread);
+    char buf[4096];
+    DWORD n = 0;
+    // ends when the program (and whatever it started) has closed the pipe
+    while (::ReadFile(hRead, buf, sizeof(buf), &n, nullptr) && n > 0)
+        output.append(buf, n);
+    ::CloseHandle(hRead);
+    DWORD code = STILL_ACTIVE;
+    if (::WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hProcess);
+    return code;
+}
+
+std::string Bmp(int cx, int cy, int bits, const std::function<COLORREF(int, int)>& colorAt) {
+    const int bytesPerPixel = bits / 8;
+    const int stride = (cx * bytesPerPixel + 3) & ~3;
+    BITMAPFILEHEADER bf{};
+    BITMAPINFOHEADER bi{};
+    bi.biSize = sizeof(bi);
+    bi.biWidth = cx;
+    bi.biHeight = cy;
+    bi.biPlanes = 1;
+    bi.biBitCount = static_cast<WORD>(bits);
+    bi.biSizeImage = static_cast<DWORD>(stride * cy);
+    bf.bfType = 0x4D42;
+    bf.bfOffBits = sizeof(bf) + sizeof(bi);
+    bf.bfSize = bf.bfOffBits + bi.biSizeImage;
+    std::string data(reinterpret_cast<const char*>(&bf), sizeof(bf));
+    data.append(reinterpret_cast<const char*>(&bi), sizeof(bi));
+    std::string row(static_cast<size_t>(stride), bits == 32 ? '\xFF' : '\0');
+    for (int y = 0; y < cy; ++y) {
+        for (int x = 0; x < cx; ++x) {
+            const COLORREF color = colorAt(x, y);
+            row[x * bytesPerPixel] = static_cast<char>(GetBValue(color));
+            row[x * bytesPerPixel + 1] = static_cast<char>(GetGValue(color));
+            row[x * bytesPerPixel + 2] = static_cast<char>(GetRValue(color));
+        }
+        data += row;
+    }
+    return data;
+}
+
+std::string SolidBmp(int cx, int cy, COLORREF color, int bits) {
+    return Bmp(cx, cy, bits, [color](int, int) { return color; });
+}
+
+std::optional<TestShare> MakeShare(const std::wstring& name) {
+    if (RunningUnderWine()) {
+        const char* pszPrefix = std::getenv("WINEPREFIX");
+        if (!pszPrefix || !*pszPrefix)
+            return std::nullopt;
+        std::wstring unc = L"Z:";
+        for (const char* p = pszPrefix; *p; ++p)
+            unc += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+        unc += L"\\dosdevices\\unc";
+        ::CreateDirectoryW(unc.c_str(), nullptr);
+        ::CreateDirectoryW((unc + L"\\velmo-test").c_str(), nullptr);
+        const std::wstring backing = unc + L"\\velmo-test\\" + name;
+        DeleteTree(backing);
+        DeleteTree(backing + L"-off");
+        if (!::CreateDirectoryW(backing.c_str(), nullptr))
+            return std::nullopt;
+        return TestShare{L"\\\\velmo-test\\" + name, backing};
+    }
+    const std::wstring backing = TempFolder(L"share-" + name);
+    TestShare share{L"\\\\localhost\\" + backing.substr(0, 1) + L"$" + backing.substr(2), backing};
+    if (::GetFileAttributesW(share.unc.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return std::nullopt;
+    return share;
+}
+
+bool SetShareOnline(const TestShare& share, bool bOnline) {
+    const std::wstring off = share.backing + L"-off";
+    return bOnline ? ::MoveFileW(off.c_str(), share.backing.c_str()) : ::MoveFileW(share.backing.c_str(), off.c_str());
+}
+
+CKiosk::CKiosk(const std::string& configIni) : m_folder(ProgramFolderCopy(configIni)) {
     Start();
 }
 
@@ -296,7 +388,7 @@ void CKiosk::Start() {
     PROCESS_INFORMATION pi{};
     const DWORD startedAt = ::GetTickCount();
     if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, otherDir.c_str(), &si, &pi)) {
-        Fail(__FILE__, __LINE__, "Velmo.exe could not be started");
+        Fail(__FILE__, __LINE__, "Velmo.exe could not be started (error " + std::to_string(::GetLastError()) + ")");
         return;
     }
     ::CloseHandle(pi.hThread);
@@ -440,6 +532,10 @@ double CKiosk::ProcessorMs() const {
         return static_cast<double>((ULONGLONG{ft.dwHighDateTime} << 32) | ft.dwLowDateTime) / 10000.0;
     };
     return ms(kernel) + ms(user);
+}
+
+size_t LogCount(const CKiosk& kiosk, const std::string& text) {
+    return LogCount(kiosk.Folder(), text);
 }
 
 bool CKiosk::ShowPage() {
@@ -589,6 +685,57 @@ bool StrokeUntilInked(POINT from, POINT to, int step) {
 std::vector<uint32_t> CScreenDib::CopyPixels() const {
     const size_t n = m_cx > 0 && m_cy > 0 ? static_cast<size_t>(m_cx) * m_cy : 0;
     return m_pBits ? std::vector<uint32_t>(m_pBits, m_pBits + n) : std::vector<uint32_t>(n, 0);
+}
+
+namespace {
+std::vector<WORD> g_keysGot;
+}
+
+CKeyWindow::CKeyWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = L"VelmoTestKeys";
+    ::RegisterClassW(&wc);
+    g_keysGot.clear();
+    m_hWnd = ::CreateWindowExW(0, wc.lpszClassName, L"keys", WS_POPUP | WS_VISIBLE, ScreenWidth() / 2 - 150,
+                               ScreenHeight() / 2 - 100, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+CKeyWindow::~CKeyWindow() {
+    if (m_hWnd)
+        ::DestroyWindow(m_hWnd);
+}
+
+bool CKeyWindow::Activate() {
+    const RECT rc = WindowRect(m_hWnd);
+    Tap((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    return WaitUntil([&] { return ::GetForegroundWindow() == m_hWnd; }, 5000);
+}
+
+bool CKeyWindow::Got(WORD vk) const {
+    return std::find(g_keysGot.begin(), g_keysGot.end(), vk) != g_keysGot.end();
+}
+
+void CKeyWindow::Clear() {
+    g_keysGot.clear();
+}
+
+LRESULT CALLBACK CKeyWindow::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        g_keysGot.push_back(static_cast<WORD>(wParam));
+        return 0;
+    // nothing of the system's own key handling (a menu, a task switch) here
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+    case WM_SYSCOMMAND:
+        return 0;
+    default:
+        return ::DefWindowProcW(hWnd, message, wParam, lParam);
+    }
 }
 
 bool RunningUnderWine() {

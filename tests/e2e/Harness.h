@@ -77,25 +77,43 @@ std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
 // CLR_INVALID for anything else.
 COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y);
 
+// The record name of a sign-in `days` days before now, without its folder.
+std::wstring NameDaysAgo(int days);
+// Now less `days` days, as a file's time stamp.
+FILETIME FileTimeDaysAgo(int days);
+
 // The kiosk's log (Logs\Velmo.log in its program folder) as text, and how
 // often a text occurs in it.
 std::string KioskLog(const std::wstring& folder);
 size_t LogCount(const std::wstring& folder, const std::string& text);
 
-// A file share for the kiosk: under Wine a folder of the prefix's
-// dosdevices\unc, on Windows the administrative share of the temporary
-// folder's drive. `backing` is the same folder as this process reaches it.
+// The Config.ini a kiosk gets unless a test says otherwise.
+inline constexpr char kDefaultConfigIni[] = "[Time]\r\nMinTime=30000\r\n";
+
+// A fresh copy of the build's program folder, named after the running test
+// (and `name` when a test needs more than one), with this Config.ini and no records.
+std::wstring ProgramFolderCopy(const std::string& configIni, const std::wstring& name = L"");
+
+// Runs a program to its end: its exit code (STILL_ACTIVE when it did not end
+// in time), and what it wrote to its standard output and error.
+DWORD RunProgram(std::wstring cmd, std::string& output, DWORD timeoutMs = 120000);
+
+// An uncompressed bottom-up BMP of 24 bits, or of 32 with opaque pixels as
+// the kiosk writes its records, coloured by colorAt(x, y) with y counted from
+// the bottom row.
+std::string Bmp(int cx, int cy, int bits, const std::function<COLORREF(int, int)>& colorAt);
+std::string SolidBmp(int cx, int cy, COLORREF color, int bits = 24);
+
+// A file share: under Wine a folder of the prefix's dosdevices\unc, on
+// Windows the administrative share of the temporary folder's drive. `backing`
+// is the same folder as this process reaches it.
 struct TestShare {
     std::wstring unc;
     std::wstring backing;
 };
-// A new, empty share; nothing when none can be set up here.
 std::optional<TestShare> MakeShare(const std::wstring& name);
 // Takes the share away, as a server going down does, or brings it back.
 bool SetShareOnline(const TestShare& share, bool bOnline);
-
-// The Config.ini a kiosk gets unless a test says otherwise.
-inline constexpr char kDefaultConfigIni[] = "[Time]\r\nMinTime=30000\r\n";
 
 // A copy of a screen rectangle in a 32-bit top-down DIB section, selected
 // into a memory DC so that more can be drawn over it.
@@ -190,6 +208,9 @@ private:
     HWND m_hMain = nullptr;
 };
 
+// How often the kiosk's log holds text.
+size_t LogCount(const CKiosk& kiosk, const std::string& text);
+
 // Input, in screen pixels.
 // One mouse event at screen (x, y), returning as soon as SendInput does; the
 // calls below also give the kiosk time to take it.
@@ -232,6 +253,27 @@ void Stroke(POINT from, POINT to, int step);
 bool InkAlong(POINT from, POINT to);
 // A horizontal stroke, then a wait of up to 5 s for its ink on the screen.
 bool StrokeUntilInked(POINT from, POINT to, int step);
+
+// A window of the test's own that records the keys reaching it, as any other
+// program on the terminal would get them. One at a time.
+class CKeyWindow {
+public:
+    CKeyWindow();
+    ~CKeyWindow();
+    CKeyWindow(const CKeyWindow&) = delete;
+    CKeyWindow& operator=(const CKeyWindow&) = delete;
+
+    // Taps it and waits until it is the foreground window.
+    bool Activate();
+    // Whether a press of the key has reached it, and forgetting them.
+    bool Got(WORD vk) const;
+    void Clear();
+    HWND Get() const { return m_hWnd; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND m_hWnd = nullptr;
+};
 
 // True under Wine, where a few platform behaviours differ from Windows.
 bool RunningUnderWine();

@@ -573,22 +573,59 @@ E2E_TEST(DoubleTapOnPhotoKeepsThePhoto) {
 }
 
 E2E_TEST(IdleTimeoutLeavesNoPhotoForTheNextVisitor) {
-    CCameraKiosk camera({kTestCamera}, "[Time]\r\nMinTime=2000\r\n");
+    // the visitor walks away from the page, or leaves through the exit region
+    for (const bool bThroughTheExit : {false, true}) {
+        std::printf("  %s\n", bThroughTheExit ? "left through the exit" : "left on the page");
+        CCameraKiosk camera({kTestCamera}, "[Time]\r\nMinTime=2000\r\n");
+        REQUIRE(camera.Live());
+        CKiosk& kiosk = camera.Kiosk();
+        REQUIRE(TakePhoto(kiosk));
+        if (bThroughTheExit) {
+            const POINT exit = CentreOf(ComputePressRegions(ScreenWidth(), ScreenHeight()).exit);
+            Tap(exit.x, exit.y);
+        }
+        CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }, 8000));
+        // the photo file is emptied, never deleted: an installed kiosk could not make it again
+        const std::wstring photo = kiosk.Folder() + L"\\photo.bmp";
+        CHECK(WaitUntil(
+            [&] {
+                return ::GetFileAttributesW(photo.c_str()) != INVALID_FILE_ATTRIBUTES && ReadFileBytes(photo).empty();
+            },
+            4000));
+        // the next visitor finds the live camera, not the photo
+        REQUIRE(kiosk.ShowPage());
+        CHECK(WaitUntil([&] { return IsShown(PreviewFrame(kiosk)); }));
+        CheckPreviewIsLive();
+        // and their photo rewrites the same file
+        TapPhoto();
+        CHECK(WaitUntil([&] { return ReadFileBytes(photo).size() > 54 && !IsShown(PreviewFrame(kiosk)); }));
+    }
+}
+
+E2E_TEST(AnIdleKioskRaisesNoCameraBox) {
+    CCameraKiosk camera({kTestCamera}, "[Time]\r\nMinTime=3000\r\n");
     REQUIRE(camera.Live());
     CKiosk& kiosk = camera.Kiosk();
     REQUIRE(TakePhoto(kiosk));
-    // the visitor walks away
-    CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }, 8000));
-    // the photo file is emptied, never deleted: an installed kiosk could not make it again
-    const std::wstring photo = kiosk.Folder() + L"\\photo.bmp";
-    CHECK(WaitUntil(
-        [&] { return ::GetFileAttributesW(photo.c_str()) != INVALID_FILE_ATTRIBUTES && ReadFileBytes(photo).empty(); },
-        3000));
-    // the next visitor finds the live camera, not the photo
+    // the camera fails while the photo shows: the idle reset cannot bring the preview back
+    REQUIRE(SetCameraMode(L"0", L"failbind"));
+    REQUIRE(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }, 8000));
+    CHECK(!WaitUntil([&] { return FindKioskMessageBox(kiosk) != nullptr; }, 2000));
+    // the next visitor's Photo tries again, and is told
     REQUIRE(kiosk.ShowPage());
-    CHECK(WaitUntil([&] { return IsShown(PreviewFrame(kiosk)); }));
-    CheckPreviewIsLive();
-    // and their photo rewrites the same file
+    CHECK(FindKioskMessageBox(kiosk) == nullptr);
     TapPhoto();
-    CHECK(WaitUntil([&] { return ReadFileBytes(photo).size() > 54 && !IsShown(PreviewFrame(kiosk)); }));
+    HWND hBox = nullptr;
+    REQUIRE(WaitUntil([&] { return (hBox = FindKioskMessageBox(kiosk)) != nullptr; }));
+    CHECK(MessageBoxText(hBox) == L"Can't build the graph");
+    // a box nobody answers closes itself at the idle time, and the kiosk goes idle
+    CHECK(WaitUntil([&] { return !::IsWindow(hBox); }, 8000));
+    CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }));
+    CHECK(!kiosk.HasExited());
+    // mended, the camera is live for the next visitor's Photo
+    REQUIRE(SetCameraMode(L"0", L"preview"));
+    REQUIRE(kiosk.ShowPage());
+    CHECK(FindKioskMessageBox(kiosk) == nullptr);
+    REQUIRE(RestartPreview(kiosk));
+    CHECK(WaitUntil(ScreenShowsPattern));
 }

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 using namespace e2e;
 
@@ -300,7 +301,17 @@ E2E_TEST(StopEndsTheKioskCleanly) {
     REQUIRE(kiosk.ShowPage());
     const LayoutRect rc = ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[0];
     Tap((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-    CHECK(WaitUntil([&] { return FindOwnedWindow(kiosk.Main()) != nullptr; }));
+    HWND hHistory = nullptr;
+    CHECK(WaitUntil([&] { return (hHistory = FindOwnedWindow(kiosk.Main())) != nullptr; }));
+    // a new install is locked down: no key and no close from outside ends either
+    Key(VK_ESCAPE);
+    KeyDown(VK_MENU);
+    Key(VK_F4);
+    KeyUp(VK_MENU);
+    for (HWND hWnd : {hHistory, kiosk.Main()})
+        ::PostMessageW(hWnd, WM_CLOSE, 0, 0);
+    CHECK(SyncWith(hHistory) && SyncWith(kiosk.Main()));
+    CHECK(IsShown(hHistory) && IsShown(kiosk.Main()));
     const DWORD start = ::GetTickCount();
     std::string output;
     CHECK_EQ(StopKiosk(&output), DWORD{kExitNoKioskRuns});
@@ -340,6 +351,7 @@ E2E_TEST(FaultsAndHangsLeaveADumpAndAFreshKiosk) {
         bool (*inject)(const CKiosk&);
         // Wine ends a thread whose stack overflows before any filter runs: the watchdog sees it end
         const char* wineLogLine = nullptr;
+        bool bHung = false;
     };
     const Case cases[] = {
         {"a thread that starts where nothing is", "Crash: exception 0xC0000005", 60000,
@@ -368,7 +380,8 @@ E2E_TEST(FaultsAndHangsLeaveADumpAndAFreshKiosk) {
              HANDLE hThread =
                  ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, ::GetWindowThreadProcessId(kiosk.Popup(), nullptr));
              return hThread && ::SuspendThread(hThread) != static_cast<DWORD>(-1) && ::CloseHandle(hThread);
-         }},
+         },
+         nullptr, true},
     };
     for (const Case& c : cases) {
         std::printf("  %s\n", c.name);
@@ -377,7 +390,28 @@ E2E_TEST(FaultsAndHangsLeaveADumpAndAFreshKiosk) {
         CKiosk kiosk(CKiosk::Installed{}, InstallFolder());
         REQUIRE(kiosk.Popup());
         const DWORD oldPid = ProcessOf(kiosk.Popup());
+        std::optional<CKeyWindow> keys;
+        if (c.bHung) {
+            keys.emplace();
+            REQUIRE(keys->Activate());
+        }
         REQUIRE(c.inject(kiosk));
+        if (c.bHung) {
+            // the locked kiosk's key guard has a thread of its own: a hung page holds up no key anywhere
+            double slowestMs = 0;
+            for (WORD vk : {'A', 'B', 'C'}) {
+                const double sentAt = NowMs();
+                Key(vk);
+                CHECK(WaitUntil([&] { return keys->Got(vk); }, 5000));
+                slowestMs = std::max(slowestMs, NowMs() - sentAt);
+            }
+            std::printf("  keys to another program while the page hangs: the slowest in %.0f ms\n", slowestMs);
+            CHECK(slowestMs < 500);
+            Key(VK_LWIN);
+            Key('D');
+            CHECK(WaitUntil([&] { return keys->Got('D'); }, 5000) && !keys->Got(VK_LWIN));
+            keys.reset();
+        }
         CHECK(WaitUntil([&] { return ReadLog().find(pszLogLine, nLogBefore) != std::string::npos; }, c.timeoutMs));
         CHECK(kiosk.HasExited(10000));
         // a fresh kiosk takes over, and then keeps only the newest dumps
@@ -507,4 +541,35 @@ E2E_TEST(UninstallKeepsRecordsUnlessAsked) {
     REQUIRE(Install());
     REQUIRE(RunAndWait(Quoted(folder + L"\\Uninstall.exe") + L" /S /REMOVERECORDS") == 0);
     CHECK(WaitUntil([&] { return !Exists(folder); }, 30000));
+}
+
+E2E_TEST(FrontDeskInstallsAloneWithoutTheKiosk) {
+    const std::wstring folder = InstallFolder();
+    if (Exists(folder + L"\\Uninstall.exe")) {
+        REQUIRE(RunAndWait(Quoted(folder + L"\\Uninstall.exe") + L" /S /REMOVERECORDS") == 0);
+        REQUIRE(WaitUntil([&] { return !Exists(folder); }, 30000));
+    }
+    CHECK_EQ(RunSetup(L" /DESK"), 0ul);
+    for (const wchar_t* name : {L"\\VelmoDesk.exe", L"\\Config.ini", L"\\Uninstall.exe", L"\\Logs"})
+        CHECK(Exists(folder + name));
+    for (const wchar_t* name : {L"\\Velmo.exe", L"\\Picture", L"\\SignIn", L"\\photo.bmp"})
+        CHECK(!Exists(folder + name));
+    const std::wstring menu = KnownFolder(CSIDL_COMMON_PROGRAMS);
+    CHECK(Exists(menu + L"\\Velmo Desk.lnk"));
+    CHECK(!Exists(menu + L"\\Velmo.lnk"));
+    // no kiosk account, no task; whoever works the desk may write its log
+    CHECK(RegString(kInstallKey, L"KioskSid").empty());
+    const std::wstring steps = ReadSetupLog();
+    CHECK(!Has(steps, L"schtasks"));
+    CHECK(Has(steps, L"\\Logs\" /L /inheritance:r /grant:r *S-1-5-18:(OI)(CI)F *S-1-5-32-544:(OI)(CI)F "
+                     L"*S-1-5-32-545:(RX,WD) -> 0"));
+    // it runs for this account (an administrator's), and says what it lacks
+    std::string output;
+    CHECK_EQ(RunAndWait(Quoted(folder + L"\\VelmoDesk.exe") + L" /export 2024-03-07 out", 20000, &output), 2ul);
+    CHECK(output.find("No share folder is set") != std::string::npos);
+
+    REQUIRE(RunAndWait(Quoted(folder + L"\\Uninstall.exe") + L" /S") == 0);
+    CHECK(WaitUntil([&] { return !Exists(folder); }, 30000));
+    CHECK(!Exists(menu + L"\\Velmo Desk.lnk"));
+    CHECK(!KeyExists(kUninstallKey));
 }

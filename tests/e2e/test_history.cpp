@@ -6,8 +6,8 @@
 
 #include <psapi.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <thread>
 
@@ -35,43 +35,6 @@ std::wstring SignInFolder(const CKiosk& kiosk) {
     const std::wstring folder = kiosk.Folder() + L"\\SignIn";
     ::CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
-}
-
-// A bottom-up 24-bit BMP, as the kiosk writes records, coloured by
-// colorAt(x, y) with y counted from the bottom row.
-// An uncompressed bottom-up BMP of 24 bits, or of 32 with opaque pixels as
-// the kiosk writes its records.
-template <class F> std::string Bmp(int cx, int cy, int bits, F colorAt) {
-    const int bytesPerPixel = bits / 8;
-    const int stride = (cx * bytesPerPixel + 3) & ~3;
-    BITMAPFILEHEADER bf{};
-    BITMAPINFOHEADER bi{};
-    bi.biSize = sizeof(bi);
-    bi.biWidth = cx;
-    bi.biHeight = cy;
-    bi.biPlanes = 1;
-    bi.biBitCount = static_cast<WORD>(bits);
-    bi.biSizeImage = static_cast<DWORD>(stride * cy);
-    bf.bfType = 0x4D42;
-    bf.bfOffBits = sizeof(bf) + sizeof(bi);
-    bf.bfSize = bf.bfOffBits + bi.biSizeImage;
-    std::string data(reinterpret_cast<const char*>(&bf), sizeof(bf));
-    data.append(reinterpret_cast<const char*>(&bi), sizeof(bi));
-    std::string row(static_cast<size_t>(stride), bits == 32 ? '\xFF' : '\0');
-    for (int y = 0; y < cy; ++y) {
-        for (int x = 0; x < cx; ++x) {
-            const COLORREF color = colorAt(x, y);
-            row[x * bytesPerPixel] = static_cast<char>(GetBValue(color));
-            row[x * bytesPerPixel + 1] = static_cast<char>(GetGValue(color));
-            row[x * bytesPerPixel + 2] = static_cast<char>(GetRValue(color));
-        }
-        data += row;
-    }
-    return data;
-}
-
-std::string SolidBmp(int cx, int cy, COLORREF color) {
-    return Bmp(cx, cy, 24, [color](int, int) { return color; });
 }
 
 // Fine stripes and gradients, so scaling has something to get wrong.
@@ -104,12 +67,18 @@ int ScaleY(int design) {
     return static_cast<int>(design * (ScreenHeight() / 1080.0));
 }
 
-// The kiosk's visible dialog that is neither the page nor the launcher.
-HWND FindHistory(const CKiosk& kiosk) {
+// The kiosk's visible dialog titled so, other than the page and the launcher:
+// the history has no title, the PIN keypad has one.
+HWND FindKioskDialog(const CKiosk& kiosk, const std::wstring& title) {
     const DWORD pid = ProcessOf(kiosk.Main());
     return FindTopLevelWindow([&](HWND h) {
-        return ProcessOf(h) == pid && h != kiosk.Main() && h != kiosk.Popup() && ClassOf(h) == L"#32770" && IsShown(h);
+        return ProcessOf(h) == pid && h != kiosk.Main() && h != kiosk.Popup() && ClassOf(h) == L"#32770" &&
+               TitleOf(h) == title && IsShown(h);
     });
+}
+
+HWND FindHistory(const CKiosk& kiosk) {
+    return FindKioskDialog(kiosk, L"");
 }
 
 // One copy of a screen rectangle, so a whole view is judged from one moment.
@@ -362,6 +331,66 @@ bool WriteMetafile(const std::wstring& path, COLORREF color) {
     ::FillRect(hdc, &fill, brush.Get());
     const HENHMETAFILE hMeta = ::CloseEnhMetaFile(hdc);
     return hMeta && ::DeleteEnhMetaFile(hMeta);
+}
+
+constexpr char kPin[] = "97531864";
+constexpr char kWrongPin[] = "13572468";
+
+HWND WaitForKeypad(const CKiosk& kiosk) {
+    HWND hPad = nullptr;
+    WaitUntil([&] { return (hPad = FindKioskDialog(kiosk, L"请输入密码")) != nullptr; });
+    return hPad;
+}
+
+// Centres of the keypad's keys in design units: the digits, then clear,
+// back, cancel and OK, as Picture\PinPad.png draws them.
+POINT KeyCentre(char key) {
+    switch (key) {
+    case 'C':
+        return {120, 655};
+    case '0':
+        return {300, 655};
+    case 'B':
+        return {480, 655};
+    case 'X':
+        return {165, 795};
+    case 'K':
+        return {435, 795};
+    default:
+        return {120 + (key - '1') % 3 * 180, 265 + (key - '1') / 3 * 130};
+    }
+}
+
+// Keys as in KeyCentre, each a tap.
+void TapKeys(HWND hPad, const char* keys) {
+    const RECT rc = WindowRect(hPad);
+    for (const char* p = keys; *p; ++p) {
+        const POINT pt = KeyCentre(*p);
+        Tap(rc.left + ScaleX(pt.x), rc.top + ScaleY(pt.y));
+    }
+}
+
+// The dots in the entry field: runs of the page's navy along its middle.
+int DotsShown(HWND hPad) {
+    const RECT rc = WindowRect(hPad);
+    const int y = rc.top + ScaleY(140);
+    const CScreenShot shot({rc.left, y, rc.right, y + 1});
+    int dots = 0;
+    bool bInDot = false;
+    for (int x = rc.left + ScaleX(40); x < rc.left + ScaleX(560); ++x) {
+        const bool bDot = ColorNear(shot.At(x, y), RGB(30, 58, 92), 40);
+        dots += bDot && !bInDot;
+        bInDot = bDot;
+    }
+    return dots;
+}
+
+bool WaitForDots(HWND hPad, int expected) {
+    int shown = -1;
+    if (WaitUntil([&] { return (shown = DotsShown(hPad)) == expected; }, 5000))
+        return true;
+    Fail(__FILE__, __LINE__, std::to_string(shown) + " dots instead of " + std::to_string(expected));
+    return false;
 }
 
 } // namespace
@@ -670,4 +699,131 @@ E2E_TEST(AnEmptyRecordFolderShowsAnEmptyGrid) {
         CHECK(!HasCaption(shot, rcDlg, t));
     TapArea(rcDlg, Area::Close);
     CHECK(WaitUntil([&] { return !::IsWindow(hDlg); }));
+}
+
+E2E_TEST(DaysShowsOnlyTodaysRecords) {
+    CKiosk kiosk("[Time]\r\nMinTime=30000\r\n[History]\r\nDays=1\r\n");
+    REQUIRE(kiosk.Started());
+    const std::wstring folder = SignInFolder(kiosk);
+    // records 0 to 8 from earlier days: with them all, the view could scroll
+    for (int i = 0; i < 9; ++i)
+        WriteTextFile(folder + L"\\" + NameDaysAgo(i < 8 ? 1 + i : 400), SolidBmp(200, 120, kRecordColors[i]));
+    // today's: one signed in now, a second copy of that second, and a file
+    // without a time in its name, changed now; one changed 3 days ago is not
+    std::wstring now = NameDaysAgo(0);
+    WriteTextFile(folder + L"\\" + now, SolidBmp(200, 120, kRecordColors[9]));
+    WriteTextFile(folder + L"\\" + now.insert(now.size() - 4, L"(2)"), SolidBmp(200, 120, kRecordColors[10]));
+    WriteTextFile(folder + L"\\visitor.bmp", SolidBmp(200, 120, kRecordColors[11]));
+    const std::wstring old = folder + L"\\old-visitor.bmp";
+    WriteTextFile(old, SolidBmp(200, 120, kRecordColors[0]));
+    HANDLE h = ::CreateFileW(old.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(h != INVALID_HANDLE_VALUE);
+    const FILETIME ft = FileTimeDaysAgo(3);
+    CHECK(::SetFileTime(h, nullptr, nullptr, &ft));
+    ::CloseHandle(h);
+
+    HWND hDlg = OpenHistory(kiosk);
+    REQUIRE(hDlg);
+    const RECT rcDlg = WindowRect(hDlg);
+    // "(2)" lists before its first, as the kiosk's file system orders them
+    REQUIRE(WaitForCells(rcDlg, {11, 9, 10, -1, -1, -1, -1, -1, -1}));
+    // three records: nowhere to scroll, so the thumb rests at the bottom and down does nothing
+    const int thumbHeight = PngSize(kiosk.Folder() + L"\\Picture\\ScrollBar.png").cy;
+    const int body = ThumbBodyTop(rcDlg);
+    CHECK(body >= rcDlg.bottom - rcDlg.top - thumbHeight && body <= rcDlg.bottom - rcDlg.top - thumbHeight + 10);
+    TapArea(rcDlg, Area::Down);
+    CHECK(WaitForCells(rcDlg, {11, 9, 10, -1, -1, -1, -1, -1, -1}));
+    TapArea(rcDlg, Area::Close);
+    CHECK(WaitUntil([&] { return !::IsWindow(hDlg); }));
+}
+
+E2E_TEST(PinKeypadOpensTheHistoryOnlyForTheRightPin) {
+    CKiosk kiosk(std::string("[Time]\r\nMinTime=30000\r\n[History]\r\nPin=") + kPin + "\r\n");
+    REQUIRE(kiosk.Started());
+    WriteRecords(kiosk);
+    REQUIRE(kiosk.ShowPage());
+    TapHistoryButton();
+    HWND hPad = WaitForKeypad(kiosk);
+    REQUIRE(hPad);
+    CHECK(!FindHistory(kiosk));
+    CHECK(!::IsWindowEnabled(kiosk.Main()));
+    // centred over the page at its design size
+    const RECT home = WindowRect(hPad);
+    CHECK_EQ(home.left, ScaleX(660));
+    CHECK_EQ(home.top, ScaleY(100));
+    CHECK_EQ(home.right - home.left, ScaleX(600));
+    CHECK_EQ(home.bottom - home.top, ScaleY(880));
+
+    // the entry shows one dot per digit; back takes one, clear all
+    TapKeys(hPad, "135");
+    CHECK(WaitForDots(hPad, 3));
+    TapKeys(hPad, "B");
+    CHECK(WaitForDots(hPad, 2));
+    TapKeys(hPad, "C");
+    CHECK(WaitForDots(hPad, 0));
+
+    // a wrong PIN shakes the keypad and shows nothing; the third closes it
+    for (int i = 0; i < 3; ++i) {
+        TapKeys(hPad, kWrongPin);
+        CHECK(WaitForDots(hPad, 8));
+        TapKeys(hPad, "K");
+        if (i == 2)
+            break;
+        CHECK(WaitUntil([&] { return WindowRect(hPad).left != home.left; }, 2000));
+        CHECK(WaitUntil([&] { return WindowRect(hPad).left == home.left; }, 2000));
+        CHECK(WaitForDots(hPad, 0));
+        CHECK(!FindHistory(kiosk));
+    }
+    CHECK(WaitUntil([&] { return !::IsWindow(hPad); }));
+    CHECK(!FindHistory(kiosk));
+    CHECK(IsShown(kiosk.Main()));
+    CHECK(::IsWindowEnabled(kiosk.Main()));
+
+    // cancel leaves the page as it was
+    TapHistoryButton();
+    hPad = WaitForKeypad(kiosk);
+    REQUIRE(hPad);
+    CHECK(WaitForDots(hPad, 0)); // a new keypad, a new entry
+    TapKeys(hPad, "X");
+    CHECK(WaitUntil([&] { return !::IsWindow(hPad); }));
+    CHECK(!FindHistory(kiosk));
+    CHECK(::IsWindowEnabled(kiosk.Main()));
+
+    // the right PIN, with a slip put right, opens the history
+    TapHistoryButton();
+    hPad = WaitForKeypad(kiosk);
+    REQUIRE(hPad);
+    std::string slip = kPin;
+    slip.back() = slip.back() == '1' ? '2' : '1';
+    TapKeys(hPad, (slip + "B" + kPin[7] + "K").c_str());
+    CHECK(WaitUntil([&] { return !::IsWindow(hPad); }));
+    HWND hDlg = nullptr;
+    REQUIRE(WaitUntil([&] { return (hDlg = FindHistory(kiosk)) != nullptr; }));
+    CHECK(WaitForCells(WindowRect(hDlg), {11, 10, 9, 8, 7, 6, 5, 4, 3}));
+    TapArea(WindowRect(hDlg), Area::Close);
+    CHECK(WaitUntil([&] { return !::IsWindow(hDlg); }));
+
+    // the log says the keypad closed, and holds neither the PIN nor the wrong one
+    CHECK_EQ(LogCount(kiosk, "closed after 3 wrong PINs"), size_t{1});
+    CHECK_EQ(LogCount(kiosk, kPin), size_t{0});
+    CHECK_EQ(LogCount(kiosk, kWrongPin), size_t{0});
+}
+
+E2E_TEST(LeftAloneTheKeypadReturnsTheKioskToIdle) {
+    CKiosk kiosk(std::string("[Time]\r\nMinTime=3000\r\n[History]\r\nPin=") + kPin + "\r\n");
+    REQUIRE(kiosk.Started());
+    REQUIRE(kiosk.ShowPage());
+    TapHistoryButton();
+    HWND hPad = WaitForKeypad(kiosk);
+    REQUIRE(hPad);
+    // a tap on the keypad is activity: it must outlive the first period
+    Pause(1500);
+    TapKeys(hPad, "5");
+    const DWORD tappedAt = ::GetTickCount();
+    CHECK(WaitUntil([&] { return !::IsWindow(hPad); }, 10000));
+    CHECK(::GetTickCount() - tappedAt >= 2700); // 3000 ms less timer and polling slack
+    CHECK(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }, 3000));
+    CHECK(!FindHistory(kiosk));
+    CHECK(::IsWindowEnabled(kiosk.Main()));
+    CHECK(kiosk.ShowPage());
 }

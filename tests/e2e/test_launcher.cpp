@@ -11,6 +11,36 @@ RECT Center(HWND hWnd, POINT& pt) {
     pt = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
     return rc;
 }
+
+const char kLockedDownIni[] = "[Time]\r\nMinTime=30000\r\n[Kiosk]\r\nLockdown=1\r\n";
+
+// What a taskbar, Task View or the system menu sends to end, move, size or
+// minimise a window, and what Enter and Escape turn into, posted to it.
+void PostEndsAndMoves(HWND hWnd) {
+    ::PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ::PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    for (WPARAM command : {SC_CLOSE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE})
+        ::PostMessageW(hWnd, WM_SYSCOMMAND, command, 0);
+    ::PostMessageW(hWnd, WM_CLOSE, 0, 0);
+    // posted messages come before input: a move or size loop begun above
+    // would follow these keys, and Enter would end it
+    for (WORD vk : {VK_RIGHT, VK_RIGHT, VK_DOWN, VK_RETURN})
+        Key(vk);
+}
+
+void KeyWith(WORD modifier, WORD vk) {
+    KeyDown(modifier);
+    Key(vk);
+    KeyUp(modifier);
+}
+
+// The keys that open the Start menu or switch away from a program.
+void SystemKeys() {
+    Key(VK_LWIN);
+    KeyWith(VK_MENU, VK_TAB);
+    KeyWith(VK_MENU, VK_ESCAPE);
+    KeyWith(VK_CONTROL, VK_ESCAPE);
+}
 } // namespace
 
 E2E_TEST(OnlyTheLauncherShowsAfterStart) {
@@ -219,15 +249,75 @@ E2E_TEST(NothingEndsTheKioskWhileTheLauncherShows) {
 }
 
 E2E_TEST(EscapeOnThePageEndsTheProgram) {
-    CKiosk kiosk;
+    // unless the kiosk is locked down
+    for (const char* pszConfig : {kDefaultConfigIni, "[Kiosk]\r\nLockdown=0\r\n"}) {
+        CKiosk kiosk(pszConfig);
+        REQUIRE(kiosk.Started());
+        REQUIRE(kiosk.ShowPage());
+        ::SetForegroundWindow(kiosk.Main());
+        Pause(200);
+        Key(VK_ESCAPE);
+        CHECK(kiosk.HasExited(10000));
+        if (kiosk.HasExited())
+            CHECK_EQ(kiosk.ExitCode(), 0ul);
+    }
+}
+
+E2E_TEST(LockedDownNothingEndsMovesOrHidesTheKiosk) {
+    CKiosk kiosk(kLockedDownIni);
     REQUIRE(kiosk.Started());
+    HWND hPopup = kiosk.Popup(), hMain = kiosk.Main();
+    const RECT rcPopup = WindowRect(hPopup);
+    const RECT rcScreen{0, 0, ScreenWidth(), ScreenHeight()};
+
+    // while it runs, the system's keys reach no program
+    {
+        CKeyWindow keys;
+        REQUIRE(keys.Activate());
+        SystemKeys();
+        Key('A');
+        CHECK(WaitUntil([&] { return keys.Got('A'); }));
+        for (WORD vk : {VK_LWIN, VK_TAB, VK_ESCAPE}) {
+            if (keys.Got(vk))
+                std::printf("  0x%02X reached another program\n", vk);
+            CHECK(!keys.Got(vk));
+        }
+        CHECK(keys.Got(VK_MENU) && keys.Got(VK_CONTROL));
+    }
+
+    // the launcher stays where it is
+    ::SetForegroundWindow(hPopup);
+    CHECK(WaitUntil([&] { return ::GetForegroundWindow() == hPopup; }, 5000));
+    PostEndsAndMoves(hPopup);
+    CHECK(SyncWith(hPopup));
+    const RECT rcPopupAfter = WindowRect(hPopup);
+    CHECK(::EqualRect(&rcPopup, &rcPopupAfter));
+    CHECK(IsShown(hPopup) && !::IsIconic(hPopup));
+
+    // and so does the page, with no taskbar button, in front of everything
     REQUIRE(kiosk.ShowPage());
-    ::SetForegroundWindow(kiosk.Main());
-    Pause(200);
+    CHECK((::GetWindowLongW(hMain, GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_TOPMOST)) == WS_EX_TOPMOST);
+    PostEndsAndMoves(hMain);
+    PostEndsAndMoves(hPopup);
     Key(VK_ESCAPE);
-    CHECK(kiosk.HasExited(10000));
-    if (kiosk.HasExited())
-        CHECK_EQ(kiosk.ExitCode(), 0ul);
+    KeyWith(VK_MENU, VK_F4);
+    KeyWith(VK_MENU, VK_SPACE); // the system menu
+    Key(VK_RETURN);
+    SystemKeys();
+    CHECK(SyncWith(hMain));
+    CHECK(!kiosk.HasExited(300));
+    const RECT rcMain = WindowRect(hMain);
+    CHECK(::EqualRect(&rcScreen, &rcMain));
+    CHECK(IsShown(hMain) && !::IsIconic(hMain) && !IsShown(hPopup));
+    HWND hTop = ::WindowFromPoint({ScreenWidth() - 5, 5});
+    CHECK(hTop && ::GetAncestor(hTop, GA_ROOT) == hMain);
+
+    // once it has gone, the keys are the system's again
+    kiosk.Kill();
+    CKeyWindow keys;
+    REQUIRE(keys.Activate());
+    SystemKeys();
+    CHECK(WaitUntil([&] { return keys.Got(VK_LWIN) && keys.Got(VK_TAB) && keys.Got(VK_ESCAPE); }));
 }
 
 E2E_TEST(AWaitingKioskUsesNoProcessor) {

@@ -193,17 +193,58 @@ E2E_TEST(ClearEmptiesThePadAndWritingGoesOn) {
     CHECK(WhiteAlong(OnPad(180, 250), OnPad(520, 250)));
 }
 
-E2E_TEST(StrokesSurviveTheLauncher) {
-    CKiosk kiosk;
-    REQUIRE(kiosk.Started());
-    REQUIRE(kiosk.ShowPage());
-    const POINT from = OnPad(300, 300), to = OnPad(700, 300);
-    REQUIRE(StrokeUntilInked(from, to, 5));
-    const LayoutRect exit = ComputePressRegions(ScreenWidth(), ScreenHeight()).exit;
-    Tap((exit.left + exit.right) / 2, (exit.top + exit.bottom) / 2);
-    REQUIRE(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }));
-    REQUIRE(kiosk.ShowPage());
-    CHECK(WaitUntil([&] { return InkAlong(from, to); }, 5000));
+// Back within the idle time, the page is as the visitor left it; after it, a
+// clean one, however they left: through the exit, by walking away, or with a
+// box still open.
+E2E_TEST(StrokesSurviveTheLauncherForTheIdleTime) {
+    enum class Leave { Exit, WalkAway, UnderABox };
+    const struct {
+        const char* name;
+        Leave leave;
+        const char* configIni;
+        bool bInkStays;
+    } cases[] = {
+        {"back through the launcher at once", Leave::Exit, kDefaultConfigIni, true},
+        {"back after the idle time", Leave::Exit, "[Time]\r\nMinTime=3000\r\n", false},
+        {"left on the page", Leave::WalkAway, "[Time]\r\nMinTime=3000\r\n", false},
+        {"left under a box: the save failed", Leave::UnderABox, "[Time]\r\nMinTime=3000\r\n", false},
+    };
+    for (const auto& c : cases) {
+        std::printf("  %s\n", c.name);
+        CKiosk kiosk(c.configIni);
+        REQUIRE(kiosk.Started());
+        REQUIRE(kiosk.ShowPage());
+        const POINT from = OnPad(300, 300), to = OnPad(700, 300);
+        REQUIRE(StrokeUntilInked(from, to, 5));
+        const PressRegions regions = ComputePressRegions(ScreenWidth(), ScreenHeight());
+        HWND hBox = nullptr;
+        if (c.leave == Leave::Exit) {
+            Tap((regions.exit.left + regions.exit.right) / 2, (regions.exit.top + regions.exit.bottom) / 2);
+        } else if (c.leave == Leave::UnderABox) {
+            // a file where the record folder should be
+            const std::wstring signIn = kiosk.Folder() + L"\\SignIn";
+            REQUIRE(::RemoveDirectoryW(signIn.c_str()) && WriteTextFile(signIn, "not a folder"));
+            const LayoutRect& save = regions.buttons[static_cast<int>(PageButton::Save)];
+            Tap((save.left + save.right) / 2, (save.top + save.bottom) / 2);
+            REQUIRE(WaitUntil([&] { return (hBox = FindOwnedWindow(kiosk.Main())) != nullptr; }));
+        }
+        REQUIRE(WaitUntil([&] { return !IsShown(kiosk.Main()) && IsShown(kiosk.Popup()); }, 8000));
+        // the box closed itself, and the kiosk takes a tap again
+        CHECK(!hBox || WaitUntil([&] { return !::IsWindow(hBox); }));
+        if (c.leave == Leave::Exit && !c.bInkStays)
+            Pause(3500); // past the idle time, counted from the tap on the exit
+        REQUIRE(kiosk.ShowPage());
+        // the pad may show white for a moment before its first frame, and what
+        // covered it (the box) until it has painted: wait for the pad to show
+        // the one or the other, with the page still up
+        if (c.bInkStays)
+            CHECK(WaitUntil([&] { return IsShown(kiosk.Main()) && InkAlong(from, to); }, 5000));
+        else {
+            REQUIRE(WaitUntil([&] { return IsShown(kiosk.Main()) && WhiteAlong(from, to); }, 5000));
+            CHECK(!WaitUntil([&] { return InkAlong(from, to); }, 1000)); // and no ink comes back
+        }
+        CHECK(IsShown(kiosk.Main()));
+    }
 }
 
 E2E_TEST(PenCursorShowsOverThePadWindow) {

@@ -100,20 +100,6 @@ bool ShareMirrorsRecords(const CKiosk& kiosk, const TestShare& share) {
     return true;
 }
 
-// The record name of a sign-in `days` days before now, without its folder.
-std::wstring NameDaysAgo(int days) {
-    SYSTEMTIME st;
-    ::GetLocalTime(&st);
-    FILETIME ft;
-    ::SystemTimeToFileTime(&st, &ft);
-    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
-    u.QuadPart -= static_cast<ULONGLONG>(days) * 86400 * 10000000;
-    ft = {u.LowPart, u.HighPart};
-    ::FileTimeToSystemTime(&ft, &st);
-    const std::wstring path = RecordFileName({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
-    return path.substr(path.find(L'\\') + 1);
-}
-
 bool WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
     return WriteTextFile(path, std::string(bytes.begin(), bytes.end()));
 }

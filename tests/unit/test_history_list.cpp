@@ -1,8 +1,12 @@
 #include "history/HistoryList.h"
+#include "history/PinEntry.h"
+#include "history/PinPad.h"
 #include "history/ThumbnailCache.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cwchar>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -241,6 +245,62 @@ TEST(HistoryList, ButtonAreasIncludeLeftTopAndExcludeRightBottom) {
     }
 }
 
+TEST(HistoryList, DaysCountCalendarDaysWithTodayTheFirst) {
+    const RecordTime noon{2024, 3, 7, 12, 0, 0};
+    const RecordTime march1{2024, 3, 1, 0, 0, 1};
+    struct FilterCase {
+        const char* name;
+        int nDays;
+        RecordTime today;
+        const wchar_t* record;
+        RecordTime lastWrite;
+        bool bShown;
+    };
+    const FilterCase cases[] = {
+        {"0: every record", 0, noon, L"1999年01月01日00时00分00秒.bmp", {}, true},
+        {"1: today from midnight", 1, noon, L"2024年03月07日00时00分00秒.bmp", {}, true},
+        {"1: today until midnight", 1, noon, L"2024年03月07日23时59分59秒.bmp", {}, true},
+        {"1: not yesterday's last second", 1, noon, L"2024年03月06日23时59分59秒.bmp", {}, false},
+        {"2: yesterday's first second", 2, noon, L"2024年03月06日00时00分00秒.bmp", {}, true},
+        {"2: not the day before", 2, noon, L"2024年03月05日23时59分59秒.bmp", {}, false},
+        {"a copy's name counts too", 1, noon, L"2024年03月07日09时05分03秒(2).bmp", {}, true},
+        {"after today is not among the last days", 7, noon, L"2024年03月08日00时00分00秒.bmp", {}, false},
+        {"2 across a leap day", 2, march1, L"2024年02月29日08时00分00秒.bmp", {}, true},
+        {"2 across a leap day, not the 28th", 2, march1, L"2024年02月28日23时00分00秒.bmp", {}, false},
+        {"31 across the year", 31, {2024, 1, 1, 0, 0, 0}, L"2023年12月02日10时00分00秒.bmp", {}, true},
+        {"no time in the name: changed today", 1, noon, L"visitor.bmp", {2024, 3, 7, 8, 0, 0}, true},
+        {"no time in the name: changed 3 days ago", 3, noon, L"visitor.bmp", {2024, 3, 4, 8, 0, 0}, false},
+        {"an impossible date is no time", 1, noon, L"2024年13月07日09时05分03秒.bmp", {2024, 3, 7, 8, 0, 0}, true},
+        {"the name decides over the change", 1, noon, L"2024年03月01日09时05分03秒.bmp", noon, false},
+    };
+    for (const FilterCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ((HistoryFilter{c.nDays, c.today}.Shows(c.record, c.lastWrite)), c.bShown);
+    }
+}
+
+// The scroll range and the cells count only the records the days let through.
+TEST(HistoryList, PagingCountsOnlyTheRecordsShown) {
+    std::vector<std::wstring> names;
+    std::vector<HistoryDirEntry> entries;
+    for (int day = 1; day <= 4; ++day) {
+        for (int i = 0; i < 5; ++i)
+            names.push_back(L"2024年03月0" + std::to_wstring(day) + L"日10时0" + std::to_wstring(i) + L"分00秒.bmp");
+    }
+    for (const std::wstring& name : names)
+        entries.push_back({name, false});
+    CHistoryList list;
+    list.Load(L"SignIn", entries, {2, {2024, 3, 4, 18, 0, 0}});
+    ASSERT_EQ(list.Files().size(), 10u); // the 3rd and the 4th
+    EXPECT_EQ(list.MaxRow(), 1);
+    ASSERT_TRUE(list.ScrollDown());
+    EXPECT_FALSE(list.ScrollDown());
+    EXPECT_EQ(*list.RecordForCell(6), L"SignIn\\" + names[10]); // the oldest shown ends the third row
+    EXPECT_EQ(list.RecordForCell(7), nullptr);
+    EXPECT_TRUE(list.Lists(L"SignIn\\" + names[19]));
+    EXPECT_FALSE(list.Lists(L"SignIn\\" + names[9]));
+}
+
 TEST(HistoryList, DialogSitsAtItsDesignPosition) {
     EXPECT_EQ(HistoryDialogRect(1412, 848, kScale1080), (LayoutRect{254, 116, 1666, 964}));
     EXPECT_EQ(HistoryDialogRect(1412, 848, kScale720), (LayoutRect{169, 77, 1110, 642}));
@@ -272,4 +332,104 @@ TEST(ThumbnailCache, KeepsTheRecentlyUsedWithinItsBoundAndDropsChangedFiles) {
     cache.Insert(L"SignIn\\a.bmp", a, 5); // replaces, does not duplicate
     EXPECT_EQ(cache.Size(), 2u);
     EXPECT_EQ(*cache.Find(L"SignIn\\a.bmp", a), 5);
+
+    // records the history no longer shows keep no picture
+    cache.KeepOnly([](const std::wstring& key) { return key != L"SignIn\\a.bmp"; });
+    EXPECT_EQ(cache.Size(), 1u);
+    EXPECT_EQ(cache.Find(L"SignIn\\a.bmp", a), nullptr);
+    EXPECT_NE(cache.Find(L"SignIn\\c.bmp", a), nullptr);
 }
+
+namespace {
+
+using PinResult = CPinEntry::Result;
+
+TEST(PinEntry, OnlyTheWholePinOpensWithinThreeTries) {
+    // keys: a digit, B back, C clear, K OK; one result per K
+    struct PinCase {
+        const char* name;
+        const wchar_t* pin;
+        const char* keys;
+        std::vector<PinResult> results;
+        size_t dotsAfter;
+    };
+    constexpr auto O = PinResult::Opened, W = PinResult::Wrong, X = PinResult::NoTriesLeft, I = PinResult::Ignored;
+    const PinCase cases[] = {
+        {"right", L"2468", "2468K", {O}, 0},
+        {"wrong, then right", L"2468", "1111K2468K", {W, O}, 0},
+        {"a prefix is wrong", L"2468", "246K", {W}, 0},
+        {"one more digit is wrong", L"2468", "24680K", {W}, 0},
+        {"three wrong: no tries left, then nothing counts", L"2468", "1K2K3K2468K", {W, W, X, I}, 0},
+        {"back takes the last digit", L"2468", "2469B8K", {O}, 0},
+        {"back on nothing", L"2468", "BB2468K", {O}, 0},
+        {"clear starts again", L"2468", "99C2468K", {O}, 0},
+        {"OK on nothing is no try", L"2468", "KKK1K2468K", {I, I, I, W, O}, 0},
+        {"leading zeros count", L"0007", "7K0007K", {W, O}, 0},
+        {"twelve digits, the thirteenth ignored", L"123456789012", "1234567890123K", {O}, 0},
+        {"the entry stops at twelve whatever the PIN's length", L"2468", "12345678901234", {}, 12},
+        {"dots follow the entry", L"2468", "135B", {}, 2},
+        {"an unusable PIN opens nothing", L"12a4", "12a4K124K", {W, W}, 0},
+        {"an empty PIN opens nothing", L"", "0000K", {W}, 0},
+    };
+    for (const PinCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CPinEntry entry(c.pin);
+        std::vector<PinResult> results;
+        for (const char* p = c.keys; *p; ++p) {
+            if (*p >= '0' && *p <= '9')
+                entry.AddDigit(*p - '0');
+            else if (*p == 'B')
+                entry.Back();
+            else if (*p == 'C')
+                entry.Clear();
+            else if (*p == 'K')
+                results.push_back(entry.Submit());
+        }
+        EXPECT_EQ(results, c.results);
+        EXPECT_EQ(entry.Length(), c.dotsAfter);
+    }
+    EXPECT_TRUE(IsUsablePin(L"0000"));
+    EXPECT_TRUE(IsUsablePin(L"123456789012"));
+    for (const wchar_t* pin : {L"", L"123", L"1234567890123", L"12 34", L"-1234", L"\uFF11\uFF12\uFF13\uFF14"})
+        EXPECT_FALSE(IsUsablePin(pin)) << "PIN of " << wcslen(pin) << " characters";
+}
+
+// On every screen the tests use, each key is a fingertip's size or more, lies
+// inside the keypad and is hit at its centre, and the keypad fits the screen.
+TEST(PinPad, KeysAreTouchSizedOnEveryScreen) {
+    constexpr int kMinKeyPixels = 64; // some 17 mm at 96 dpi
+    for (const auto& [cx, cy] : {std::pair{1920, 1080}, std::pair{1366, 768}, std::pair{1280, 720}}) {
+        SCOPED_TRACE(testing::Message() << cx << "x" << cy);
+        const DesignScale s = DesignScale::ForScreen(cx, cy);
+        const LayoutRect pad = PinPadRect(s);
+        EXPECT_TRUE(pad.left >= 0 && pad.top >= 0 && pad.right <= cx && pad.bottom <= cy);
+        EXPECT_LE(std::abs(pad.left - (cx - pad.right)), 2); // centred, but for truncation
+        std::vector<LayoutRect> keys;
+        for (int k = 0; k < static_cast<int>(PinKey::None); ++k) {
+            const PinKey key = static_cast<PinKey>(k);
+            const LayoutRect rc = PinKeyRect(key, s);
+            EXPECT_GE(rc.Width(), kMinKeyPixels) << "key " << k;
+            EXPECT_GE(rc.Height(), kMinKeyPixels) << "key " << k;
+            EXPECT_TRUE(rc.left >= 0 && rc.top >= 0 && rc.right <= pad.Width() && rc.bottom <= pad.Height());
+            EXPECT_EQ(PinKeyAt((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2, s), key) << "key " << k;
+            for (const LayoutRect& other : keys)
+                EXPECT_TRUE(rc.right <= other.left || other.right <= rc.left || rc.bottom <= other.top ||
+                            other.bottom <= rc.top);
+            keys.push_back(rc);
+        }
+        const LayoutRect one = PinKeyRect(PinKey::D1, s);
+        EXPECT_EQ(PinKeyAt(one.right, one.top, s), PinKey::None); // the gap between keys
+        // twelve dots in a row stay apart, inside the field above the keys
+        const LayoutRect first = PinDotRect(0, kMaxPinDigits, s),
+                         last = PinDotRect(kMaxPinDigits - 1, kMaxPinDigits, s);
+        EXPECT_LT(first.right, PinDotRect(1, kMaxPinDigits, s).left);
+        EXPECT_GT(first.left, 0);
+        EXPECT_LT(last.right, pad.Width());
+        EXPECT_LT(last.bottom, one.top);
+        // the shake moves, and ends where it began
+        EXPECT_NE(PinShakeOffset(0, s), 0);
+        EXPECT_EQ(PinShakeOffset(kPinShakeSteps - 1, s), 0);
+    }
+}
+
+} // namespace

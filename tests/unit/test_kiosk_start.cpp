@@ -1,7 +1,10 @@
+#include "app/KeyGuardRule.h"
 #include "app/KioskAccountRule.h"
 #include "app/StartRequest.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -63,6 +66,48 @@ TEST(KioskAccount, OnlyTheNamedAccountWithoutElevationRunsTheKiosk) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(JudgeAccount(c.facts), c.verdict);
         EXPECT_EQ(BoundaryAccount(c.facts), c.boundary);
+    }
+}
+
+TEST(KeyGuard, HoldsBackOnlyTheKeysThatLeaveTheKiosk) {
+    constexpr unsigned kVkF4 = 0x73;
+    struct Event {
+        unsigned vk;
+        bool bUp;
+        bool bSwallowed;
+        bool bAltFlag = false;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Event> events;
+    };
+    const Case cases[] = {
+        {"Windows key, press and release", {{kVkLeftWindows, false, true}, {kVkLeftWindows, true, true}}},
+        {"Alt+Tab, Alt seen",
+         {{kVkLeftMenu, false, false}, {kVkTab, false, true}, {kVkTab, true, true}, {kVkLeftMenu, true, false}}},
+        {"Alt+Tab, Alt only in the event's flag", {{kVkTab, false, true, true}, {kVkTab, true, true}}},
+        {"Alt+Esc", {{kVkRightMenu, false, false}, {kVkEscape, false, true}, {kVkEscape, true, true}}},
+        {"Ctrl+Esc", {{kVkLeftControl, false, false}, {kVkEscape, false, true}, {kVkEscape, true, true}}},
+        {"Ctrl+Tab", {{kVkControl, false, false}, {kVkTab, false, false}}},
+        {"Tab and Escape alone", {{kVkTab, false, false}, {kVkTab, true, false}, {kVkEscape, false, false}}},
+        {"Escape after Ctrl was released",
+         {{kVkLeftControl, false, false}, {kVkLeftControl, true, false}, {kVkEscape, false, false}}},
+        {"Tab held back stays so when Alt goes first",
+         {{kVkLeftMenu, false, false},
+          {kVkTab, false, true},
+          {kVkLeftMenu, true, false},
+          {kVkTab, false, true},
+          {kVkTab, true, true},
+          {kVkTab, false, false}}},
+        {"Alt+F4 is the windows' to refuse", {{kVkLeftMenu, false, false}, {kVkF4, false, false}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CKeyGuardRule rule;
+        for (size_t i = 0; i < c.events.size(); ++i) {
+            const Event& e = c.events[i];
+            EXPECT_EQ(rule.Swallows(e.vk, e.bUp, e.bAltFlag), e.bSwallowed) << "event " << i;
+        }
     }
 }
 

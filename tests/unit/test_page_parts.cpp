@@ -74,6 +74,7 @@ TEST(VisitorTexts, StringTableHoldsEveryText) {
         {IDS_SAVE_FAILED, L"签到没有保存成功。您的签名还在，请再按一次“保存”。"},
         {IDS_CAPTION_VELMO, L"Velmo"},
         {IDS_CAPTION_ERROR, L"Error"},
+        {IDS_PIN_PAD_TITLE, L"请输入密码"},
     };
     for (const auto& c : page)
         EXPECT_EQ(table[c.id], c.text) << "string " << c.id;

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace {
@@ -67,10 +68,18 @@ TEST(Settings, EveryKeyReachesItsPart) {
         std::wstring kioskFolder;
         int nKeepDays;
         size_t nNotes;
+        int nDays = 0;
+        std::optional<std::wstring> pin = std::nullopt;
+        bool bLockdown = false;
     } cases[] = {
         {"missing file", {}, 30000, L"", 0, 0},
         {"sample file",
-         {{L"Time/MinTime", L"30000"}, {L"Share/Folder", L""}, {L"Share/Kiosk", L""}, {L"Records/KeepDays", L"0"}},
+         {{L"Time/MinTime", L"30000"},
+          {L"Share/Folder", L""},
+          {L"Share/Kiosk", L""},
+          {L"Records/KeepDays", L"0"},
+          {L"History/Days", L"0"},
+          {L"History/Pin", L""}},
          30000,
          L"",
          0,
@@ -90,6 +99,20 @@ TEST(Settings, EveryKeyReachesItsPart) {
         {"share that is not a path", {{L"Share/Folder", L"sign"}}, 30000, L"", 0, 1},
         {"retention", {{L"Records/KeepDays", L"30"}}, 30000, L"", 30, 0},
         {"negative retention", {{L"Records/KeepDays", L"-3"}}, 30000, L"", 0, 1},
+        {"history of a week", {{L"History/Days", L"7"}}, 30000, L"", 0, 0, 7},
+        {"history days left empty", {{L"History/Days", L" ; all"}}, 30000, L"", 0, 0, 0},
+        {"history days below 0: today only", {{L"History/Days", L"-2"}}, 30000, L"", 0, 1, 1},
+        {"history days not a number: today only", {{L"History/Days", L"week"}}, 30000, L"", 0, 1, 1},
+        {"pin", {{L"History/Pin", L"0042"}}, 30000, L"", 0, 0, 0, L"0042"},
+        {"pin with a comment", {{L"History/Pin", L"246810 ; front desk"}}, 30000, L"", 0, 0, 0, L"246810"},
+        {"pin left empty: none asked", {{L"History/Pin", L""}}, 30000, L"", 0, 0, 0},
+        {"pin too short: locked", {{L"History/Pin", L"735"}}, 30000, L"", 0, 1, 0, L""},
+        {"pin too long: locked", {{L"History/Pin", L"7351735173517"}}, 30000, L"", 0, 1, 0, L""},
+        {"pin not all digits: locked", {{L"History/Pin", L"73x1"}}, 30000, L"", 0, 1, 0, L""},
+        {"locked down", {{L"Kiosk/Lockdown", L"1"}}, 30000, L"", 0, 0, 0, std::nullopt, true},
+        {"not locked down", {{L"Kiosk/Lockdown", L"0"}}, 30000, L"", 0, 0, 0, std::nullopt, false},
+        {"lock-down as a word", {{L"Kiosk/Lockdown", L"yes"}}, 30000, L"", 0, 1, 0, std::nullopt, false},
+        {"lock-down neither 0 nor 1", {{L"Kiosk/Lockdown", L"2"}}, 30000, L"", 0, 1, 0, std::nullopt, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -99,6 +122,14 @@ TEST(Settings, EveryKeyReachesItsPart) {
         EXPECT_EQ(settings.share.kioskFolder, c.kioskFolder);
         EXPECT_EQ(settings.share.nKeepDays, c.nKeepDays);
         EXPECT_EQ(notes.size(), c.nNotes);
+        EXPECT_EQ(settings.page.history.nDays, c.nDays);
+        EXPECT_EQ(settings.page.history.pin, c.pin);
+        // the log is read by more people than the PIN is for
+        if (const auto it = c.ini.find(L"History/Pin"); it != c.ini.end() && !it->second.empty()) {
+            for (const std::wstring& note : notes)
+                EXPECT_EQ(note.find(it->second.substr(0, 3)), std::wstring::npos);
+        }
+        EXPECT_EQ(settings.page.bLockdown, c.bLockdown);
     }
 }
 

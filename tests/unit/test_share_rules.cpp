@@ -114,6 +114,7 @@ TEST(ShareRules, SettingsAreReadAsOperatorsWriteThem) {
     ShareSettings s = ParseShareSettings(L"\\\\s\\share ; comment", L"a:b", -3, L"PC-7", notes);
     EXPECT_TRUE(s.bShareWanted);
     EXPECT_EQ(s.kioskFolder, L"\\\\s\\share\\PC-7");
+    EXPECT_EQ(s.folder, L"\\\\s\\share");
     EXPECT_EQ(s.computerName, L"PC-7");
     EXPECT_EQ(s.nKeepDays, 0);
     ASSERT_EQ(notes.size(), 1u);
@@ -122,6 +123,7 @@ TEST(ShareRules, SettingsAreReadAsOperatorsWriteThem) {
     s = ParseShareSettings(L"velmo", L"Entrance-A", 30, L"PC-7", notes);
     EXPECT_TRUE(s.bShareWanted); // retention still waits for the share it was meant to have
     EXPECT_TRUE(s.kioskFolder.empty());
+    EXPECT_TRUE(s.folder.empty());
     EXPECT_EQ(s.nKeepDays, 30);
     EXPECT_EQ(notes.size(), 1u);
     notes.clear();
