@@ -12,6 +12,7 @@
 #include "Watchdog.h"
 #include "framework/Log.h"
 #include "records/RecordKeeper.h"
+#include "records/SignInRecord.h"
 #include "shell/VelmoDlg.h"
 
 #include <cwchar>
@@ -102,6 +103,7 @@ BOOL CVelmoApp::InitInstance() {
     const KioskSettings settings = ReadSettings();
 
     const DWORD dwStart = ::GetTickCount();
+    RecoverStrandedRecords();
     StartRecordKeeping(settings.share);
     const CKeepAwake awake(settings.bKeepDisplayOn);
     RunKiosk(*this, settings.page, instance.StopEvent());

@@ -1,15 +1,18 @@
 // Records on a file share, driving the real Velmo.exe: Save -> the record on
 // the share (median of 10, and the part after the local record was written),
 // and the catch-up of 1000 pending records after a start, each beside a plain
-// CopyFileW of the same files to the same share in the same run. Under Wine
-// the share is a folder of the prefix's dosdevices\unc; run from
-// build/windows as `wine explorer /desktop=bench,1920x1080 e2e/bench_share.exe [count]`.
+// CopyFileW of the same files to the same share in the same run; then a
+// start with all of them on the share, each compared once, and a save in the
+// middle of that. Under Wine the share is a folder of the prefix's
+// dosdevices\unc; run from build/windows as
+// `wine explorer /desktop=bench,1920x1080 e2e/bench_share.exe [count]`.
 #include "tests/e2e/Harness.h"
 
 #include "records/RecordName.h"
 #include "shell/Layout.h"
 
 #include <algorithm>
+#include <optional>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -30,24 +33,6 @@ bool WaitFor(const std::function<bool()>& condition, double timeoutMs) {
     return true;
 }
 
-// \\velmo-bench\share under Wine; `backing` is the same folder from here.
-bool MakeShare(std::wstring& unc, std::wstring& backing) {
-    const char* pszPrefix = std::getenv("WINEPREFIX");
-    if (!RunningUnderWine() || !pszPrefix || !*pszPrefix)
-        return false;
-    backing = L"Z:";
-    for (const char* p = pszPrefix; *p; ++p)
-        backing += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-    backing += L"\\dosdevices\\unc";
-    ::CreateDirectoryW(backing.c_str(), nullptr);
-    backing += L"\\velmo-bench";
-    ::CreateDirectoryW(backing.c_str(), nullptr);
-    backing += L"\\share";
-    DeleteTree(backing);
-    unc = L"\\\\velmo-bench\\share";
-    return ::CreateDirectoryW(backing.c_str(), nullptr) != FALSE;
-}
-
 std::string Narrow(const std::wstring& s) {
     return std::string(s.begin(), s.end());
 }
@@ -63,8 +48,7 @@ double LogTime(const std::string& line) {
 // From each "Saved" line to the "Share: copied" line of the same record: the
 // kiosk's own clock, free of this program's polling.
 std::vector<double> LogLags(const std::wstring& folder) {
-    const std::vector<uint8_t> bytes = ReadFileBytes(folder + L"\\Logs\\Velmo.log");
-    const std::string log(bytes.begin(), bytes.end());
+    const std::string log = KioskLog(folder);
     std::vector<double> lags;
     double saved = -1;
     size_t start = 0;
@@ -84,11 +68,13 @@ std::vector<double> LogLags(const std::wstring& folder) {
 
 int wmain(int argc, wchar_t** argv) {
     const int nCatchUp = argc > 1 ? _wtoi(argv[1]) : 1000;
-    std::wstring unc, backing;
-    if (!MakeShare(unc, backing)) {
-        std::printf("needs Wine with WINEPREFIX set, for a share under dosdevices\\unc\n");
+    const std::optional<TestShare> share = MakeShare(L"bench");
+    if (!share) {
+        std::printf("needs a file share: under Wine with WINEPREFIX set, one under dosdevices\\unc\n");
         return 1;
     }
+    const std::wstring& unc = share->unc;
+    const std::wstring& backing = share->backing;
     const std::wstring there = backing + L"\\velmo\\bench";
     const std::string config = "[Share]\r\nFolder=" + Narrow(unc) + "\\velmo\r\nKiosk=bench\r\n";
     std::wstring folder;
@@ -138,6 +124,27 @@ int wmain(int argc, wchar_t** argv) {
             return 1;
         catchUp = NowMs() - start;
     }
+    // started again with every record on the share: each is compared once,
+    // in passes of at most 2 s, and a save meanwhile is copied between two
+    double verified = 0, saveDuringVerification = 0;
+    {
+        const double start = NowMs();
+        CKiosk kiosk(CKiosk::Installed{}, folder);
+        if (!kiosk.Started() || !kiosk.ShowPage())
+            return 1;
+        const LayoutRect save = ComputePressRegions(ScreenWidth(), ScreenHeight()).buttons[3];
+        const double pressed = NowMs();
+        Tap((save.left + save.right) / 2, (save.top + save.bottom) / 2);
+        if (!WaitFor([&] { return FileNamesIn(there, L"*.bmp").size() == total + 1; }, 600000))
+            return 1;
+        saveDuringVerification = NowMs() - pressed;
+        if (!WaitFor([&] { return LogCount(folder, "records were on the share already") > 0; }, 600000))
+            return 1;
+        verified = NowMs() - start;
+    }
+    std::printf("a start with %zu records on the share (start-up included): all compared in %.0f ms, %.2f ms each; "
+                "a save pressed meanwhile reached the share %.0f ms after the press\n",
+                total, verified, verified / static_cast<double>(total), saveDuringVerification);
     const std::wstring plainFolder = backing + L"\\plain";
     ::CreateDirectoryW(plainFolder.c_str(), nullptr);
     const double start = NowMs();

@@ -1,6 +1,7 @@
 // Files in and out: read a file whole within a size limit, write one whole
-// (durably when it must survive a power cut), and rename a finished file to
-// the first free numbered name without replacing anything.
+// (durably when it must survive a power cut), copy and compare files piece by
+// piece in bounded memory, rename a finished file to the first free numbered
+// name without replacing anything, and tell whether two paths reach one file.
 #pragma once
 
 #include <windows.h>
@@ -53,6 +54,38 @@ ReadFault ReadWholeFile(const wchar_t* pszPath, uint64_t nMaxBytes, std::vector<
 bool WriteWholeFile(const wchar_t* pszPath, const std::vector<uint8_t>& bytes);
 // The same, flushed to the disk before it returns.
 bool WriteFileDurably(const wchar_t* pszPath, const std::vector<uint8_t>& bytes, size_t nRequestBytes = kOneRequest);
+
+// Copies and compares files in pieces of nRequestBytes through two buffers
+// made once, so memory stays bounded whatever size the files have.
+class CFileStreamer {
+public:
+    explicit CFileStreamer(size_t nRequestBytes = kShareRequestBytes);
+
+    enum class Sameness {
+        Same,
+        Different,
+        FirstUnreadable, // missing, locked, cut short meanwhile: the last error says which
+        SecondUnreadable,
+    };
+    // Whether the two files hold the same bytes: their sizes first, then every
+    // piece, each file through a handle of its own. Others may do what
+    // dwShare allows meanwhile.
+    Sameness Compare(const wchar_t* pszFirst, const wchar_t* pszSecond, DWORD dwShare);
+
+    enum class CopyFault { None, Source, Target }; // the last error says why
+    // Copies the file to pszTo, replacing a file of that name, and flushes it
+    // to the disk. A target that was not written whole is removed again.
+    CopyFault CopyDurably(const wchar_t* pszFrom, const wchar_t* pszTo, DWORD dwShareFrom);
+
+private:
+    size_t m_nRequestBytes;
+    std::vector<uint8_t> m_first, m_second;
+};
+
+// Whether both paths reach the same existing file or folder, by its volume
+// and file id rather than by its name: a share, a mapped drive and a local
+// path to one folder are alike. False when either cannot be opened.
+bool IsSameFile(const wchar_t* pszFirst, const wchar_t* pszSecond);
 
 // What RenameToFreeName says when the file kept its name.
 constexpr int kEveryNameTaken = 0; // the last error says the name exists, when one was tried

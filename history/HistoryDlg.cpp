@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "framework/FileIo.h"
 #include "framework/Gdi.h"
 #include "framework/Handle.h"
 #include "framework/Lockdown.h"
 #include "framework/Log.h"
 #include "framework/WinGeometry.h"
 #include "history/ThumbnailCache.h"
-#include "records/BitmapEx.h"
 #include "records/BmpFormat.h"
 #include "res/resource.h"
 
@@ -23,10 +23,17 @@ constexpr int kCaptionFontHeight = 15; // not scaled: the same on every screen
 // the rows a visitor pages through in a visit and back again, for about 10 MB.
 constexpr size_t kThumbnailCapacity = 54;
 
+// A cell's scaled picture; a null bitmap for a file that is no picture the
+// kiosk reads, or that could not be read (tried again at the next paint).
+struct CachedThumb {
+    CBitmapHandle bitmap;
+    bool bReadFailed = false;
+};
+
 // Lives as long as the program, so opening the history again decodes nothing
-// that is unchanged. A null bitmap stands for a file that did not decode.
-CThumbnailCache<CBitmapHandle>& Thumbnails() {
-    static CThumbnailCache<CBitmapHandle> s_cache(kThumbnailCapacity);
+// that is unchanged.
+CThumbnailCache<CachedThumb>& Thumbnails() {
+    static CThumbnailCache<CachedThumb> s_cache(kThumbnailCapacity);
     return s_cache;
 }
 
@@ -47,38 +54,66 @@ std::wstring_view PathOfKey(std::wstring_view key) {
     return key.substr(0, key.rfind(L'|')); // no file name holds a '|'
 }
 
-// Whether every fourth byte is 0xFF. Decoders differ on whether a 32-bit
-// BI_RGB file's fourth byte is alpha; for opaque pixels it does not matter.
-bool AllOpaque(const uint8_t* pPixels, size_t n) {
-    for (size_t i = 3; i < n; i += 4) {
-        if (pPixels[i] != 0xFF)
-            return false;
-    }
-    return true;
+// A record as GDI+ draws it, made from the bytes the BMP reader accepted:
+// GDI+ is never handed the file, which it would decode by its content
+// (a metafile, a PNG claiming 50 000 x 50 000 pixels) and read a second time.
+struct RecordPicture {
+    std::vector<uint8_t> bytes; // the file; a kiosk's 32-bit record is drawn straight from its rows
+    CBitmapHandle converted;    // any other picture, as 32-bit rows made by GDI
+    CGpImage image;             // last: released before what it draws from
+};
+
+enum class PictureRead { Ready, NotAPicture, Unreadable };
+
+// Rows of 32-bit pixels, top row first, as GDI+ draws them.
+Gdiplus::GpBitmap* BitmapFromRows(int width, int rows, int stride, uint8_t* pTop) {
+    Gdiplus::GpBitmap* pBitmap = nullptr;
+    return Gdiplus::DllExports::GdipCreateBitmapFromScan0(width, rows, stride, PixelFormat32bppRGB, pTop, &pBitmap) ==
+                   Gdiplus::Ok
+               ? pBitmap
+               : nullptr;
 }
 
-// A record as GDI+ draws it. The kiosk's own records (uncompressed, opaque
-// 32-bit BMPs) are drawn straight from the file's bytes, which must outlive the
-// image: GDI+'s decoder would spend far longer making the same pixels. Any
-// other file goes to that decoder, as before.
-CGpImage LoadRecordPicture(const std::wstring& path, std::vector<uint8_t>& bytes) {
-    const std::optional<DibView> view =
-        ReadPictureFile(path.c_str(), bytes) ? ParseBmpFile(bytes.data(), bytes.size()) : std::nullopt;
-    if (view && view->infoSize == kBmpInfoHeaderSize && view->bitCount == 32 &&
-        view->compression == kBmpCompressionRgb && view->colorEntries == 0 &&
-        AllOpaque(bytes.data() + view->pixelOffset, view->pixelBytes)) {
+PictureRead LoadRecordPicture(const std::wstring& path, RecordPicture& picture) {
+    switch (ReadWholeFile(path.c_str(), kBmpMaxFileBytes, picture.bytes)) {
+    case ReadFault::None:
+        break;
+    case ReadFault::TooLarge:
+        return PictureRead::NotAPicture;
+    default:
+        return PictureRead::Unreadable;
+    }
+    const std::optional<DibView> view = ParseBmpFile(picture.bytes.data(), picture.bytes.size());
+    if (!view)
+        return PictureRead::NotAPicture;
+    const int rows = view->height < 0 ? -view->height : view->height;
+    Gdiplus::GpBitmap* pBitmap = nullptr;
+    if (view->infoSize == kBmpInfoHeaderSize && view->bitCount == 32 && view->compression == kBmpCompressionRgb &&
+        view->colorEntries == 0) {
+        // the kiosk's own records: GDI+ draws the file's rows as they stand
         const int stride = view->width * 4;
-        const int rows = view->height < 0 ? -view->height : view->height;
-        uint8_t* pFirst = bytes.data() + view->pixelOffset;
+        uint8_t* pFirst = picture.bytes.data() + view->pixelOffset;
         // a bottom-up file stores its top row last
         uint8_t* pTop = view->height > 0 ? pFirst + static_cast<size_t>(rows - 1) * stride : pFirst;
-        Gdiplus::GpBitmap* pBitmap = nullptr;
-        if (Gdiplus::DllExports::GdipCreateBitmapFromScan0(view->width, rows, view->height > 0 ? -stride : stride,
-                                                           PixelFormat32bppRGB, pTop, &pBitmap) == Gdiplus::Ok)
-            return CGpImage::Adopt(pBitmap);
+        pBitmap = BitmapFromRows(view->width, rows, view->height > 0 ? -stride : stride, pTop);
+    } else {
+        // every other depth, palette and header: GDI makes the 32-bit rows
+        BITMAPINFO bmi{};
+        bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), view->width, -rows, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* pBits = nullptr;
+        CClientDC screenDC(nullptr);
+        picture.converted.Reset(::CreateDIBSection(screenDC.Get(), &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0));
+        const auto* pInfo = reinterpret_cast<const BITMAPINFO*>(picture.bytes.data() + view->infoOffset);
+        if (!picture.converted || ::SetDIBits(screenDC.Get(), picture.converted.Get(), 0, static_cast<UINT>(rows),
+                                              picture.bytes.data() + view->pixelOffset, pInfo, DIB_RGB_COLORS) != rows)
+            return PictureRead::Unreadable;
+        picture.bytes = {};
+        pBitmap = BitmapFromRows(view->width, rows, view->width * 4, static_cast<uint8_t*>(pBits));
     }
-    bytes.clear();
-    return CGpImage(path.c_str());
+    if (!pBitmap)
+        return PictureRead::Unreadable;
+    picture.image = CGpImage::Adopt(pBitmap);
+    return PictureRead::Ready;
 }
 
 RecordTime RecordTimeOf(const SYSTEMTIME& st) {
@@ -354,36 +389,40 @@ void CHistoryDlg::DrawPicture(HDC hdc, HDC hdcThumb, const std::wstring& path, c
     // the scaled picture's edge pixels differ with where it is drawn, so a
     // thumbnail serves only the cell it was taken from
     const std::wstring key = ThumbnailKey(path, cell);
-    if (hdcThumb) {
-        if (const CBitmapHandle* pThumb = Thumbnails().Find(key, *stamp)) {
-            if (*pThumb) {
-                CSelectObject select(hdcThumb, pThumb->Get());
-                ::BitBlt(hdc, cell.left, cell.top, cell.Width(), cell.Height(), hdcThumb, 0, 0, SRCCOPY);
-            }
-            return;
+    const CachedThumb* pCached = hdcThumb ? Thumbnails().Find(key, *stamp) : nullptr;
+    if (pCached && !pCached->bReadFailed) {
+        if (pCached->bitmap) {
+            CSelectObject select(hdcThumb, pCached->bitmap.Get());
+            ::BitBlt(hdc, cell.left, cell.top, cell.Width(), cell.Height(), hdcThumb, 0, 0, SRCCOPY);
         }
+        return;
     }
-    // a file that does not decode leaves the cell empty, and is remembered so
-    std::vector<uint8_t> bytes;
-    const CGpImage picture = LoadRecordPicture(path, bytes);
+    // a file that is no picture leaves the cell empty, and is remembered so;
+    // one that could not be read now (held by another program) is read again
+    // at the next paint
+    RecordPicture picture;
+    const PictureRead read = LoadRecordPicture(path, picture);
     {
-        // logged when decoded, not at every paint: the empty cell is remembered
-        if (!picture.Get())
+        // logged once, not at every paint
+        if (read == PictureRead::NotAPicture)
+            LogEvent(L"History: %ls is not a picture the kiosk reads", path.c_str());
+        else if (read == PictureRead::Unreadable && !pCached)
             LogEvent(L"History: %ls could not be read", path.c_str());
         CGpGraphics graphics(hdc);
-        if (picture.Get() && graphics.Get())
-            Gdiplus::DllExports::GdipDrawImageRectI(graphics.Get(), picture.Get(), cell.left, cell.top, cell.Width(),
-                                                    cell.Height());
+        if (read == PictureRead::Ready && graphics.Get())
+            Gdiplus::DllExports::GdipDrawImageRectI(graphics.Get(), picture.image.Get(), cell.left, cell.top,
+                                                    cell.Width(), cell.Height());
     }
     if (!hdcThumb)
         return;
-    CBitmapHandle thumb;
-    if (picture.Get()) {
+    CachedThumb thumb;
+    thumb.bReadFailed = read == PictureRead::Unreadable;
+    if (read == PictureRead::Ready) {
         // the pictures are opaque: the cell now holds exactly the scaled picture
-        thumb.Reset(::CreateCompatibleBitmap(hdc, cell.Width(), cell.Height()));
-        if (!thumb)
+        thumb.bitmap.Reset(::CreateCompatibleBitmap(hdc, cell.Width(), cell.Height()));
+        if (!thumb.bitmap)
             return;
-        CSelectObject select(hdcThumb, thumb.Get());
+        CSelectObject select(hdcThumb, thumb.bitmap.Get());
         ::BitBlt(hdcThumb, 0, 0, cell.Width(), cell.Height(), hdc, cell.left, cell.top, SRCCOPY);
     }
     Thumbnails().Insert(key, *stamp, std::move(thumb));

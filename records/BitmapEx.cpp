@@ -113,7 +113,7 @@ BOOL CBitmapEx::LoadBmpFile(const wchar_t* pszPath) {
     // read but not a BMP file: nothing to hold
     if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
         return FALSE;
-    return DecodeBmp(bytes.data(), bytes.size()) && m_bitmap ? TRUE : FALSE;
+    return DecodeBmp(bytes.data(), bytes.size()) ? TRUE : FALSE;
 }
 
 bool CBitmapEx::DecodeBmp(const uint8_t* data, size_t size) {
@@ -126,7 +126,7 @@ bool CBitmapEx::DecodeBmp(const uint8_t* data, size_t size) {
     const auto* pInfo = reinterpret_cast<const BITMAPINFO*>(data + view->infoOffset);
     m_bitmap.Reset(
         ::CreateDIBitmap(screenDC.Get(), &pInfo->bmiHeader, CBM_INIT, data + view->pixelOffset, pInfo, DIB_RGB_COLORS));
-    return true;
+    return static_cast<bool>(m_bitmap);
 }
 
 bool CBitmapEx::EncodeBmp(std::vector<uint8_t>& file) const {

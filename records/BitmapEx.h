@@ -29,7 +29,8 @@ public:
     // (DisplayFileBitCount 0), which is logged.
     bool EncodeBmp(std::vector<uint8_t>& file) const;
     // Builds the bitmap from a whole BMP file image in memory, as LoadBmpFile
-    // does once the file is read; false (and no bitmap) for a file it refuses.
+    // does once the file is read; false (and no bitmap) for a file it refuses
+    // or a bitmap the system could not make.
     bool DecodeBmp(const uint8_t* data, size_t size);
     // Takes ownership of a bitmap made elsewhere, dropping the one held.
     void Attach(HBITMAP hBitmap) { m_bitmap.Reset(hBitmap); }

@@ -232,3 +232,7 @@ std::optional<DibView> ParseBmpFile(const uint8_t* data, size_t size) {
         return std::nullopt;
     return view;
 }
+
+bool IsWholeBmpFile(const uint8_t* data, size_t size) {
+    return ParseBmpFile(data, size).has_value() && ReadU32(data + 2) == size;
+}

@@ -87,3 +87,7 @@ DibFault ReadDib(const uint8_t* data, size_t size, const DibRules& rules, DibVie
 // The record loader's reading: a "BM" file with any known info header.
 // nullopt for anything truncated, malformed or oversized.
 std::optional<DibView> ParseBmpFile(const uint8_t* data, size_t size);
+
+// A BMP file that ParseBmpFile reads and that is exactly as long as its
+// header says: what a save leaves once its last byte is written.
+bool IsWholeBmpFile(const uint8_t* data, size_t size);

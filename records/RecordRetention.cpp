@@ -10,15 +10,15 @@
 #include "records/RecordName.h"
 #include "records/Retention.h"
 #include "records/ShareCopier.h"
+#include "records/SignInRecord.h"
 
 namespace {
 
-RecordTime LocalTimeOf(const FILETIME& ft) {
-    FILETIME ftLocal;
-    SYSTEMTIME st{};
-    ::FileTimeToLocalFileTime(&ft, &ftLocal);
-    ::FileTimeToSystemTime(&ftLocal, &st);
-    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+// The calendar clock in milliseconds (UTC, so daylight saving moves nothing).
+int64_t WallClockMs() {
+    FILETIME ft;
+    ::GetSystemTimeAsFileTime(&ft);
+    return static_cast<int64_t>((uint64_t{ft.dwHighDateTime} << 32 | ft.dwLowDateTime) / 10000);
 }
 
 } // namespace
@@ -29,6 +29,16 @@ CRecordRetention::CRecordRetention(std::wstring strLocal, int nKeepDays, bool bS
       m_hWake(hWake) {}
 
 bool CRecordRetention::Run() {
+    // the tick count counts time asleep too, and nobody sets it
+    const int64_t wallMs = WallClockMs();
+    const int64_t steadyMs = static_cast<int64_t>(::GetTickCount64());
+    if (!m_clock.MayRun(wallMs, steadyMs)) {
+        m_bKeptUncopied = false;
+        LogEvent(L"Retention: skipped: the clock moved %lld hours further than the time that passed since the last "
+                 L"run; no record is deleted until the clock is right again or the kiosk restarts",
+                 static_cast<long long>(m_clock.AheadMs(wallMs, steadyMs) / 3600000));
+        return true;
+    }
     std::vector<LocalRecord> local = ListRecords(m_strLocal);
     std::sort(local.begin(), local.end(),
               [](const LocalRecord& a, const LocalRecord& b) { return RecordNameLess(a.file.name, b.file.name); });
@@ -38,14 +48,15 @@ bool CRecordRetention::Run() {
     int nKept = 0;
     for (const LocalRecord& f : local) {
         const std::optional<RecordTime> named = RecordTimeFromName(f.file.name);
-        const RecordTime signedIn = named ? *named : LocalTimeOf(f.ftWrite);
+        const RecordTime signedIn = named ? *named : LocalRecordTime(f.ftWrite);
         if (!IsPastRetention(signedIn, now, m_nKeepDays))
             continue;
         if (m_bShareWanted && !(m_pCopier && m_pCopier->IsKnownCopied(f.file.name))) {
             ++nKept;
             continue;
         }
-        // read back first: a file of the same name and size may be another kiosk's
+        // read back once more before the only other copy goes: the share's may
+        // have been changed or removed since it was found
         if (m_bShareWanted && !m_pCopier->IsOnShare(f.file.name)) {
             m_pCopier->CopyAgain(f.file.name);
             ::SetEvent(m_hWake); // so it is copied after all
@@ -66,6 +77,7 @@ bool CRecordRetention::Run() {
             LogEvent(L"Retention: %ls\\%ls could not be deleted (%ls)", kRecordFolder, f.file.name.c_str(),
                      DescribeError(dwError).c_str());
     }
+    m_clock.Ran(wallMs, steadyMs);
     m_bKeptUncopied = nKept > 0;
     if (nKept > 0)
         LogEvent(L"Retention: kept %d records older than %d days until they are on the share", nKept, m_nKeepDays);

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "records/Retention.h"
+
 class CShareCopier;
 
 class CRecordRetention {
@@ -16,7 +18,9 @@ public:
     // to copy a record again.
     CRecordRetention(std::wstring strLocal, int nKeepDays, bool bShareWanted, CShareCopier* pCopier, HANDLE hWake);
 
-    // False when the history was open and the run must come again.
+    // False when the history was open and the run must come again. A run is
+    // skipped (and logged) while the calendar clock is ahead of the time that
+    // passed.
     bool Run();
     // Whether the last run kept old records only because they were not on the share yet.
     bool KeptUncopied() const { return m_bKeptUncopied; }
@@ -28,4 +32,5 @@ private:
     CShareCopier* m_pCopier;
     HANDLE m_hWake;
     bool m_bKeptUncopied = false;
+    CRetentionClock m_clock;
 };

@@ -54,3 +54,14 @@ bool IsPastRetention(const RecordTime& signedIn, const RecordTime& now, int keep
         return false;
     return CalendarSeconds(now) - CalendarSeconds(signedIn) > int64_t{keepDays} * 86400;
 }
+
+int64_t CRetentionClock::AheadMs(int64_t wallMs, int64_t steadyMs) const {
+    if (!m_lastWallMs)
+        return 0;
+    return (wallMs - *m_lastWallMs) - (steadyMs - *m_lastSteadyMs);
+}
+
+void CRetentionClock::Ran(int64_t wallMs, int64_t steadyMs) {
+    m_lastWallMs = wallMs;
+    m_lastSteadyMs = steadyMs;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,20 +23,28 @@ std::wstring FoldedName(std::wstring_view name);
 // a second record of the same second ("X(2).bmp") after the first.
 bool CopyOrderLess(std::wstring_view a, std::wstring_view b);
 
-// The local records with no file of the same name and size in the kiosk's
-// share folder, in copy order. Deriving this from the two folders needs
-// no journal that a crash could corrupt; a record renamed on the share for a
-// clash shows up as pending and is found there when it is copied.
-std::vector<RecordFile> PendingRecords(std::vector<RecordFile> local, const std::vector<RecordFile>& shared);
+// The local records not yet known to be on the share (their folded names in
+// `known`, learnt by comparing bytes), in copy order: first those whose name
+// the share does not hold (`shareNames`, folded), which only need a copy,
+// then those whose name it holds, which need their bytes compared. Deriving
+// this from the two folders needs no journal that a crash could corrupt; a
+// file of the same name and size is no proof, since every record of one
+// screen has the same size.
+std::vector<RecordFile> PendingRecords(std::vector<RecordFile> local, const std::set<std::wstring>& known,
+                                       const std::set<std::wstring>& shareNames);
 
 // How many names a copy of a record may try on the share: "X.bmp", then
 // "X(2).bmp", "X(3).bmp", ... (NumberedName), as the local save does.
 constexpr int kMaxShareCopyNames = 1000;
 
 // The temporary file a copy is written to before it takes its name; never
-// listed as a record, and recognised after a crash to be removed.
-std::wstring ShareTempName(unsigned long processId);
+// listed as a record. It carries the kiosk's computer name, so that a kiosk
+// cleaning up after its own crash leaves alone another kiosk's copy in flight
+// in the same folder.
+std::wstring ShareTempName(std::wstring_view computerName, unsigned long processId);
+// Any kiosk's temporary copy; one of this kiosk's, from any process.
 bool IsShareTempName(std::wstring_view name);
+bool IsOwnShareTempName(std::wstring_view name, std::wstring_view computerName);
 
 // The pause before the next attempt after `failures` failed ones in a row:
 // 1 s, doubling, at most 5 min.

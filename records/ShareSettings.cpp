@@ -100,6 +100,7 @@ ShareSettings ParseShareSettings(std::wstring_view folderRaw, std::wstring_view 
                                  std::wstring_view computerName, std::vector<std::wstring>& notes) {
     ShareSettings settings;
     settings.nKeepDays = std::max(nKeepDays, 0);
+    settings.computerName = computerName;
     const std::wstring folder = SettingValue(folderRaw);
     settings.bShareWanted = !folder.empty();
     if (!settings.bShareWanted)

@@ -24,7 +24,8 @@ struct ShareSettings {
     bool bShareWanted = false; // Folder was set, usable or not
     std::wstring folder;       // Folder itself, once checked: what the front desk reads
     std::wstring kioskFolder;
-    int nKeepDays = 0; // 0: records are kept forever
+    std::wstring computerName; // names this kiosk's temporary copies on the share
+    int nKeepDays = 0;         // 0: records are kept forever
 };
 
 // The settings from the values as Config.ini holds them. A Folder that is

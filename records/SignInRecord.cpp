@@ -1,7 +1,9 @@
 #include "SignInRecord.h"
 
 #include "framework/FileIo.h"
+#include "framework/Handle.h"
 #include "framework/Log.h"
+#include "records/BmpFormat.h"
 
 namespace {
 
@@ -72,4 +74,48 @@ std::wstring WriteSignInRecord(const std::vector<uint8_t>& file, const RecordTim
     LogEvent(L"Save failed: %ls could not be renamed (%ls)", temp.c_str(), DescribeError(::GetLastError()).c_str());
     ::DeleteFileW(temp.c_str());
     return {};
+}
+
+RecordTime LocalRecordTime(const FILETIME& ft) {
+    FILETIME ftLocal;
+    SYSTEMTIME st{};
+    ::FileTimeToLocalFileTime(&ft, &ftLocal);
+    ::FileTimeToSystemTime(&ftLocal, &st);
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+void RecoverStrandedRecords() {
+    const std::wstring folder = std::wstring(kRecordFolder) + L"\\";
+    std::vector<WIN32_FIND_DATAW> stranded;
+    WIN32_FIND_DATAW data;
+    CFindHandle find((folder + L"~saving-*.tmp").c_str(), data);
+    if (find) {
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                stranded.push_back(data);
+        } while (find.Next(data));
+    }
+    for (const WIN32_FIND_DATAW& file : stranded) {
+        const std::wstring temp = folder + file.cFileName;
+        std::vector<uint8_t> bytes;
+        const ReadFault fault = ReadWholeFile(temp.c_str(), kBmpMaxFileBytes, bytes);
+        if (fault == ReadFault::CannotOpen || fault == ReadFault::ShortRead || fault == ReadFault::OutOfMemory) {
+            LogEvent(L"Save cut short: %ls cannot be read (%ls); it is left as it is", temp.c_str(),
+                     DescribeError(::GetLastError()).c_str());
+            continue;
+        }
+        if (fault != ReadFault::None || !IsWholeBmpFile(bytes.data(), bytes.size())) {
+            ::DeleteFileW(temp.c_str());
+            LogEvent(L"Save cut short: removed %ls, a record written only in part", temp.c_str());
+            continue;
+        }
+        const RecordTime t = LocalRecordTime(file.ftLastWriteTime);
+        const int nCopy = RenameToFreeName(temp, 1, kMaxCopiesPerSecond, [&](int n) { return RecordFileName(t, n); });
+        if (nCopy > 0)
+            LogEvent(L"Save cut short: %ls was written whole and is now %ls", temp.c_str(),
+                     RecordFileName(t, nCopy).c_str());
+        else
+            LogEvent(L"Save cut short: %ls could not be given its record name (%ls)", temp.c_str(),
+                     DescribeError(::GetLastError()).c_str());
+    }
 }

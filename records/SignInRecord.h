@@ -40,3 +40,12 @@ void StretchBitmap(HDC hdcTarget, HBITMAP hSource, const RECT& rcTarget);
 // The name written, or empty when nothing could be written (read-only folder,
 // full disk); nothing else is lost and the next save tries again.
 std::wstring WriteSignInRecord(const std::vector<uint8_t>& file, const RecordTime& t);
+
+// A save cut short by a crash or a power cut between writing its temporary
+// file and renaming it: a whole one (its header and size check out) takes
+// the record name of its last-write time, as the save would have given it;
+// one cut short is removed. Each is logged. For the start, before any save.
+void RecoverStrandedRecords();
+
+// The local calendar time of a file time, as record names carry it.
+RecordTime LocalRecordTime(const FILETIME& ft);

@@ -83,8 +83,10 @@ void CCameraPanel::OnPhotoTaken() {
     m_capture.m_video.StopPreview();
     const std::vector<uint8_t> photo = m_capture.TakePhoto();
     // frames announced together were all taken by the first announcement
-    if (!photo.empty())
-        m_pPhotoImage.DecodeBmp(photo.data(), photo.size());
+    if (!photo.empty() && !m_pPhotoImage.DecodeBmp(photo.data(), photo.size()))
+        LogEvent(L"Photo: the camera's frame of %zu bytes could not be made into a picture; records show the "
+                 L"placeholder",
+                 photo.size());
 }
 
 CameraFault CCameraPanel::Reset() {

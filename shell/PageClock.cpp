@@ -2,12 +2,9 @@
 
 #include <cstdlib>
 
-bool CPageClock::AcceptSave(uint32_t dwNow) {
+bool CPageClock::MaySave(uint32_t dwNow) const {
     // unsigned: the difference is right across the tick count's wrap
-    if (m_dwLastSaveTick && dwNow - *m_dwLastSaveTick < 1000)
-        return false;
-    m_dwLastSaveTick = dwNow;
-    return true;
+    return !m_dwLastSaveTick || dwNow - *m_dwLastSaveTick >= 1000;
 }
 
 bool CPageClock::IsSecondTap(uint32_t dwNow, int32_t x, int32_t y, const DoubleTapRule& rule) {

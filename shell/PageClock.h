@@ -20,10 +20,13 @@ public:
 
     // Milliseconds without a touch before the kiosk goes idle.
     int IdleTime() const { return m_nIdleTime; }
-    // Presses within a second of the last accepted save are one press: true,
-    // and remembered, when a save at tick dwNow counts. The first save always
-    // does, however soon after the machine started; ticks wrap after 49.7 days.
-    bool AcceptSave(uint32_t dwNow);
+    // Presses within a second of the last save that wrote a record are one
+    // press: whether a save at tick dwNow counts. The first save always does,
+    // however soon after the machine started, and so does any press after a
+    // save that failed; ticks wrap after 49.7 days.
+    bool MaySave(uint32_t dwNow) const;
+    // A save pressed at tick dwNow wrote its record.
+    void Saved(uint32_t dwNow) { m_dwLastSaveTick = dwNow; }
 
     // A finger's tap at tick dwNow and (x, y): true when it is the second of a
     // double tap, as the system makes a double-click of a mouse's. A third
@@ -37,5 +40,5 @@ private:
     };
     int m_nIdleTime;
     std::optional<Tap> m_lastTap;             // a first tap that may get its second
-    std::optional<uint32_t> m_dwLastSaveTick; // none accepted yet
+    std::optional<uint32_t> m_dwLastSaveTick; // none written yet
 };

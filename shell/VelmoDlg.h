@@ -87,7 +87,7 @@ private:
     COLORREF PickPaletteColor(POINT pt) const;
     enum class SaveResult { Saved, Ignored, Failed, DisplayTooDeep };
     // Writes the sign area with the photo as a record in the SignIn folder.
-    // Ignored: a press within a second of the last accepted one.
+    // Ignored: a press within a second of the last save that wrote a record.
     SaveResult SaveSignIn();
 
     void PaintIcon();

@@ -8,7 +8,7 @@
 
 CVelmoDlg::SaveResult CVelmoDlg::SaveSignIn() {
     const DWORD dwNow = ::GetTickCount();
-    if (!m_clock.AcceptSave(dwNow))
+    if (!m_clock.MaySave(dwNow))
         return SaveResult::Ignored;
     SYSTEMTIME st;
     ::GetLocalTime(&st);
@@ -33,6 +33,8 @@ CVelmoDlg::SaveResult CVelmoDlg::SaveSignIn() {
     const std::wstring name = WriteSignInRecord(file, t);
     if (name.empty())
         return SaveResult::Failed;
+    // a press after a failed save tries again, however soon
+    m_clock.Saved(dwNow);
     LogEvent(L"Saved %ls: %lu bytes in %lu ms", name.c_str(), static_cast<unsigned long>(file.size()),
              ::GetTickCount() - dwNow);
     RecordSaved();

@@ -94,8 +94,6 @@ std::vector<std::wstring> FileNamesIn(const std::wstring& folder, const wchar_t*
     return names;
 }
 
-namespace {
-
 void CopyFolder(const std::wstring& from, const std::wstring& to) {
     ::CreateDirectoryW(to.c_str(), nullptr);
     WIN32_FIND_DATAW data;
@@ -113,6 +111,8 @@ void CopyFolder(const std::wstring& from, const std::wstring& to) {
     } while (::FindNextFileW(hFind, &data));
     ::FindClose(hFind);
 }
+
+namespace {
 
 void SendMouse(int x, int y, DWORD flags) {
     SendMouseInput(x, y, flags);
@@ -191,6 +191,19 @@ std::wstring TempFolder(const std::wstring& name) {
     DeleteTree(folder);
     ::CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
+}
+
+std::string KioskLog(const std::wstring& folder) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(folder + L"\\Logs\\Velmo.log");
+    return std::string(bytes.begin(), bytes.end());
+}
+
+size_t LogCount(const std::wstring& folder, const std::string& text) {
+    const std::string log = KioskLog(folder);
+    size_t n = 0;
+    for (size_t pos = log.find(text); pos != std::string::npos; pos = log.find(text, pos + 1))
+        ++n;
+    return n;
 }
 
 bool WriteTextFile(const std::wstring& path, const std::string& text) {
@@ -446,7 +459,8 @@ SIZE_T CKiosk::PrivateBytes() const {
     pmc.cb = sizeof(pmc);
     if (!::K32GetProcessMemoryInfo(m_hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc)))
         return 0;
-    return pmc.PrivateUsage;
+    // Wine leaves PrivateUsage of another process at 0; PagefileUsage is the same count
+    return pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
 }
 
 namespace {
@@ -521,12 +535,7 @@ double CKiosk::ProcessorMs() const {
 }
 
 size_t LogCount(const CKiosk& kiosk, const std::string& text) {
-    const std::vector<uint8_t> bytes = ReadFileBytes(kiosk.Folder() + L"\\Logs\\Velmo.log");
-    const std::string log(bytes.begin(), bytes.end());
-    size_t n = 0;
-    for (size_t pos = log.find(text); pos != std::string::npos; pos = log.find(text, pos + 1))
-        ++n;
-    return n;
+    return LogCount(kiosk.Folder(), text);
 }
 
 bool CKiosk::ShowPage() {

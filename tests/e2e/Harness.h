@@ -65,6 +65,8 @@ double NowMs();
 double Median(std::vector<double> v);
 
 void DeleteTree(const std::wstring& folder);
+// Copies a folder with everything in it, into `to` (made when missing).
+void CopyFolder(const std::wstring& from, const std::wstring& to);
 // The names of the files (not folders) in a folder that match the pattern,
 // in order.
 std::vector<std::wstring> FileNamesIn(const std::wstring& folder, const wchar_t* pszPattern = L"*");
@@ -79,6 +81,11 @@ COLORREF BmpPixel(const std::vector<uint8_t>& bytes, int x, int y);
 std::wstring NameDaysAgo(int days);
 // Now less `days` days, as a file's time stamp.
 FILETIME FileTimeDaysAgo(int days);
+
+// The kiosk's log (Logs\Velmo.log in its program folder) as text, and how
+// often a text occurs in it.
+std::string KioskLog(const std::wstring& folder);
+size_t LogCount(const std::wstring& folder, const std::string& text);
 
 // The Config.ini a kiosk gets unless a test says otherwise.
 inline constexpr char kDefaultConfigIni[] = "[Time]\r\nMinTime=30000\r\n";

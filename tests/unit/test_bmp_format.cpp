@@ -180,6 +180,11 @@ TEST(BmpFormat, WrittenFilesParseBack) {
         EXPECT_EQ(view->colorEntries, c.entries);
         EXPECT_EQ(view->pixelOffset, layout.offBits);
         EXPECT_EQ(view->pixelBytes, layout.imageBytes);
+        // what a save leaves once its last byte is written, and no more
+        EXPECT_TRUE(IsWholeBmpFile(file.data(), file.size()));
+        Bytes longer = file;
+        longer.push_back(0);
+        EXPECT_FALSE(IsWholeBmpFile(longer.data(), longer.size()));
     }
 }
 
@@ -347,6 +352,7 @@ TEST(BmpFormat, EveryTruncationIsRejected) {
             // a buffer of exactly len bytes, so a read past it is a sanitizer error
             const Bytes prefix(c.file.begin(), c.file.begin() + static_cast<ptrdiff_t>(len));
             EXPECT_FALSE(ParseBmpFile(prefix.data(), prefix.size()).has_value()) << c.name << " cut to " << len;
+            EXPECT_FALSE(IsWholeBmpFile(prefix.data(), prefix.size())) << c.name << " cut to " << len;
         }
     }
 }

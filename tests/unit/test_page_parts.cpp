@@ -11,12 +11,13 @@
 
 namespace {
 
-// Each case is a run of presses on one clock: the tick of each press and
-// whether its save counts.
+// Each case is a run of presses on one clock: the tick of each press,
+// whether its save counts, and whether a counted save wrote its record.
 TEST(PageClock, OneSecondRule) {
     struct Press {
         uint32_t tick;
         bool bAccepted;
+        bool bWritten = true;
     };
     struct {
         const char* name;
@@ -28,12 +29,18 @@ TEST(PageClock, OneSecondRule) {
         {"an ignored press does not move the second", {{50000, true}, {50600, false}, {51000, true}}},
         {"a second apart is two", {{50000, true}, {51000, true}, {51999, false}, {52000, true}}},
         {"across the tick count's wrap", {{0xFFFFFE00u, true}, {0x00000100u, false}, {0x000001E8u, true}}},
+        {"a press after a failed save tries again", {{50000, true, false}, {50300, true, false}, {50400, true}}},
+        {"a failed save after a written one keeps its second",
+         {{50000, true}, {51200, true, false}, {51500, true}, {51900, false}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CPageClock clock(30000);
-        for (const Press& press : c.presses)
-            EXPECT_EQ(clock.AcceptSave(press.tick), press.bAccepted) << "at tick " << press.tick;
+        for (const Press& press : c.presses) {
+            EXPECT_EQ(clock.MaySave(press.tick), press.bAccepted) << "at tick " << press.tick;
+            if (press.bAccepted && press.bWritten)
+                clock.Saved(press.tick);
+        }
         EXPECT_EQ(clock.IdleTime(), 30000);
     }
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,30 +21,49 @@ std::vector<std::wstring> Names(const std::vector<RecordFile>& files) {
     return names;
 }
 
-TEST(ShareRules, PendingIsWhatTheShareLacksOldestFirst) {
+TEST(ShareRules, PendingIsWhatIsNotKnownCopiedFreeNamesFirst) {
     const std::wstring jan = NameOf({2024, 1, 5, 8, 0, 0});
     const std::wstring feb = NameOf({2024, 2, 1, 8, 0, 0});
     const std::wstring febCopy = NameOf({2024, 2, 1, 8, 0, 0}, 2);
     const std::wstring mar = NameOf({2024, 3, 7, 9, 5, 3});
-    const std::vector<RecordFile> local = {{mar, 100}, {febCopy, 100}, {jan, 100}, {feb, 100}, {L"x.BMP", 7}};
-    const std::vector<RecordFile> shared = {
-        {jan, 100},    // copied
-        {feb, 99},     // a different file under the same name: ours is not there
-        {L"X.bmp", 7}, // names compare without letter case, as on Windows
-        {L"2020.bmp", 5},
-    };
-    EXPECT_EQ(Names(PendingRecords(local, shared)), (std::vector<std::wstring>{feb, febCopy, mar}));
+    const std::wstring apr = NameOf({2024, 4, 1, 8, 0, 0});
+    const std::vector<RecordFile> local = {{apr, 100}, {mar, 100}, {febCopy, 100}, {jan, 100}, {feb, 100}};
+    // jan's bytes were found on the share; a name there proves nothing by itself
+    const std::set<std::wstring> known = {FoldedName(jan)};
+    const std::set<std::wstring> shareNames = {FoldedName(jan), FoldedName(feb), FoldedName(apr)};
+    // a name the share lacks needs only a copy, so it goes before the comparisons
+    EXPECT_EQ(Names(PendingRecords(local, known, shareNames)), (std::vector<std::wstring>{febCopy, mar, feb, apr}));
+    EXPECT_EQ(Names(PendingRecords(local, {FoldedName(L"X")}, {})),
+              (std::vector<std::wstring>{jan, feb, febCopy, mar, apr}));
+    // names compare without letter case, as on Windows
+    EXPECT_TRUE(PendingRecords({{L"x.BMP", 7}}, {L"x.bmp"}, {}).empty());
     EXPECT_TRUE(CopyOrderLess(NameOf({2024, 2, 1, 8, 0, 0}, 2), NameOf({2024, 2, 1, 8, 0, 0}, 10)));
     EXPECT_FALSE(CopyOrderLess(febCopy, feb));
-    EXPECT_TRUE(PendingRecords({}, shared).empty());
-    EXPECT_EQ(PendingRecords(local, {}).size(), local.size());
 }
 
-TEST(ShareRules, TemporaryCopyIsRecognisedAndNeverListed) {
+TEST(ShareRules, TemporaryCopiesAreNeverListedAndOnlyOurOwnAreCleanedUp) {
     const std::wstring name = NameOf({2024, 3, 7, 9, 5, 3});
-    EXPECT_TRUE(IsShareTempName(ShareTempName(4711)));
+    const std::wstring mine = ShareTempName(L"KIOSK-1", 4711);
+    EXPECT_TRUE(IsShareTempName(mine));
     EXPECT_FALSE(IsShareTempName(name));
-    EXPECT_EQ(ShareTempName(4711).find(L".bmp"), std::wstring::npos); // never listed as a record
+    EXPECT_EQ(mine.find(L".bmp"), std::wstring::npos); // never listed as a record
+    const struct {
+        std::wstring name;
+        bool bOwn;
+    } cases[] = {
+        {mine, true},
+        {ShareTempName(L"kiosk-1", 99), true}, // an earlier process of this kiosk
+        {ShareTempName(L"KIOSK-1-2", 4711), false},
+        {ShareTempName(L"KIOSK-2", 4711), false},
+        {ShareTempName(L"KIOSK", 4711), false},
+        {L"~copying-4711.tmp", false},
+        {L"~copying-KIOSK-1-.tmp", false},
+        {name, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(IsOwnShareTempName(c.name, L"KIOSK-1"), c.bOwn);
+    }
 }
 
 TEST(ShareRules, RetryPauseDoublesFromOneSecondToFiveMinutes) {
@@ -95,6 +115,7 @@ TEST(ShareRules, SettingsAreReadAsOperatorsWriteThem) {
     EXPECT_TRUE(s.bShareWanted);
     EXPECT_EQ(s.kioskFolder, L"\\\\s\\share\\PC-7");
     EXPECT_EQ(s.folder, L"\\\\s\\share");
+    EXPECT_EQ(s.computerName, L"PC-7");
     EXPECT_EQ(s.nKeepDays, 0);
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_NE(notes[0].find(L"Kiosk=a:b"), std::wstring::npos);
@@ -146,6 +167,37 @@ TEST(Retention, OlderThanKeepDaysAcrossMonthsAndLeapYears) {
         SCOPED_TRACE(CalendarSeconds(c.signedIn));
         EXPECT_EQ(IsPastRetention(c.signedIn, now, c.keepDays), c.past);
     }
+}
+
+TEST(Retention, SkipsWhileTheCalendarClockRunsAheadOfTimePassing) {
+    constexpr int64_t kHour = 3600 * 1000, kDay = 24 * kHour;
+    const int64_t wall0 = int64_t{1'700'000'000'000}, steady0 = 5 * kHour;
+    const struct {
+        const char* name;
+        int64_t wall, steady;
+        bool bMayRun;
+    } cases[] = {
+        {"an hour later by both clocks", wall0 + kHour, steady0 + kHour, true},
+        {"a day's jump within the hour", wall0 + kHour + kDay, steady0 + kHour, true},
+        {"a year ahead (a dead clock battery, a bad time sync)", wall0 + 365 * kDay, steady0 + kHour, false},
+        {"just over a day ahead", wall0 + kDay + kHour + 1, steady0 + kHour, false},
+        {"set back: no record looks older for it", wall0 - 30 * kDay, steady0 + kHour, true},
+        {"two days asleep: both clocks moved", wall0 + 2 * kDay, steady0 + 2 * kDay, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CRetentionClock clock;
+        EXPECT_TRUE(clock.MayRun(c.wall, c.steady)); // no run yet: nothing to measure by
+        clock.Ran(wall0, steady0);
+        EXPECT_EQ(clock.MayRun(c.wall, c.steady), c.bMayRun);
+    }
+    // skipped runs keep the last real run as the reference: the jump is not forgotten an hour later
+    CRetentionClock clock;
+    clock.Ran(wall0, steady0);
+    EXPECT_FALSE(clock.MayRun(wall0 + 365 * kDay, steady0 + kHour));
+    EXPECT_FALSE(clock.MayRun(wall0 + 365 * kDay + kHour, steady0 + 2 * kHour));
+    // the clock set right again: runs resume
+    EXPECT_TRUE(clock.MayRun(wall0 + 3 * kHour, steady0 + 3 * kHour));
 }
 
 } // namespace

@@ -1,0 +1,36 @@
+// The test camera (TestCam.dll beside the test program) registered in the
+// machine's registry as exactly the devices a test or benchmark asks for.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct CameraInstance {
+    const wchar_t* key;  // devices enumerate in the order of these names
+    const wchar_t* name; // null: no friendly name
+    DWORD width, height;
+    const wchar_t* mode;
+};
+
+// Registers the test camera and exactly the given devices before the kiosk
+// starts; leaves no video input device behind, so other tests see none.
+class CCameraSetup {
+public:
+    explicit CCameraSetup(const std::vector<CameraInstance>& instances);
+    ~CCameraSetup();
+    CCameraSetup(const CCameraSetup&) = delete;
+    CCameraSetup& operator=(const CCameraSetup&) = delete;
+    bool Ok() const { return m_bOk; }
+
+private:
+    bool m_bOk = false;
+};
+
+// Each build binds the device afresh, so the next build sees the new mode.
+bool SetCameraMode(const wchar_t* key, const wchar_t* mode);
+
+} // namespace e2e
