@@ -3,10 +3,8 @@
 #include <functional>
 
 namespace e2e {
-namespace {
 
 const wchar_t kTestCamClsid[] = L"{B31F1697-C987-4DC2-AD56-B3FEAC6AACF7}";
-const wchar_t kClassKey[] = L"Software\\Classes\\CLSID\\{B31F1697-C987-4DC2-AD56-B3FEAC6AACF7}";
 const wchar_t kInstanceKey[] = L"Software\\Classes\\CLSID\\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\Instance";
 
 bool SetString(HKEY hKey, const wchar_t* name, const std::wstring& value) {
@@ -37,6 +35,10 @@ void DeleteKey(const wchar_t* path) {
     ::RegCloseKey(hKey);
     ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY, 0);
 }
+
+namespace {
+
+const wchar_t kClassKey[] = L"Software\\Classes\\CLSID\\{B31F1697-C987-4DC2-AD56-B3FEAC6AACF7}";
 
 std::wstring TestCamPath() {
     wchar_t szPath[MAX_PATH];

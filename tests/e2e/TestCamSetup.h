@@ -4,10 +4,21 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace e2e {
+
+// The test camera's class id, and the video-input category's device list.
+extern const wchar_t kTestCamClsid[];
+extern const wchar_t kInstanceKey[];
+
+// Registry helpers under HKEY_LOCAL_MACHINE, 64-bit view.
+bool SetString(HKEY hKey, const wchar_t* name, const std::wstring& value);
+bool SetDword(HKEY hKey, const wchar_t* name, DWORD value);
+bool WriteKey(const std::wstring& path, const std::function<bool(HKEY)>& fill);
+void DeleteKey(const wchar_t* path);
 
 struct CameraInstance {
     const wchar_t* key;  // devices enumerate in the order of these names
